@@ -1,0 +1,18 @@
+# Fails when a file outside a ui/ folder includes a QtWidgets or QtPrintSupport header:
+# the core must stay usable without the window toolkit.
+file(GLOB_RECURSE files ${SRC}/src/*.cpp ${SRC}/src/*.h ${SRC}/tools/*.cpp ${SRC}/tools/*.h)
+set(bad "")
+foreach(f ${files})
+  if(f MATCHES "/ui/")
+    continue()
+  endif()
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](QtWidgets|QtPrintSupport|Q(Widget|Dialog|MainWindow|Application|MessageBox|PushButton|Label|LineEdit|ComboBox|CheckBox|Printer|PrintDialog|AbstractButton|Menu|MenuBar)[>\"./])")
+  if(lines)
+    list(APPEND bad "${f}: ${lines}")
+  endif()
+endforeach()
+if(bad)
+  string(REPLACE ";" "\n" msg "${bad}")
+  message(FATAL_ERROR "Widget headers outside ui/ folders:\n${msg}")
+endif()
+message(STATUS "core is free of widget headers")
