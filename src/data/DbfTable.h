@@ -1,0 +1,132 @@
+#pragma once
+// A dBASE table file on a folder that several workstations share.
+//
+// Nothing is cached between calls: the record count and every record are read from the
+// file when asked for, so another workstation's writes are seen at once. Appends and
+// updates take byte-range locks (see DbfLocks); a table open in Shared mode holds a
+// shared "in use" lock so that pack and addField (which need Exclusive) fail cleanly.
+#include "common/Error.h"
+#include "common/CodePage.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+namespace lobrix::data {
+
+struct DbfField {
+    QString name;      // as stored in the header (usually upper case)
+    char type = 'C';   // C N F D L M (I B T Y + G P read as raw where the file has them)
+    int length = 0;    // bytes in the record
+    int decimals = 0;
+    int offset = 0;    // byte offset in the record; 0 is the deletion flag
+};
+
+// A record as it is stored: recordSize() bytes, byte 0 the deletion flag.
+using DbfRecord = QByteArray;
+
+// A value for an append or update: field index -> text in the program's text form
+// (C: text; N/F: decimal text with "." ; D: DD.MM.YYYY or empty; L: "T"/"F"/"" or
+// "1"/"0"/"ja"/"nein"/"true"/"false").
+struct DbfValue {
+    int field;
+    QString text;
+};
+using DbfValues = QVector<DbfValue>;
+
+class DbfTable {
+public:
+    enum class Mode { Shared, Exclusive, ReadOnly };
+
+    // Finds `fileName` in `folder` without regard to case; returns the full path of the
+    // existing file, or folder + "/" + fileName when there is none.
+    static QString resolve(const QString &folder, const QString &fileName);
+
+    // Opens a table. Throws lobrix::Error naming the file and what is wrong (missing,
+    // truncated header, unknown version or field type, in exclusive use elsewhere).
+    static std::unique_ptr<DbfTable> open(const QString &path, Mode mode = Mode::Shared);
+
+    // Writes a new empty dBASE III table (version 0x03, language byte for Windows-1252
+    // unless given). Fails if the file exists.
+    static void create(const QString &path, const QVector<DbfField> &fields,
+                       quint8 languageByte = 0x03);
+
+    ~DbfTable();
+    DbfTable(const DbfTable &) = delete;
+    DbfTable &operator=(const DbfTable &) = delete;
+
+    QString path() const;
+    QString fileName() const;   // the file name without folder, as on disk
+    quint8 version() const;     // byte 0
+    quint8 languageByte() const; // byte 29
+    CodePage codePage() const;
+    int headerLength() const;
+    int recordSize() const;
+    const QVector<DbfField> &fields() const;
+    int fieldIndex(const QString &name) const; // without regard to case; -1 if none
+    int fieldIndexOrThrow(const QString &name) const;
+
+    // Records in the file, from disk each call (deleted ones included). A header count
+    // that disagrees with the file size is reconciled as a reader may: whole records only.
+    int recordCount() const;
+
+    // Reads `count` records starting at `first` (0-based) in one read; returns fewer at the
+    // end of the file. For scans: callers read in blocks, not record by record.
+    QByteArray readBlock(int first, int count) const;
+    DbfRecord read(int recno) const;
+
+    static bool isDeleted(const char *record) { return record[0] == '*'; }
+
+    // Field access on a stored record.
+    QString text(const char *record, int field) const;   // C right-trimmed, N/F trimmed,
+                                                          // D DD.MM.YYYY or "", L "T"/"F"/""
+    int logical(const char *record, int field) const;    // 1, 0, or -1 for unknown/blank
+    QString memo(const char *record, int field) const;   // memo text ("" without .dbt/.fpt)
+    // Raw field bytes (no decoding), for fast comparisons in scans.
+    QByteArray raw(const char *record, int field) const;
+
+    // Encodes a value into its stored bytes (length = field length). Throws lobrix::Error
+    // naming the field when the text does not fit the field's kind (not a number, not a
+    // date, a character the code page cannot hold).
+    QByteArray encode(int field, const QString &text) const;
+    // True when every character of text can be stored in this table's code page.
+    bool canStore(const QString &text) const;
+
+    // Appends one record (fields not named are blank). Takes the append lock, re-reads the
+    // count from disk, writes the record, then the count. Returns the new record number.
+    int append(const DbfValues &values);
+    // Changes the named fields of one record under its record lock (read, change, write),
+    // so that concurrent updates of other fields of the same record are kept.
+    void update(int recno, const DbfValues &values);
+    void setDeleted(int recno, bool deleted = true);
+
+    // Need Mode::Exclusive. Both rewrite the table into a temporary file and rename it
+    // over the table; the open table then refers to the new file.
+    void pack();
+    void addField(const DbfField &field);
+
+    // Repairs a header whose count disagrees with the whole records in the file, and the
+    // end marker. Never drops a whole record. Returns true if something was changed.
+    bool repair();
+
+    // What check reports: counts and damage found without changing anything.
+    struct Health {
+        int headerCount = 0;
+        int wholeRecords = 0;
+        int deleted = 0;
+        bool tornTail = false;       // a partial record at the end
+        bool missingEndMarker = false;
+        bool damaged() const { return headerCount != wholeRecords || tornTail; }
+    };
+    Health health() const;
+
+private:
+    struct Impl;
+    explicit DbfTable(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace lobrix::data
