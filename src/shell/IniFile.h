@@ -1,0 +1,51 @@
+#pragma once
+// A settings file in the classic INI form, read and written the way the Windows
+// profile functions do it.
+//
+// - Section and key names are compared without regard to case; where a section or a
+//   key appears twice, the first one counts.
+// - Values are trimmed; one pair of surrounding quotes ("..." or '...') is removed;
+//   a text value is cut at 1023 characters (and at a NUL byte).
+// - Nothing is cached: every read reads the file (other workstations write the shared
+//   files), every write re-reads it, changes the one line and replaces the whole file
+//   through a temporary file, so a crash never leaves half a file.
+// - Files are Windows-1252 with CR LF. LF and lone CR are read as line ends too. Lines
+//   that are not sections or keys (comments, junk, keys before the first section) are
+//   kept byte for byte.
+// - A missing file reads as empty; the first write creates it (its folder must exist).
+#include <QString>
+
+namespace lobrix::shell {
+
+class IniFile
+{
+public:
+    static constexpr int MaxValueLength = 1023;
+
+    explicit IniFile(QString path) : m_path(std::move(path)) {}
+
+    const QString &path() const { return m_path; }
+
+    // The value, or `defaultValue` when the file, section or key is missing. A key that
+    // is there with nothing after "=" gives the empty text.
+    QString readString(const QString &section, const QString &key,
+                       const QString &defaultValue = {}) const;
+    // The value as a whole number (decimal with optional "-", or "0x"/"0X" hexadecimal);
+    // anything else, or a value outside the int range, gives `defaultValue`.
+    int readInt(const QString &section, const QString &key, int defaultValue) const;
+    // Read as a whole number with the default 1 or 0; anything but 0 is true.
+    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+
+    // Each write goes to disk at once. Throws lobrix::Error naming the file when the file
+    // cannot be written, when a name or value has characters Windows-1252 cannot store,
+    // or when it would break the file's structure (line breaks, NUL, "=" in a key, "]"
+    // in a section name, empty names).
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInt(const QString &section, const QString &key, int value);
+    void writeBool(const QString &section, const QString &key, bool value);
+
+private:
+    QString m_path;
+};
+
+} // namespace lobrix::shell
