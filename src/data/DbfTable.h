@@ -3,8 +3,10 @@
 //
 // Nothing is cached between calls: the record count and every record are read from the
 // file when asked for, so another workstation's writes are seen at once. Appends and
-// updates take byte-range locks (see DbfLocks); a table open in Shared mode holds a
-// shared "in use" lock so that pack and addField (which need Exclusive) fail cleanly.
+// updates take byte-range locks (see DbfLocks); every open table holds a shared "in use"
+// lock so that pack and addField (which need exclusive use) fail cleanly.
+//
+// Record numbers are 0-based. One DbfTable is used by one thread at a time.
 #include "common/Error.h"
 #include "common/CodePage.h"
 
@@ -39,18 +41,22 @@ using DbfValues = QVector<DbfValue>;
 
 class DbfTable {
 public:
+    // Shared: read and write alongside other workstations. Exclusive: nobody else may have
+    // the table open (fails at once otherwise). ReadOnly: shared, but writing is refused.
     enum class Mode { Shared, Exclusive, ReadOnly };
 
     // Finds `fileName` in `folder` without regard to case; returns the full path of the
     // existing file, or folder + "/" + fileName when there is none.
     static QString resolve(const QString &folder, const QString &fileName);
 
-    // Opens a table. Throws lobrix::Error naming the file and what is wrong (missing,
-    // truncated header, unknown version or field type, in exclusive use elsewhere).
+    // Opens a table (found without regard to case when `path` does not exist as given).
+    // Throws lobrix::Error naming the file and what is wrong (missing, empty, truncated
+    // header, unknown version or field type, in exclusive use elsewhere).
     static std::unique_ptr<DbfTable> open(const QString &path, Mode mode = Mode::Shared);
 
     // Writes a new empty dBASE III table (version 0x03, language byte for Windows-1252
-    // unless given). Fails if the file exists.
+    // unless given). Field names are stored in upper case; D and L fields may leave the
+    // length 0. Fails if the file exists (in any case spelling).
     static void create(const QString &path, const QVector<DbfField> &fields,
                        quint8 languageByte = 0x03);
 
@@ -59,6 +65,7 @@ public:
     DbfTable &operator=(const DbfTable &) = delete;
 
     QString path() const;
+    Mode mode() const;
     QString fileName() const;   // the file name without folder, as on disk
     quint8 version() const;     // byte 0
     quint8 languageByte() const; // byte 29
@@ -73,16 +80,20 @@ public:
     // that disagrees with the file size is reconciled as a reader may: whole records only.
     int recordCount() const;
 
-    // Reads `count` records starting at `first` (0-based) in one read; returns fewer at the
-    // end of the file. For scans: callers read in blocks, not record by record.
+    // Reads `count` records starting at `first` in one read; returns fewer (whole records
+    // only) at the end of the file. It does not look at the header count: callers bound
+    // their scan by recordCount() taken when the scan starts. For scans: read in blocks,
+    // not record by record.
     QByteArray readBlock(int first, int count) const;
+    // One record; throws lobrix::Error when the file does not hold it.
     DbfRecord read(int recno) const;
 
     static bool isDeleted(const char *record) { return record[0] == '*'; }
 
-    // Field access on a stored record.
+    // Field access on a stored record. An index outside fields() throws lobrix::Error.
     QString text(const char *record, int field) const;   // C right-trimmed, N/F trimmed,
-                                                          // D DD.MM.YYYY or "", L "T"/"F"/""
+                                                          // D DD.MM.YYYY or "", L "T"/"F"/"",
+                                                          // M the memo text
     int logical(const char *record, int field) const;    // 1, 0, or -1 for unknown/blank
     QString memo(const char *record, int field) const;   // memo text ("" without .dbt/.fpt)
     // Raw field bytes (no decoding), for fast comparisons in scans.
@@ -90,21 +101,28 @@ public:
 
     // Encodes a value into its stored bytes (length = field length). Throws lobrix::Error
     // naming the field when the text does not fit the field's kind (not a number, not a
-    // date, a character the code page cannot hold).
+    // date, a character the code page cannot hold, longer than the field). Numbers are
+    // rounded to the field's decimals and right-aligned; an empty text is the blank value.
     QByteArray encode(int field, const QString &text) const;
     // True when every character of text can be stored in this table's code page.
     bool canStore(const QString &text) const;
 
     // Appends one record (fields not named are blank). Takes the append lock, re-reads the
-    // count from disk, writes the record, then the count. Returns the new record number.
+    // count from disk, writes the record behind the last whole record, then the count.
+    // Returns the new record number. All values are checked before anything is written.
     int append(const DbfValues &values);
     // Changes the named fields of one record under its record lock (read, change, write),
     // so that concurrent updates of other fields of the same record are kept.
     void update(int recno, const DbfValues &values);
     void setDeleted(int recno, bool deleted = true);
 
-    // Need Mode::Exclusive. Both rewrite the table into a temporary file and rename it
-    // over the table; the open table then refers to the new file.
+    // Both need exclusive use: a table opened Shared is switched to exclusive use for the
+    // rewrite and back afterwards; while another workstation has the table open they fail
+    // with "Die Tabelle '...' wird von einem anderen Arbeitsplatz benutzt und kann nicht
+    // exklusiv geöffnet werden.". They rewrite the table into a temporary file in the same
+    // folder and rename it over the table; the open table then refers to the new file.
+    // pack removes the records marked deleted; addField appends a column (C N F D L),
+    // blank in every record.
     void pack();
     void addField(const DbfField &field);
 
