@@ -11,42 +11,21 @@ class IniFile;
 
 namespace keys {
 
-struct TextKey {
+// A key of a settings file with its default. T is the value kind as it is written down:
+// const char * for text, int for whole numbers, bool for booleans (stored as a whole
+// number; anything but 0 is true; written "1" or "0").
+template <typename T> struct Key {
     const char *section;
     const char *key;
-    const char *defaultValue;
+    T defaultValue;
 
     // The same key under another section or with another default (the shared copies).
-    constexpr TextKey in(const char *otherSection) const
-    {
-        return {otherSection, key, defaultValue};
-    }
-    constexpr TextKey withDefault(const char *other) const { return {section, key, other}; }
+    constexpr Key in(const char *otherSection) const { return {otherSection, key, defaultValue}; }
+    constexpr Key withDefault(T other) const { return {section, key, other}; }
 };
-
-struct IntKey {
-    const char *section;
-    const char *key;
-    int defaultValue;
-
-    constexpr IntKey in(const char *otherSection) const
-    {
-        return {otherSection, key, defaultValue};
-    }
-    constexpr IntKey withDefault(int other) const { return {section, key, other}; }
-};
-
-// Stored as a whole number; anything but 0 is true. Written "1" or "0".
-struct BoolKey {
-    const char *section;
-    const char *key;
-    bool defaultValue;
-
-    constexpr BoolKey in(const char *otherSection) const
-    {
-        return {otherSection, key, defaultValue};
-    }
-};
+using TextKey = Key<const char *>;
+using IntKey = Key<int>;
+using BoolKey = Key<bool>;
 
 // A folder whose default is only known at run time (the start folder). There is no
 // read without that default, so nobody can forget it.
