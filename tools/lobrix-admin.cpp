@@ -1,10 +1,168 @@
+// lobrix-admin: set up, query and check a Lobrix installation from the command line.
+//   lobrix-admin init START DB [--badges N] [--demo]
+//   lobrix-admin sql DB "SQL"
+//   lobrix-admin check DB [--repair]
+#include "common/Error.h"
+#include "data/DbfTable.h"
+#include "data/SqlEngine.h"
+#include "data/SqlText.h"
+#include "shell/Installation.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
 
 #include <cstdio>
+
+using namespace lobrix;
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream &err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+
+int usage()
+{
+    err() << "Aufruf:\n"
+             "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo]\n"
+             "  lobrix-admin sql DATENBANKORDNER \"SQL\"\n"
+             "  lobrix-admin check DATENBANKORDNER [--repair]\n";
+    err().flush();
+    return 2;
+}
+
+int runInit(const QStringList &args)
+{
+    if (args.size() < 2)
+        return usage();
+    shell::Installation::Options options;
+    for (int i = 2; i < args.size(); ++i) {
+        if (args[i] == u"--badges" && i + 1 < args.size()) {
+            bool ok = false;
+            options.badges = args[++i].toInt(&ok);
+            if (!ok || options.badges < 1 || options.badges > 99999)
+                return usage();
+        } else if (args[i] == u"--demo") {
+            options.demo = true;
+        } else {
+            return usage();
+        }
+    }
+    shell::Installation::create(args[0], args[1], options);
+    out() << "Installation angelegt: Startordner " << QDir(args[0]).absolutePath()
+          << ", Datenbankordner " << QDir(args[1]).absolutePath() << "\n";
+    return 0;
+}
+
+int runSql(const QStringList &args)
+{
+    if (args.size() != 2)
+        return usage();
+    data::SqlEngine sql(args[0]);
+    if (data::parseDdl(args[1]).kind != data::DdlStatement::Kind::None) {
+        sql.execute(args[1]);
+        return 0;
+    }
+    data::SqlQuery q = sql.query(args[1]);
+    if (q.columnCount() == 0) { // DELETE and friends
+        while (q.next()) {
+        }
+        out() << sql.changes() << " Datensätze geändert\n";
+        return 0;
+    }
+    QStringList header;
+    for (int i = 0; i < q.columnCount(); ++i)
+        header << q.columnName(i);
+    out() << header.join(u'\t') << "\n";
+    while (q.next()) {
+        QStringList row;
+        for (int i = 0; i < q.columnCount(); ++i)
+            row << q.text(i);
+        out() << row.join(u'\t') << "\n";
+    }
+    return 0;
+}
+
+int runCheck(const QStringList &args)
+{
+    if (args.isEmpty() || args.size() > 2 || (args.size() == 2 && args[1] != u"--repair"))
+        return usage();
+    const bool repair = args.size() == 2;
+    const QDir folder(args[0]);
+    if (!folder.exists()) {
+        err() << "Ordner nicht gefunden: " << args[0] << "\n";
+        return 1;
+    }
+    bool damaged = false;
+    const QStringList files = folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : files) {
+        if (!name.endsWith(u".dbf", Qt::CaseInsensitive))
+            continue;
+        try {
+            auto table = data::DbfTable::open(folder.filePath(name), repair
+                                                                       ? data::DbfTable::Mode::Exclusive
+                                                                       : data::DbfTable::Mode::ReadOnly);
+            const auto h = table->health();
+            out() << name << ": Version 0x" << QString::number(table->version(), 16).toUpper()
+                  << ", Sprachbyte 0x" << QString::number(table->languageByte(), 16).toUpper()
+                  << ", Datensätze " << h.wholeRecords << ", gelöscht " << h.deleted;
+            QStringList problems;
+            if (h.headerCount != h.wholeRecords)
+                problems << QStringLiteral("Kopf nennt %1 Datensätze").arg(h.headerCount);
+            if (h.tornTail)
+                problems << QStringLiteral("unvollständiger letzter Datensatz");
+            if (h.missingEndMarker)
+                problems << QStringLiteral("Endezeichen fehlt");
+            if (!problems.isEmpty()) {
+                out() << ", " << problems.join(QStringLiteral(", "));
+                if (repair && table->repair())
+                    out() << " -> repariert";
+                else if (h.damaged())
+                    damaged = true;
+            }
+            out() << "\n";
+        } catch (const Error &e) {
+            out() << name << ": FEHLER " << e.message() << "\n";
+            damaged = true;
+        }
+    }
+    return damaged ? 1 : 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    std::fprintf(stderr, "usage: lobrix-admin init|sql|check ...\n");
-    return 2;
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+    try {
+        int rc = 2;
+        if (command == u"init")
+            rc = runInit(args);
+        else if (command == u"sql")
+            rc = runSql(args);
+        else if (command == u"check")
+            rc = runCheck(args);
+        else
+            return usage();
+        out().flush();
+        return rc;
+    } catch (const Error &e) {
+        out().flush();
+        err() << e.message() << "\n";
+        err().flush();
+        return 1;
+    }
 }

@@ -1,0 +1,5 @@
+#pragma once
+#include "shell/TextFile.h"
+namespace lobrix {
+using shell::TextFile;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// SQL over the dBASE tables of one database folder. Each .dbf file of the folder is a
+// table named by its file name ("From Besucher.dbf"); tables are attached when a
+// statement first names them. CREATE TABLE and ALTER TABLE ... ADD change the files.
+#include "data/SqlQuery.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariantList>
+
+struct sqlite3;
+
+namespace lobrix::data {
+
+class SqlEngine {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+
+    // ReadOnly: every statement is checked by an authorizer that allows reading only
+    // (reports run user-written SQL this way).
+    explicit SqlEngine(QString folder, Access access = Access::ReadWrite);
+    ~SqlEngine();
+    SqlEngine(const SqlEngine &) = delete;
+    SqlEngine &operator=(const SqlEngine &) = delete;
+
+    const QString &folder() const { return m_folder; }
+
+    // A statement that returns rows; values for "?" placeholders are bound, never pasted.
+    // Throws lobrix::Error when the statement cannot be prepared (missing table, syntax).
+    SqlQuery query(const QString &sql, const QVariantList &params = {});
+    // A statement that returns no rows; the number of rows changed (0 for DDL).
+    int execute(const QString &sql, const QVariantList &params = {});
+    // Rows changed by the last statement that changed rows.
+    int changes() const;
+
+private:
+    sqlite3_stmt *prepare(const QString &sql, const QVariantList &params);
+    bool attachTable(const QString &name);
+    void refreshTable(const QString &fileName);
+    void runInternal(const QByteArray &sql);
+    static int authorize(void *self, int action, const char *, const char *, const char *,
+                         const char *);
+
+    QString m_folder;
+    Access m_access;
+    sqlite3 *m_db = nullptr;
+    bool m_internal = false;
+    QHash<QString, QString> m_attached; // table name (lower case) -> file path
+};
+
+} // namespace lobrix::data

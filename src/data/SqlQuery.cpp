@@ -1,0 +1,105 @@
+#include "data/SqlQuery.h"
+
+#include "common/Error.h"
+#include "data/SqlText.h"
+
+#include <sqlite3.h>
+
+namespace lobrix::data {
+
+SqlQuery::SqlQuery(sqlite3_stmt *statement) : m_statement(statement) {}
+
+SqlQuery::~SqlQuery() { close(); }
+
+SqlQuery::SqlQuery(SqlQuery &&other) noexcept : m_statement(other.m_statement)
+{
+    other.m_statement = nullptr;
+}
+
+SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_statement = other.m_statement;
+        other.m_statement = nullptr;
+    }
+    return *this;
+}
+
+void SqlQuery::close()
+{
+    if (m_statement) {
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+    }
+}
+
+bool SqlQuery::next()
+{
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString message = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_statement)));
+    close();
+    throw Error(QStringLiteral("SQL-Fehler: %1").arg(message));
+}
+
+int SqlQuery::columnCount() const
+{
+    return m_statement ? sqlite3_column_count(m_statement) : 0;
+}
+
+QString SqlQuery::columnName(int column) const
+{
+    return m_statement ? QString::fromUtf8(sqlite3_column_name(m_statement, column)) : QString();
+}
+
+QString SqlQuery::dbaseColumnName(int column) const
+{
+    return data::dbaseColumnName(columnName(column));
+}
+
+bool SqlQuery::isNull(int column) const
+{
+    return !m_statement || sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+QString SqlQuery::text(int column) const
+{
+    if (isNull(column))
+        return {};
+    if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT)
+        return QString::number(sqlite3_column_double(m_statement, column), 'g', 15);
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return QString::fromUtf8(p, sqlite3_column_bytes(m_statement, column));
+}
+
+QVariant SqlQuery::value(int column) const
+{
+    if (!m_statement)
+        return {};
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qint64>(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return text(column);
+    }
+}
+
+int SqlQuery::columnIndex(const QString &name) const
+{
+    for (int i = 0; i < columnCount(); ++i)
+        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace lobrix::data

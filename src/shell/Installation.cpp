@@ -1,0 +1,105 @@
+#include "shell/Installation.h"
+
+#include "common/Error.h"
+#include "common/TextFile.h"
+#include "data/DbfTable.h"
+#include "data/DefaultStructure.h"
+#include "data/StructureUpdate.h"
+#include "shell/IniFile.h"
+#include "shell/SettingsKeys.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace lobrix::shell {
+namespace {
+
+void refuseExisting(const QDir &start, const QDir &db)
+{
+    const auto taken = [](const QDir &dir, const QString &file) {
+        return QFileInfo::exists(data::DbfTable::resolve(dir.path(), file));
+    };
+    if (taken(start, QString::fromLatin1(keys::SettingsFile)))
+        throw Error(QStringLiteral("Im Startordner '%1' gibt es bereits eine Installation.")
+                        .arg(start.absolutePath()));
+    const QStringList dbf = db.entryList({QStringLiteral("*.dbf"), QStringLiteral("*.DBF")},
+                                         QDir::Files);
+    if (taken(db, QString::fromLatin1(data::StructureUpdate::kStructureFile)) || !dbf.isEmpty() ||
+        taken(db, QString::fromLatin1(keys::GlobalFile)))
+        throw Error(QStringLiteral("Im Datenbankordner '%1' gibt es bereits eine Installation.")
+                        .arg(db.absolutePath()));
+}
+
+} // namespace
+
+QStringList Installation::defaultCountries()
+{
+    return {
+        QStringLiteral("Deutschland"),  QStringLiteral("Österreich"),
+        QStringLiteral("Schweiz"),      QStringLiteral("Frankreich"),
+        QStringLiteral("Italien"),      QStringLiteral("Niederlande"),
+        QStringLiteral("Belgien"),      QStringLiteral("Luxemburg"),
+        QStringLiteral("Dänemark"),     QStringLiteral("Polen"),
+        QStringLiteral("Tschechien"),   QStringLiteral("Slowakei"),
+        QStringLiteral("Ungarn"),       QStringLiteral("Slowenien"),
+        QStringLiteral("Kroatien"),     QStringLiteral("Spanien"),
+        QStringLiteral("Portugal"),     QStringLiteral("Vereinigtes Königreich"),
+        QStringLiteral("Irland"),       QStringLiteral("Schweden"),
+        QStringLiteral("Norwegen"),     QStringLiteral("Finnland"),
+        QStringLiteral("Rumänien"),     QStringLiteral("Bulgarien"),
+        QStringLiteral("Griechenland"), QStringLiteral("Türkei"),
+        QStringLiteral("USA"),          QStringLiteral("Kanada"),
+        QStringLiteral("China"),        QStringLiteral("Japan"),
+        QStringLiteral("Indien"),
+    };
+}
+
+void Installation::create(const QString &startFolder, const QString &databaseFolder,
+                          const Options &options)
+{
+    const QDir start(QDir(startFolder).absolutePath());
+    const QDir db(QDir(databaseFolder).absolutePath());
+    refuseExisting(start, db);
+    if (!QDir().mkpath(start.path()) || !QDir().mkpath(db.path()))
+        throw Error(QStringLiteral("Die Ordner '%1' und '%2' konnten nicht angelegt werden.")
+                        .arg(start.path(), db.path()));
+
+    // The tables come from the structure file through the same update every start runs.
+    TextFile::writeLines(db.filePath(QString::fromLatin1(data::StructureUpdate::kStructureFile)),
+                         data::DefaultStructure::structureText().split(u'\n'));
+    const auto update = data::StructureUpdate::run(db.path());
+    if (update.stopped)
+        throw Error(QStringLiteral("Die Tabellen im Datenbankordner '%1' konnten nicht angelegt "
+                                   "werden (siehe UpdateLog.txt).")
+                        .arg(db.path()));
+
+    {
+        auto badges = data::DbfTable::open(data::DbfTable::resolve(db.path(),
+                                                                   QStringLiteral("Ausweis.dbf")));
+        const int number = badges->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+        const int kommt = badges->fieldIndexOrThrow(QStringLiteral("Kommt"));
+        for (int n = 1; n <= options.badges; ++n)
+            badges->append({{number, QString::number(n)}, {kommt, QStringLiteral("25:00")}});
+    }
+
+    IniFile global(db.filePath(QString::fromLatin1(keys::GlobalFile)));
+    keys::write(global, keys::global::Locked, false);
+    keys::write(global, keys::global::LastSatz, 0);
+
+    TextFile::writeLines(db.filePath(QString::fromLatin1(keys::LaenderFile)), defaultCountries());
+
+    data::DbfTable::create(start.filePath(QString::fromLatin1(data::DefaultStructure::kPrintTable)),
+                           data::DefaultStructure::printTableFields());
+
+    const QString lists = db.filePath(QStringLiteral("Listen"));
+    QDir().mkpath(lists);
+    IniFile settings(start.filePath(QString::fromLatin1(keys::SettingsFile)));
+    keys::write(settings, keys::settings::DatenbankPfad, db.path());
+    keys::write(settings, keys::settings::ListenPfad, lists);
+    if (options.demo) {
+        keys::write(settings, keys::settings::UhrzeitDatum, true);
+        keys::write(settings, keys::settings::Designer, true);
+    }
+}
+
+} // namespace lobrix::shell
