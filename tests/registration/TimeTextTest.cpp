@@ -5,21 +5,29 @@
 
 #include <QTest>
 
+#include <functional>
+
 using namespace lobrix;
 using namespace lobrix::registration;
 
 namespace {
 
-// Runs op and returns the message of the lobrix::Error it throws ("" when it does not throw).
-template <typename Op> QString errorOf(Op op)
+// Checks that op throws a lobrix::Error of the given kind that names the offending text.
+void expectError(const std::function<void()> &op, const QString &kind, const QString &text)
 {
+    QString message;
     try {
         op();
     } catch (const Error &e) {
-        return e.message();
+        message = e.message();
     }
-    return QString();
+    QVERIFY2(message.startsWith(kind), qPrintable(QStringLiteral("expected %1, got '%2'")
+                                                      .arg(kind, message)));
+    QVERIFY2(message.contains(QLatin1Char('\'') + text + QLatin1Char('\'')), qPrintable(message));
 }
+
+const QString BadTime = QStringLiteral("Ungültige Zeitangabe");
+const QString BadDate = QStringLiteral("Ungültige Datumsangabe");
 
 } // namespace
 
@@ -252,23 +260,13 @@ void TimeTextTest::malformedDuration_data()
 void TimeTextTest::malformedDuration()
 {
     QFETCH(QString, text);
-    const QString quoted = QLatin1Char('\'') + text + QLatin1Char('\'');
-    const auto check = [&](const QString &message) {
-        QVERIFY2(message.startsWith(QStringLiteral("Ungültige Zeitangabe")), qPrintable(message));
-        QVERIFY2(message.contains(quoted), qPrintable(message));
-    };
-    check(errorOf([&] { DurationMinutes(text); }));
-    check(errorOf([&] { AddDurations(text, QStringLiteral("0:30")); }));
-    check(errorOf([&] { AddDurations(QStringLiteral("0:30"), text); }));
+    const QString day = QStringLiteral("01.02.2004");
+    expectError([&] { DurationMinutes(text); }, BadTime, text);
+    expectError([&] { AddDurations(text, QStringLiteral("0:30")); }, BadTime, text);
+    expectError([&] { AddDurations(QStringLiteral("0:30"), text); }, BadTime, text);
     // Neither the arrival nor the departure time may yield a stored duration.
-    check(errorOf([&] {
-        VisitDuration(text, QStringLiteral("01.02.2004"), QStringLiteral("17:05"),
-                      QStringLiteral("01.02.2004"));
-    }));
-    check(errorOf([&] {
-        VisitDuration(QStringLiteral("08:30"), QStringLiteral("01.02.2004"), text,
-                      QStringLiteral("01.02.2004"));
-    }));
+    expectError([&] { VisitDuration(text, day, QStringLiteral("17:05"), day); }, BadTime, text);
+    expectError([&] { VisitDuration(QStringLiteral("08:30"), day, text, day); }, BadTime, text);
 }
 
 void TimeTextTest::malformedDate_data()
@@ -291,21 +289,14 @@ void TimeTextTest::malformedDate_data()
 void TimeTextTest::malformedDate()
 {
     QFETCH(QString, text);
-    const QString quoted = QLatin1Char('\'') + text + QLatin1Char('\'');
     const QString ok = QStringLiteral("01.02.2004");
-    const auto check = [&](const QString &message) {
-        QVERIFY2(message.startsWith(QStringLiteral("Ungültige Datumsangabe")), qPrintable(message));
-        QVERIFY2(message.contains(quoted), qPrintable(message));
-    };
-    check(errorOf([&] { DateFromText(text); }));
-    check(errorOf([&] { DaysBetween(text, ok); }));
-    check(errorOf([&] { DaysBetween(ok, text); }));
-    check(errorOf([&] {
-        VisitDuration(QStringLiteral("08:30"), text, QStringLiteral("17:05"), ok);
-    }));
-    check(errorOf([&] {
-        VisitDuration(QStringLiteral("08:30"), ok, QStringLiteral("17:05"), text);
-    }));
+    const QString from = QStringLiteral("08:30");
+    const QString to = QStringLiteral("17:05");
+    expectError([&] { DateFromText(text); }, BadDate, text);
+    expectError([&] { DaysBetween(text, ok); }, BadDate, text);
+    expectError([&] { DaysBetween(ok, text); }, BadDate, text);
+    expectError([&] { VisitDuration(from, text, to, ok); }, BadDate, text);
+    expectError([&] { VisitDuration(from, ok, to, text); }, BadDate, text);
 }
 
 LOBRIX_TEST(TimeTextTest)
