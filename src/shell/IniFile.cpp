@@ -2,7 +2,7 @@
 
 #include "common/CodePage.h"
 #include "common/Error.h"
-#include "shell/TextFile.h"
+#include "common/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -238,9 +238,12 @@ private slots:
                  QStringList{"Eve"});
         QCOMPARE(column(sql, QStringLiteral("Select Vorname From Besucher.dbf Where Name = 'Müller '")),
                  QStringList{});
+        QCOMPARE(column(sql, QStringLiteral("Select Vorname From Besucher.dbf Where Name = 'MÜLLER' "
+                                            "COLLATE NOCASE Order By Vorname")),
+                 QStringList{}); // NOCASE folds ASCII only
         QCOMPARE(column(sql, QStringLiteral("Select Vorname From Besucher.dbf Where Name = 'müller' "
-                                            "COLLATE NOCASE")),
-                 QStringList{"Dora"});
+                                            "COLLATE NOCASE Order By Vorname")),
+                 QStringList({"Anna", "Dora"}));
     }
 
     void reportBuilderStatement()

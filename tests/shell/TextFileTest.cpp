@@ -1,4 +1,4 @@
-#include "shell/TextFile.h"
+#include "common/TextFile.h"
 
 #include "ShellTestFiles.h"
 #include "TestRegistry.h"
@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using lobrix::shell::TextFile;
+using lobrix::TextFile;
 using namespace lobrix::test;
 
 class TextFileTest : public QObject

@@ -1,4 +1,4 @@
-#include "shell/TextFile.h"
+#include "common/TextFile.h"
 
 #include "common/CodePage.h"
 #include "common/Error.h"
@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-namespace lobrix::shell {
+namespace lobrix {
 namespace {
 QString shown(const QString &path)
 {
@@ -109,4 +109,4 @@ QByteArray TextFile::encodeFor(const QString &path, const QString &text)
     return bytes;
 }
 
-} // namespace lobrix::shell
+} // namespace lobrix

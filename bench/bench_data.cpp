@@ -1,0 +1,162 @@
+// The data layer on a large installation (1,000,000 visits, 5,000 badges, 20,000 master
+// records), each figure next to its reference measured in the same run:
+//   RawRead            reference: reading Besucher.dbf sequentially in 1 MiB blocks
+//   ReportDateRange    a report over about 1 % of the visits (date range)   <= 1.5 x RawRead
+//   PresentVisitors    Where Geht = ''                                      <= 1.5 x RawRead
+//   OrderByName        all visits ORDER BY Name                             < 3 s
+//   ArrivalWrites      append a visit and occupy a badge                    median < 5 ms
+// The installation is made once by generate_installation in $LOBRIX_BENCH_DIR
+// (default /tmp/lobrix-bench); run that first or let this program do it.
+#include "data/DbfTable.h"
+#include "data/SqlEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <cstdlib>
+
+using namespace lobrix::data;
+
+namespace {
+
+QString benchFolder()
+{
+    const QByteArray env = qgetenv("LOBRIX_BENCH_DIR");
+    return env.isEmpty() ? QStringLiteral("/tmp/lobrix-bench") : QString::fromLocal8Bit(env);
+}
+
+QString db() { return QDir(benchFolder()).filePath(QStringLiteral("db")); }
+
+void ensureInstallation()
+{
+    if (QFile::exists(QDir(db()).filePath(QStringLiteral("Besucher.dbf"))))
+        return;
+    const QString generator =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("generate_installation"));
+    std::fprintf(stderr, "generating %s ...\n", qPrintable(benchFolder()));
+    if (QProcess::execute(generator, {benchFolder()}) != 0) {
+        std::fprintf(stderr, "generate_installation failed\n");
+        std::exit(1);
+    }
+}
+
+qint64 consume(SqlEngine &sql, const QString &statement)
+{
+    SqlQuery q = sql.query(statement);
+    qint64 rows = 0;
+    while (q.next()) {
+        for (int i = 0; i < q.columnCount(); ++i)
+            benchmark::DoNotOptimize(q.text(i));
+        ++rows;
+    }
+    return rows;
+}
+
+void RawRead(benchmark::State &state)
+{
+    const QString path = QDir(db()).filePath(QStringLiteral("Besucher.dbf"));
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (auto _ : state) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            state.SkipWithError("cannot open");
+        qint64 total = 0, n = 0;
+        while ((n = f.read(buffer.data(), buffer.size())) > 0)
+            total += n;
+        benchmark::DoNotOptimize(total);
+        state.counters["MB"] = static_cast<double>(total) / 1e6;
+    }
+}
+
+void ReportDateRange(benchmark::State &state)
+{
+    SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+    // Ten years of visits: five weeks are about 1 %.
+    const QString statement = QStringLiteral(
+        "Select Name || ', ' || Vorname AS Besucher, Firma, Ausweis AS Ausw, Kommt, Geht, Tag, "
+        "Anwesend\nFrom Besucher.dbf\nWhere Tag >= '01.03.2021' AND Tag <= '05.04.2021'\n"
+        "Order By Tag DESC, Kommt");
+    for (auto _ : state)
+        state.counters["rows"] = static_cast<double>(consume(sql, statement));
+}
+
+void PresentVisitors(benchmark::State &state)
+{
+    SqlEngine sql(db());
+    for (auto _ : state)
+        state.counters["rows"] = static_cast<double>(
+            consume(sql, QStringLiteral("Select *\nFrom Besucher.dbf\nWhere Geht = ''")));
+}
+
+void OrderByName(benchmark::State &state)
+{
+    SqlEngine sql(db());
+    for (auto _ : state)
+        state.counters["rows"] = static_cast<double>(
+            consume(sql, QStringLiteral("Select Name, Vorname From Besucher.dbf Order By Name")));
+}
+
+void ArrivalWrites(benchmark::State &state)
+{
+    auto visits = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")));
+    auto badges = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Ausweis.dbf")));
+    const int vName = visits->fieldIndexOrThrow(QStringLiteral("Name"));
+    const int vAusweis = visits->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    const int vKommt = visits->fieldIndexOrThrow(QStringLiteral("Kommt"));
+    const int vTag = visits->fieldIndexOrThrow(QStringLiteral("Tag"));
+    const int bKommt = badges->fieldIndexOrThrow(QStringLiteral("Kommt"));
+    const int bTag = badges->fieldIndexOrThrow(QStringLiteral("Tag"));
+    static int badge = 0;
+    for (auto _ : state) {
+        visits->append({{vName, QStringLiteral("Benchmark")}, {vAusweis, QStringLiteral("17")},
+                        {vKommt, QStringLiteral("08:15")}, {vTag, QStringLiteral("10.12.2026")}});
+        badges->update(badge++ % 5000, {{bKommt, QStringLiteral("08:15")}, {bTag, QStringLiteral("10.12.2026")}});
+    }
+    state.counters["visits"] = visits->recordCount();
+}
+
+// Removes what ArrivalWrites appended, so the next run starts from the same table.
+void removeBenchmarkVisits(int keep)
+{
+    {
+        auto visits = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")));
+        for (int r = keep; r < visits->recordCount(); ++r)
+            visits->setDeleted(r, true);
+    }
+    auto exclusive = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")),
+                                    DbfTable::Mode::Exclusive);
+    exclusive->pack();
+}
+
+int visitCount()
+{
+    return DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")),
+                          DbfTable::Mode::ReadOnly)
+        ->recordCount();
+}
+
+} // namespace
+
+BENCHMARK(RawRead)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(ReportDateRange)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(PresentVisitors)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(OrderByName)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+// One arrival per repetition, so that the median is the median of single arrivals.
+BENCHMARK(ArrivalWrites)->Unit(benchmark::kMicrosecond)->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ensureInstallation();
+    const int visits = visitCount();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (visitCount() != visits)
+        removeBenchmarkVisits(visits);
+    return 0;
+}
