@@ -532,6 +532,20 @@ QByteArray DbfTable::readBlock(int first, int count) const
     return block;
 }
 
+int DbfTable::readBlock(int first, int count, QByteArray &buffer) const
+{
+    if (first < 0 || count <= 0)
+        return 0;
+    const qint64 size = qint64(count) * d->recordSize();
+    if (buffer.size() < size)
+        buffer.resize(size);
+    const qint64 got =
+        io::readAt(d->fd, buffer.data(), size, d->headerLength() + qint64(first) * d->recordSize());
+    if (got < 0)
+        throw d->ioError(QStringLiteral("gelesen"), errno);
+    return static_cast<int>(got / d->recordSize());
+}
+
 DbfRecord DbfTable::read(int recno) const
 {
     DbfRecord record = readBlock(recno, 1);
@@ -603,11 +617,16 @@ int DbfTable::append(const DbfValues &values)
     DbfLockGuard guard(d->locks, DbfLocks::kAppend);
     // Behind the last whole record, whatever the header says: a record that a crashed
     // writer left behind the count is kept, a torn one is overwritten.
-    const qint64 recno = d->records(d->state(), false);
+    const Impl::FileState s = d->state();
+    const qint64 recno = d->records(s, false);
     if (recno >= INT_MAX)
         throw Error(QStringLiteral("Die Tabelle '%1' ist voll.").arg(d->fileName));
-    d->writeOrThrow(record.constData(), record.size(), d->headerLength() + recno * size);
+    const qint64 at = d->headerLength() + recno * size;
+    d->writeOrThrow(record.constData(), record.size(), at);
     d->writeCount(recno + 1);
+    // Whatever lay behind was no record (a torn one, or bytes after an end marker).
+    if (s.size > at + record.size() && ::ftruncate(d->fd, at + record.size()) != 0)
+        throw d->ioError(QStringLiteral("gekürzt"), errno);
     return static_cast<int>(recno);
 }
 

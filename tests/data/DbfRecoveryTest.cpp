@@ -1,0 +1,181 @@
+// Tables that a crash or another program left damaged: they open, every whole record reads,
+// and the next write repairs the header without overwriting a record.
+#include "DbfTestSupport.h"
+#include "TestRegistry.h"
+
+#include "data/DbfLocks.h"
+#include "data/DbfTable.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using lobrix::data::DbfLocks;
+using lobrix::data::DbfTable;
+namespace dbf = lobrix::test::dbf;
+
+namespace {
+
+constexpr int kRecords = 5;
+
+// A table of kRecords records "Satz 0".."Satz 4"; returns its bytes.
+QByteArray makeTable(const QString &path)
+{
+    DbfTable::create(path, {{"NAME", 'C', 20, 0, 0}, {"NR", 'N', 4, 0, 0}});
+    auto t = DbfTable::open(path);
+    for (int i = 0; i < kRecords; ++i)
+        t->append({{0, QStringLiteral("Satz %1").arg(i)}, {1, QString::number(i)}});
+    return dbf::readFile(path);
+}
+
+QByteArray recordBytes(const QString &name, int nr)
+{
+    return " " + name.toLatin1().leftJustified(20, ' ') + QByteArray::number(nr).rightJustified(4, ' ');
+}
+
+} // namespace
+
+class DbfRecoveryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void damagedTable_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("wholeRecords"); // records a reader sees
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("tornTail");
+        QTest::addColumn<bool>("missingEndMarker");
+        QTest::newRow("intact") << "intact" << 5 << false << false << false;
+        QTest::newRow("count too high") << "count 9" << 5 << true << false << false;
+        QTest::newRow("count too low") << "count 3" << 5 << true << false << false;
+        QTest::newRow("count 0") << "count 0" << 5 << true << false << false;
+        QTest::newRow("missing end marker") << "no marker" << 5 << false << false << true;
+        QTest::newRow("torn last record") << "torn" << 5 << true << true << true;
+        QTest::newRow("torn record, count counts it") << "torn counted" << 5 << true << true << true;
+        QTest::newRow("whole record behind the count") << "uncounted record" << 6 << true << false << false;
+        QTest::newRow("end marker, then junk") << "junk" << 5 << true << true << false;
+        QTest::newRow("file cut inside the records") << "cut" << 3 << true << true << true;
+    }
+
+    void damagedTable()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, wholeRecords);
+        QFETCH(bool, damaged);
+        QFETCH(bool, tornTail);
+        QFETCH(bool, missingEndMarker);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kaputt.dbf");
+        QByteArray bytes = makeTable(path);
+        const int recordSize = 1 + 20 + 4;
+        const QByteArray body = bytes.left(bytes.size() - 1); // without the end marker
+        if (damage.startsWith("count "))
+            dbf::setHeaderCount(bytes, damage.mid(6).toUInt());
+        else if (damage == "no marker")
+            bytes = body;
+        else if (damage == "torn")
+            bytes = body + recordBytes("halb", 9).left(11);
+        else if (damage == "torn counted") {
+            bytes = body + recordBytes("halb", 9).left(11);
+            dbf::setHeaderCount(bytes, 6);
+        }
+        else if (damage == "uncounted record")
+            bytes = body + recordBytes("Satz 5", 5) + '\x1A';
+        else if (damage == "junk")
+            bytes = bytes + QByteArray(recordSize + 3, 'x');
+        else if (damage == "cut")
+            bytes = bytes.left(bytes.size() - 1 - 2 * recordSize + 7);
+        QVERIFY(dbf::writeFile(path, bytes));
+
+        {
+            auto t = DbfTable::open(path, DbfTable::Mode::ReadOnly);
+            QCOMPARE(t->recordCount(), wholeRecords);
+            const DbfTable::Health h = t->health();
+            QCOMPARE(h.wholeRecords, wholeRecords);
+            QCOMPARE(h.damaged(), damaged);
+            QCOMPARE(h.tornTail, tornTail);
+            QCOMPARE(h.missingEndMarker, missingEndMarker);
+            const QByteArray block = t->readBlock(0, wholeRecords);
+            QCOMPARE(block.size(), qsizetype(wholeRecords) * recordSize);
+            for (int i = 0; i < wholeRecords; ++i)
+                QCOMPARE(t->text(block.constData() + i * recordSize, 0), QStringLiteral("Satz %1").arg(i));
+        }
+        {
+            // The next append goes behind the last whole record and repairs the header.
+            auto t = DbfTable::open(path);
+            QCOMPARE(t->append({{0, "Neu"}, {1, "77"}}), wholeRecords);
+            const QByteArray now = dbf::readFile(path);
+            QCOMPARE(dbf::headerCount(now), quint32(wholeRecords + 1));
+            QCOMPARE(now.size(), t->headerLength() + (wholeRecords + 1) * recordSize + 1);
+            QCOMPARE(now.back(), '\x1A');
+            const DbfTable::Health h = t->health();
+            QVERIFY(!h.damaged() && !h.tornTail && !h.missingEndMarker);
+            for (int i = 0; i < wholeRecords; ++i)
+                QCOMPARE(t->text(t->read(i).constData(), 1), QString::number(i));
+            QCOMPARE(t->text(t->read(wholeRecords).constData(), 0), QString("Neu"));
+        }
+    }
+
+    void repairFixesHeaderAndTail_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("wholeRecords");
+        QTest::addColumn<bool>("changes");
+        QTest::newRow("intact") << "intact" << 5 << false;
+        QTest::newRow("count too high") << "count" << 5 << true;
+        QTest::newRow("torn tail") << "torn" << 5 << true;
+        QTest::newRow("whole record behind the count") << "uncounted" << 6 << true;
+    }
+
+    void repairFixesHeaderAndTail()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, wholeRecords);
+        QFETCH(bool, changes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("r.dbf");
+        QByteArray bytes = makeTable(path);
+        const QByteArray body = bytes.left(bytes.size() - 1);
+        if (damage == "count")
+            dbf::setHeaderCount(bytes, 50);
+        else if (damage == "torn")
+            bytes = body + "\x1A" + recordBytes("halb", 9).left(4);
+        else if (damage == "uncounted")
+            bytes = body + recordBytes("Satz 5", 5);
+        QVERIFY(dbf::writeFile(path, bytes));
+        auto t = DbfTable::open(path);
+        QCOMPARE(t->repair(), changes);
+        QCOMPARE(t->repair(), false);
+        const QByteArray now = dbf::readFile(path);
+        QCOMPARE(dbf::headerCount(now), quint32(wholeRecords));
+        QCOMPARE(now.size(), t->headerLength() + wholeRecords * t->recordSize() + 1);
+        QCOMPARE(now.back(), '\x1A');
+        for (int i = 0; i < wholeRecords; ++i)
+            QCOMPARE(t->text(t->read(i).constData(), 1), QString::number(i));
+    }
+
+    // A record behind the header count is not yet committed while a writer holds the append
+    // lock: readers trust the header then, and count the record once the lock is gone.
+    void readersTrustHeaderWhileAppendLocked()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.dbf");
+        const QByteArray bytes = makeTable(path);
+        QVERIFY(dbf::writeFile(path, bytes.left(bytes.size() - 1) + recordBytes("im Werden", 5) + '\x1A'));
+        auto reader = DbfTable::open(path, DbfTable::Mode::ReadOnly);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        DbfLocks writer(fd);
+        QCOMPARE(writer.tryLock(DbfLocks::kAppend, true), DbfLocks::Result::Locked);
+        QCOMPARE(reader->recordCount(), kRecords);
+        writer.unlock(DbfLocks::kAppend);
+        QCOMPARE(reader->recordCount(), kRecords + 1);
+        ::close(fd);
+    }
+};
+
+LOBRIX_TEST(DbfRecoveryTest)
+#include "DbfRecoveryTest.moc"
