@@ -142,9 +142,8 @@ bool DbfCursor::moveFrom(int recno)
             m_scanCount = now;
         }
         if (r < m_blockFirst || r >= m_blockFirst + m_block.size() / size) {
-            m_block = m_table->readBlock(r, qMin(perBlock, m_scanCount - r));
             m_blockFirst = r;
-            if (m_block.isEmpty()) {
+            if (m_table->readBlock(r, qMin(perBlock, m_scanCount - r), m_block) == 0) {
                 m_recno = -1;
                 return false;
             }
@@ -180,11 +179,13 @@ int DbfCursor::count() const
     const int size = m_table->recordSize();
     const int perBlock = qMax(1, kBlockBytes / size);
     int n = 0;
+    QByteArray block;
     for (int first = 0; first < total; first += perBlock) {
-        const QByteArray block = m_table->readBlock(first, qMin(perBlock, total - first));
+        const int wanted = qMin(perBlock, total - first);
+        const int got = m_table->readBlock(first, wanted, block);
         for (qint64 i = 0; i < block.size(); i += size)
             n += matches(block.constData() + i) ? 1 : 0;
-        if (block.size() < qint64(qMin(perBlock, total - first)) * size)
+        if (got < wanted)
             break;
     }
     return n;

@@ -521,29 +521,25 @@ int DbfTable::recordCount() const
 
 QByteArray DbfTable::readBlock(int first, int count) const
 {
-    if (first < 0 || count <= 0)
-        return {};
-    const qint64 size = qint64(count) * d->recordSize();
-    QByteArray block(size, Qt::Uninitialized);
-    const qint64 got = io::readAt(d->fd, block.data(), size, d->headerLength() + first * d->recordSize());
-    if (got < 0)
-        throw d->ioError(QStringLiteral("gelesen"), errno);
-    block.resize(got - got % d->recordSize());
+    QByteArray block;
+    readBlock(first, count, block);
     return block;
 }
 
 int DbfTable::readBlock(int first, int count, QByteArray &buffer) const
 {
-    if (first < 0 || count <= 0)
+    if (first < 0 || count <= 0) {
+        buffer.resize(0);
         return 0;
+    }
     const qint64 size = qint64(count) * d->recordSize();
-    if (buffer.size() < size)
-        buffer.resize(size);
-    const qint64 got =
-        io::readAt(d->fd, buffer.data(), size, d->headerLength() + qint64(first) * d->recordSize());
+    buffer.resize(size); // shrinking keeps the memory for the next block
+    const qint64 got = io::readAt(d->fd, buffer.data(), size, d->headerLength() + first * d->recordSize());
     if (got < 0)
         throw d->ioError(QStringLiteral("gelesen"), errno);
-    return static_cast<int>(got / d->recordSize());
+    const qint64 whole = got / d->recordSize();
+    buffer.resize(whole * d->recordSize());
+    return static_cast<int>(whole);
 }
 
 DbfRecord DbfTable::read(int recno) const
@@ -722,9 +718,10 @@ DbfTable::Health DbfTable::health() const
     h.missingEndMarker = !hasMarker;
     h.tornTail = tail > (hasMarker ? 1 : 0);
     const int perRead = static_cast<int>(qMax<qint64>(1, kScanBytes / d->recordSize()));
+    QByteArray block;
     for (qint64 first = 0; first < count; first += perRead) {
         const int k = static_cast<int>(qMin<qint64>(perRead, count - first));
-        const QByteArray block = readBlock(static_cast<int>(first), k);
+        readBlock(static_cast<int>(first), k, block);
         for (qint64 i = 0; i < block.size(); i += d->recordSize())
             h.deleted += isDeleted(block.constData() + i) ? 1 : 0;
     }

@@ -85,6 +85,9 @@ public:
     // their scan by recordCount() taken when the scan starts. For scans: read in blocks,
     // not record by record.
     QByteArray readBlock(int first, int count) const;
+    // The same into `buffer`, whose memory is reused from call to call (a scan then reads
+    // into memory that is already in the cache); returns the whole records read.
+    int readBlock(int first, int count, QByteArray &buffer) const;
     // One record; throws lobrix::Error when the file does not hold it.
     DbfRecord read(int recno) const;
 
