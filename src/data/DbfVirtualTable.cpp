@@ -3,6 +3,8 @@
 #include "data/DbfTable.h"
 #include "data/SqlCollations.h"
 
+#include <QtEndian>
+
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -24,8 +26,15 @@ enum class Op { Eq, Lt, Le, Gt, Ge };
 
 struct Constraint {
     int column = 0;
+    int offset = -1; // in the record; -1 when the field is gone from the file
+    int length = 0;
+    char type = 'C';
     Op op = Op::Eq;
     QByteArray bytes; // C: encoded value; D: value as UTF-8 text
+    // D: the value's rank in the date order (0 empty, 1 a date, 2 other text) and, for a
+    // date, its stored form YYYYMMDD, so records compare without being decoded.
+    int dateRank = 0;
+    quint64 dateKey = 0; // the 8 key bytes read big-endian, so integers order like bytes
     double number = 0;
 };
 
@@ -200,16 +209,6 @@ int closeCursor(sqlite3_vtab_cursor *c)
     return SQLITE_OK;
 }
 
-const char *fieldBytes(const Cursor *c, int column, int *len)
-{
-    const int f = c->fieldOf[static_cast<size_t>(column)];
-    if (f < 0)
-        return nullptr;
-    const DbfField &field = c->table->fields()[f];
-    *len = field.length;
-    return c->record + field.offset;
-}
-
 bool blankBytes(const char *p, int len)
 {
     for (int i = 0; i < len; ++i)
@@ -250,29 +249,40 @@ bool compare(Op op, int r)
     return false;
 }
 
+quint64 bigEndian8(const char *p)
+{
+    quint64 v;
+    std::memcpy(&v, p, 8);
+    return qFromBigEndian(v);
+}
+
+// True when all eight bytes are the digits 0-9.
+bool eightDigits(quint64 v)
+{
+    constexpr quint64 highNibbles = 0xF0F0F0F0F0F0F0F0ull;
+    return (v & highNibbles) == 0x3030303030303030ull &&
+           (((v & 0x0F0F0F0F0F0F0F0Full) + 0x0606060606060606ull) & highNibbles) == 0;
+}
+
 bool matches(const Cursor *c, const Constraint &k)
 {
-    int len = 0;
-    const char *p = fieldBytes(c, k.column, &len);
-    const DbfField &f = vtabOf(const_cast<Cursor *>(c))->fields[k.column];
-    if (!p) // the field is gone from the file: SQLite sees NULL, which never compares true
+    if (k.offset < 0) // the field is gone from the file: SQLite sees NULL, never true
         return false;
-    switch (f.type) {
+    const char *p = c->record + k.offset;
+    const int len = k.length;
+    switch (k.type) {
     case 'C': {
         const int n = static_cast<int>(k.bytes.size());
         return n <= len && std::memcmp(p, k.bytes.constData(), static_cast<size_t>(n)) == 0 &&
                blankBytes(p + n, len - n);
     }
     case 'D': {
-        char text[10];
-        int tlen = 0;
-        if (len == 8 && !blankBytes(p, 8) && std::memcmp(p, "00000000", 8) != 0) {
-            const char t[10] = {p[6], p[7], '.', p[4], p[5], '.', p[0], p[1], p[2], p[3]};
-            std::memcpy(text, t, 10);
-            tlen = 10;
-        }
-        return compare(k.op, compareDateTexts(text, tlen, k.bytes.constData(),
-                                              static_cast<int>(k.bytes.size())));
+        // A date that is not eight digits reads as empty, like a blank one.
+        const quint64 v = len == 8 ? bigEndian8(p) : 0;
+        const bool date = len == 8 && eightDigits(v) && v != 0x3030303030303030ull;
+        if (date && k.dateRank == 1)
+            return compare(k.op, v < k.dateKey ? -1 : (v > k.dateKey ? 1 : 0));
+        return compare(k.op, (date ? 1 : 0) - k.dateRank);
     }
     default: {
         double v = 0;
@@ -292,9 +302,9 @@ bool loadRecord(Cursor *c)
         }
         if (c->recno < c->blockFirst || c->recno >= c->blockFirst + c->blockCount) {
             const int perBlock = std::max(1, (1 << 20) / std::max(1, c->table->recordSize()));
-            c->block = c->table->readBlock(c->recno, std::min(perBlock, c->total - c->recno));
+            c->blockCount = c->table->readBlock(c->recno, std::min(perBlock, c->total - c->recno),
+                                                c->block);
             c->blockFirst = c->recno;
-            c->blockCount = static_cast<int>(c->block.size() / c->table->recordSize());
             if (c->blockCount == 0) {
                 c->eof = true;
                 return true;
@@ -361,11 +371,21 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
             } else if (f.type == 'D') {
                 k.bytes = QByteArray(reinterpret_cast<const char *>(sqlite3_value_text(value)),
                                      sqlite3_value_bytes(value));
+                const QByteArray key = dateTextToKey(k.bytes.constData(), static_cast<int>(k.bytes.size()));
+                k.dateRank = k.bytes.isEmpty() ? 0 : (key.isEmpty() ? 2 : 1);
+                if (k.dateRank == 1)
+                    k.dateKey = bigEndian8(key.constData());
             } else {
                 const int t = sqlite3_value_numeric_type(value);
                 if (t != SQLITE_INTEGER && t != SQLITE_FLOAT)
                     continue; // leave the comparison with a text to SQLite
                 k.number = sqlite3_value_double(value);
+            }
+            if (const int fi = c->fieldOf[static_cast<size_t>(k.column)]; fi >= 0) {
+                const DbfField &field = c->table->fields()[fi];
+                k.offset = field.offset;
+                k.length = field.length;
+                k.type = field.type;
             }
             c->constraints.push_back(std::move(k));
         }
@@ -373,7 +393,6 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
         c->recno = 0;
         c->blockFirst = 0;
         c->blockCount = 0;
-        c->block.clear();
         loadRecord(c);
         return SQLITE_OK;
     } catch (const Error &e) {
@@ -399,6 +418,34 @@ void resultText(sqlite3_context *ctx, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// Most stored texts are plain ASCII, which reads the same in every code page: hand those
+// to SQLite straight from the record. False when the field needs decoding.
+bool resultAsciiText(sqlite3_context *ctx, const char *p, int len)
+{
+    while (len > 0 && (p[len - 1] == ' ' || p[len - 1] == '\0'))
+        --len;
+    for (int i = 0; i < len; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80 || p[i] == '\0')
+            return false;
+    sqlite3_result_text(ctx, p, len, SQLITE_TRANSIENT);
+    return true;
+}
+
+// A stored date YYYYMMDD as DD.MM.YYYY; anything else reads as empty.
+bool resultStoredDate(sqlite3_context *ctx, const char *p, int len)
+{
+    if (len != 8)
+        return false;
+    const quint64 v = bigEndian8(p);
+    if (!eightDigits(v) || v == 0x3030303030303030ull) { // blank, 00000000 or damaged
+        sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+        return true;
+    }
+    const char text[10] = {p[6], p[7], '.', p[4], p[5], '.', p[0], p[1], p[2], p[3]};
+    sqlite3_result_text(ctx, text, 10, SQLITE_TRANSIENT);
+    return true;
 }
 
 int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int col)
@@ -436,6 +483,14 @@ int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int col)
         }
         case 'M':
             resultText(ctx, c->table->memo(c->record, f));
+            break;
+        case 'C':
+            if (!resultAsciiText(ctx, c->record + field.offset, field.length))
+                resultText(ctx, c->table->text(c->record, f));
+            break;
+        case 'D':
+            if (!resultStoredDate(ctx, c->record + field.offset, field.length))
+                resultText(ctx, c->table->text(c->record, f));
             break;
         default:
             resultText(ctx, c->table->text(c->record, f));

@@ -57,7 +57,8 @@ void bind(sqlite3_stmt *st, const QVariantList &params)
 
 SqlEngine::SqlEngine(QString folder, Access access) : m_folder(std::move(folder)), m_access(access)
 {
-    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) !=
         SQLITE_OK) {
         sqlite3_close(m_db);
         throw Error(QStringLiteral("Die SQL-Verbindung konnte nicht geöffnet werden."));
