@@ -4,27 +4,12 @@
 
 #include <QDate>
 #include <QTime>
+#include <QtEndian>
 
 #include <cstring>
 
 namespace lobrix::data {
 namespace {
-
-quint32 le32(const char *p)
-{
-    quint32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<quint8>(p[i]);
-    return v;
-}
-
-qint64 le64(const char *p)
-{
-    quint64 v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | static_cast<quint8>(p[i]);
-    return static_cast<qint64>(v);
-}
 
 bool isPad(char c) { return c == ' ' || c == '\0'; }
 
@@ -101,9 +86,9 @@ QString DbfFieldCodec::text(const DbfField &field, quint8 version, CodePage cp, 
         return v < 0 ? QString() : QString(v ? u'T' : u'F');
     }
     case 'I':
-        return field.length == 4 ? QString::number(static_cast<qint32>(le32(p))) : QString();
+        return field.length == 4 ? QString::number(qFromLittleEndian<qint32>(p)) : QString();
     case 'Y':
-        return field.length == 8 ? scaledInteger(le64(p), 4) : QString();
+        return field.length == 8 ? scaledInteger(qFromLittleEndian<qint64>(p), 4) : QString();
     case 'B':
         if (isBinary(field, version) && field.length == 8) {
             double d = 0;
@@ -114,11 +99,11 @@ QString DbfFieldCodec::text(const DbfField &field, quint8 version, CodePage cp, 
     case 'T': {
         if (field.length != 8)
             return QString();
-        const qint64 day = le32(p);
+        const qint64 day = qFromLittleEndian<quint32>(p);
         if (day == 0)
             return QString();
         const QDate date = QDate::fromJulianDay(day);
-        const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(le32(p + 4)));
+        const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(qFromLittleEndian<quint32>(p + 4)));
         return date.toString(QStringLiteral("dd.MM.yyyy")) + u' ' +
                time.toString(QStringLiteral("HH:mm:ss"));
     }
@@ -233,9 +218,7 @@ QByteArray DbfFieldCodec::encode(const DbfField &field, quint8 version, CodePage
         const int v = trimmedText.toInt(&ok);
         if (!ok || field.length != 4)
             throw fail(QStringLiteral("'%1' ist keine ganze Zahl.").arg(text));
-        const auto u = static_cast<quint32>(v);
-        for (int i = 0; i < 4; ++i)
-            out[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+        qToLittleEndian<qint32>(v, out.data());
         return out;
     }
     case 'M':

@@ -2,24 +2,10 @@
 
 #include "common/Error.h"
 
+#include <QtEndian>
+
 namespace lobrix::data {
 namespace {
-
-quint16 le16(const char *p)
-{
-    return static_cast<quint16>(static_cast<quint8>(p[0]) | (static_cast<quint8>(p[1]) << 8));
-}
-
-quint32 le32(const char *p)
-{
-    return static_cast<quint32>(le16(p)) | (static_cast<quint32>(le16(p + 2)) << 16);
-}
-
-void putLe(char *p, quint32 value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        p[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
 
 QString byteText(quint8 value)
 {
@@ -82,9 +68,9 @@ bool DbfHeader::isSupportedVersion(quint8 version)
            version == 0xF5;
 }
 
-int DbfHeader::headerLengthOf(const char *prefix) { return le16(prefix + 8); }
-int DbfHeader::recordSizeOf(const char *prefix) { return le16(prefix + 10); }
-quint32 DbfHeader::recordCountOf(const char *prefix) { return le32(prefix + 4); }
+int DbfHeader::headerLengthOf(const char *prefix) { return qFromLittleEndian<quint16>(prefix + 8); }
+int DbfHeader::recordSizeOf(const char *prefix) { return qFromLittleEndian<quint16>(prefix + 10); }
+quint32 DbfHeader::recordCountOf(const char *prefix) { return qFromLittleEndian<quint32>(prefix + 4); }
 
 DbfHeader DbfHeader::parse(const QByteArray &bytes, const QString &fileName)
 {
@@ -202,7 +188,7 @@ QByteArray DbfHeader::descriptor(const DbfField &field, bool visualFoxPro)
     std::copy(name.begin(), name.end(), d.begin());
     d[11] = field.type;
     if (visualFoxPro)
-        putLe(d.data() + 12, static_cast<quint32>(field.offset), 4);
+        qToLittleEndian<quint32>(static_cast<quint32>(field.offset), d.data() + 12);
     d[16] = static_cast<char>(field.length);
     d[17] = static_cast<char>(field.decimals);
     return d;
@@ -235,14 +221,14 @@ void DbfHeader::putDate(char *header, QDate date)
     header[3] = static_cast<char>(date.day());
 }
 
-void DbfHeader::putCount(char *header, quint32 count) { putLe(header + 4, count, 4); }
+void DbfHeader::putCount(char *header, quint32 count) { qToLittleEndian<quint32>(count, header + 4); }
 void DbfHeader::putHeaderLength(char *header, int length)
 {
-    putLe(header + 8, static_cast<quint32>(length), 2);
+    qToLittleEndian<quint16>(static_cast<quint16>(length), header + 8);
 }
 void DbfHeader::putRecordSize(char *header, int size)
 {
-    putLe(header + 10, static_cast<quint32>(size), 2);
+    qToLittleEndian<quint16>(static_cast<quint16>(size), header + 10);
 }
 
 } // namespace lobrix::data

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -16,22 +17,6 @@ namespace {
 
 // Memos larger than this are taken as damage, not as text.
 constexpr qint64 kMaxMemo = 16 * 1024 * 1024;
-
-quint32 be32(const char *p)
-{
-    quint32 v = 0;
-    for (int i = 0; i < 4; ++i)
-        v = (v << 8) | static_cast<quint8>(p[i]);
-    return v;
-}
-
-quint32 le32(const char *p)
-{
-    quint32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<quint8>(p[i]);
-    return v;
-}
 
 } // namespace
 
@@ -54,10 +39,10 @@ std::unique_ptr<DbfMemo> DbfMemo::open(const QString &tablePath, quint8 version)
     int blockSize = 512;
     if (fox) {
         kind = Kind::Fpt;
-        blockSize = static_cast<int>((static_cast<quint8>(head[6]) << 8) | static_cast<quint8>(head[7]));
+        blockSize = qFromBigEndian<quint16>(head + 6);
     } else if (version == 0x8B) {
         kind = Kind::Dbt4;
-        blockSize = static_cast<int>(static_cast<quint8>(head[20]) | (static_cast<quint8>(head[21]) << 8));
+        blockSize = qFromLittleEndian<quint16>(head + 20);
     }
     if (blockSize <= 0)
         blockSize = 512;
@@ -79,10 +64,10 @@ QByteArray DbfMemo::read(quint32 block) const
     if (m_kind != Kind::Dbt3 && io::readAt(m_fd, head, sizeof head, offset) == sizeof head) {
         qint64 length = -1;
         if (m_kind == Kind::Fpt)
-            length = be32(head + 4);
+            length = qFromBigEndian<quint32>(head + 4);
         else if (static_cast<quint8>(head[0]) == 0xFF && static_cast<quint8>(head[1]) == 0xFF &&
                  head[2] == 0x08 && head[3] == 0x00)
-            length = static_cast<qint64>(le32(head + 4)) - 8; // dBASE IV counts its own header
+            length = static_cast<qint64>(qFromLittleEndian<quint32>(head + 4)) - 8; // dBASE IV counts its own header
         if (length >= 0) {
             if (length > kMaxMemo)
                 return {};

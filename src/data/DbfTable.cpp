@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <cerrno>
 #include <climits>
@@ -572,8 +573,7 @@ QString DbfTable::memo(const char *record, int field) const
     const char *p = record + f.offset;
     quint32 block = 0;
     if (f.length == 4) {
-        for (int i = 3; i >= 0; --i)
-            block = (block << 8) | static_cast<quint8>(p[i]);
+        block = qFromLittleEndian<quint32>(p);
     } else {
         bool ok = false;
         block = QByteArray(p, f.length).trimmed().toUInt(&ok);

@@ -4,7 +4,7 @@
 #include "TestRegistry.h"
 #include "helpers/StressRecord.h"
 
-#include "common/Error.h"
+#include "data/DbfLocks.h"
 #include "data/DbfTable.h"
 
 #include <QFileInfo>
@@ -16,11 +16,15 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
-using lobrix::Error;
+using lobrix::data::DbfLocks;
 using lobrix::data::DbfTable;
 namespace dbf = lobrix::test::dbf;
 namespace stress = lobrix::test::stress;
@@ -63,16 +67,6 @@ void release(QProcess &p)
     p.waitForFinished(10000);
 }
 
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class DbfConcurrencyTest : public QObject {
@@ -100,6 +94,12 @@ private slots:
             workers.back()->start(dbf::helperProgram(),
                                   {"append", path, QString::number(w), QString::number(perWorker)});
         }
+        for (auto &p : workers) {
+            QVERIFY(p->waitForReadyRead(10000));
+            QCOMPARE(p->readLine(), QByteArray("ready\n"));
+        }
+        for (auto &p : workers)
+            p->write("go\n");
         QHash<int, Committed> byRecno;
         for (int w = 1; w <= stress::kWorkers; ++w) {
             QProcess &p = *workers[w - 1];
@@ -132,6 +132,51 @@ private slots:
         QCOMPARE(seen.size(), total - 1);
         for (int w = 1; w <= stress::kWorkers; ++w)
             QCOMPARE(t->text(block.constData(), t->fieldIndex(QString("U%1").arg(w))), QString::number(perWorker));
+    }
+
+    // A write waits while another workstation holds the lock it needs.
+    void writesWaitForLocksHeldElsewhere_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<qint64>("lockByte");
+        QTest::newRow("append") << "append" << DbfLocks::kAppend;
+        QTest::newRow("update") << "update" << DbfLocks::kRecordBase + 1;
+        QTest::newRow("delete") << "delete" << DbfLocks::kRecordBase + 1;
+        QTest::newRow("repair") << "repair" << DbfLocks::kAppend;
+    }
+
+    void writesWaitForLocksHeldElsewhere()
+    {
+        QFETCH(QString, write);
+        QFETCH(qint64, lockByte);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.dbf");
+        DbfTable::create(path, {{"NAME", 'C', 10, 0, 0}});
+        auto t = DbfTable::open(path);
+        t->append({{0, "eins"}});
+        t->append({{0, "zwei"}});
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        DbfLocks other(fd);
+        QCOMPARE(other.tryLock(lockByte, true), DbfLocks::Result::Locked);
+        std::atomic<bool> released{false};
+        std::thread holder([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            released = true;
+            other.unlock(lockByte);
+        });
+        if (write == "append")
+            t->append({{0, "drei"}});
+        else if (write == "update")
+            t->update(1, {{0, "neu"}});
+        else if (write == "delete")
+            t->setDeleted(1);
+        else
+            t->repair();
+        const bool waited = released;
+        holder.join();
+        ::close(fd);
+        QVERIFY2(waited, "wrote while another workstation held the lock");
     }
 
     // A writer killed at random moments: every record it reported as committed is intact,
@@ -213,9 +258,9 @@ private slots:
         }
         auto mine = DbfTable::open(path);
         const QByteArray before = dbf::readFile(path);
-        QCOMPARE(errorOf([&] { DbfTable::open(path, DbfTable::Mode::Exclusive); }), kInUse);
-        QCOMPARE(errorOf([&] { mine->pack(); }), kInUse);
-        QCOMPARE(errorOf([&] { mine->addField({"NEU", 'C', 5, 0, 0}); }), kInUse);
+        QCOMPARE(dbf::errorOf([&] { DbfTable::open(path, DbfTable::Mode::Exclusive); }), kInUse);
+        QCOMPARE(dbf::errorOf([&] { mine->pack(); }), kInUse);
+        QCOMPARE(dbf::errorOf([&] { mine->addField({"NEU", 'C', 5, 0, 0}); }), kInUse);
         QCOMPARE(dbf::readFile(path), before);
         QCOMPARE(mine->fields().size(), 1);
 
@@ -223,7 +268,7 @@ private slots:
             release(*process);
         table.reset();
         // The refused switch kept this table's shared use: nobody else gets exclusive use.
-        QCOMPARE(errorOf([&] { DbfTable::open(path, DbfTable::Mode::Exclusive); }), kInUse);
+        QCOMPARE(dbf::errorOf([&] { DbfTable::open(path, DbfTable::Mode::Exclusive); }), kInUse);
         mine->pack();
         mine->addField({"NEU", 'C', 5, 0, 0});
         QCOMPARE(mine->recordCount(), 2);
@@ -249,7 +294,7 @@ private slots:
         DbfTable::create(path, {{"NAME", 'C', 10, 0, 0}});
         auto holder = holdOpen(path, "exclusive");
         QVERIFY(holder);
-        const QString message = errorOf([&] { DbfTable::open(path, DbfTable::Mode(mode)); });
+        const QString message = dbf::errorOf([&] { DbfTable::open(path, DbfTable::Mode(mode)); });
         QVERIFY2(message.contains("'Besucher.dbf' wird von einem anderen Arbeitsplatz"), qPrintable(message));
         release(*holder);
         QVERIFY(DbfTable::open(path, DbfTable::Mode(mode)));

@@ -2,7 +2,6 @@
 #include "DbfTestSupport.h"
 #include "TestRegistry.h"
 
-#include "common/Error.h"
 #include "data/DbfTable.h"
 
 #include <QJsonArray>
@@ -10,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using lobrix::Error;
 using lobrix::data::DbfTable;
 namespace dbf = lobrix::test::dbf;
 
@@ -315,25 +313,16 @@ private slots:
         const QString path = dir.filePath("Kaputt.dbf");
         QVERIFY(dbf::writeFile(path, bytes));
         for (auto mode : {DbfTable::Mode::ReadOnly, DbfTable::Mode::Shared}) {
-            try {
-                DbfTable::open(path, mode);
-                QFAIL("opened");
-            } catch (const Error &e) {
-                QVERIFY2(e.message().contains("'Kaputt.dbf'") && e.message().contains(message),
-                         qPrintable(e.message()));
-            }
+            const QString error = dbf::errorOf([&] { DbfTable::open(path, mode); });
+            QVERIFY2(error.contains("'Kaputt.dbf'") && error.contains(message), qPrintable(error));
         }
     }
 
     void missingTableNamesFile()
     {
         QTemporaryDir dir;
-        try {
-            DbfTable::open(dir.filePath("Fehlt.dbf"));
-            QFAIL("opened");
-        } catch (const Error &e) {
-            QVERIFY2(e.message().contains("'Fehlt.dbf' wurde nicht gefunden"), qPrintable(e.message()));
-        }
+        const QString error = dbf::errorOf([&] { DbfTable::open(dir.filePath("Fehlt.dbf")); });
+        QVERIFY2(error.contains("'Fehlt.dbf' wurde nicht gefunden"), qPrintable(error));
     }
 };
 

@@ -35,6 +35,32 @@ QByteArray recordBytes(const QString &name, int nr)
     return " " + name.toLatin1().leftJustified(20, ' ') + QByteArray::number(nr).rightJustified(4, ' ');
 }
 
+// The table's bytes after a crash or a foreign program left the given damage.
+QByteArray withDamage(QByteArray bytes, const QString &damage)
+{
+    const int recordSize = 1 + 20 + 4;
+    const QByteArray body = bytes.left(bytes.size() - 1); // without the end marker
+    const QByteArray torn = recordBytes("halb", 9).left(11);
+    if (damage.startsWith("count "))
+        dbf::setHeaderCount(bytes, damage.mid(6).toUInt());
+    else if (damage == "no marker")
+        bytes = body;
+    else if (damage == "torn")
+        bytes = body + torn;
+    else if (damage == "marker, then torn")
+        bytes = bytes + torn;
+    else if (damage == "torn counted") {
+        bytes = body + torn;
+        dbf::setHeaderCount(bytes, kRecords + 1);
+    } else if (damage == "uncounted record")
+        bytes = body + recordBytes("Satz 5", 5) + '\x1A';
+    else if (damage == "junk")
+        bytes = bytes + QByteArray(recordSize + 3, 'x');
+    else if (damage == "cut")
+        bytes = bytes.left(bytes.size() - 1 - 2 * recordSize + 7);
+    return bytes;
+}
+
 } // namespace
 
 class DbfRecoveryTest : public QObject {
@@ -69,26 +95,8 @@ private slots:
         QFETCH(bool, missingEndMarker);
         QTemporaryDir dir;
         const QString path = dir.filePath("Kaputt.dbf");
-        QByteArray bytes = makeTable(path);
+        QVERIFY(dbf::writeFile(path, withDamage(makeTable(path), damage)));
         const int recordSize = 1 + 20 + 4;
-        const QByteArray body = bytes.left(bytes.size() - 1); // without the end marker
-        if (damage.startsWith("count "))
-            dbf::setHeaderCount(bytes, damage.mid(6).toUInt());
-        else if (damage == "no marker")
-            bytes = body;
-        else if (damage == "torn")
-            bytes = body + recordBytes("halb", 9).left(11);
-        else if (damage == "torn counted") {
-            bytes = body + recordBytes("halb", 9).left(11);
-            dbf::setHeaderCount(bytes, 6);
-        }
-        else if (damage == "uncounted record")
-            bytes = body + recordBytes("Satz 5", 5) + '\x1A';
-        else if (damage == "junk")
-            bytes = bytes + QByteArray(recordSize + 3, 'x');
-        else if (damage == "cut")
-            bytes = bytes.left(bytes.size() - 1 - 2 * recordSize + 7);
-        QVERIFY(dbf::writeFile(path, bytes));
 
         {
             auto t = DbfTable::open(path, DbfTable::Mode::ReadOnly);
@@ -125,9 +133,10 @@ private slots:
         QTest::addColumn<int>("wholeRecords");
         QTest::addColumn<bool>("changes");
         QTest::newRow("intact") << "intact" << 5 << false;
-        QTest::newRow("count too high") << "count" << 5 << true;
-        QTest::newRow("torn tail") << "torn" << 5 << true;
-        QTest::newRow("whole record behind the count") << "uncounted" << 6 << true;
+        QTest::newRow("count too high") << "count 50" << 5 << true;
+        QTest::newRow("torn tail behind the end marker") << "marker, then torn" << 5 << true;
+        QTest::newRow("missing end marker") << "no marker" << 5 << true;
+        QTest::newRow("whole record behind the count") << "uncounted record" << 6 << true;
     }
 
     void repairFixesHeaderAndTail()
@@ -137,15 +146,7 @@ private slots:
         QFETCH(bool, changes);
         QTemporaryDir dir;
         const QString path = dir.filePath("r.dbf");
-        QByteArray bytes = makeTable(path);
-        const QByteArray body = bytes.left(bytes.size() - 1);
-        if (damage == "count")
-            dbf::setHeaderCount(bytes, 50);
-        else if (damage == "torn")
-            bytes = body + "\x1A" + recordBytes("halb", 9).left(4);
-        else if (damage == "uncounted")
-            bytes = body + recordBytes("Satz 5", 5);
-        QVERIFY(dbf::writeFile(path, bytes));
+        QVERIFY(dbf::writeFile(path, withDamage(makeTable(path), damage)));
         auto t = DbfTable::open(path);
         QCOMPARE(t->repair(), changes);
         QCOMPARE(t->repair(), false);

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the table tests: fixtures, raw file surgery, the helper program and the
 // Python dBASE readers used as independent witnesses.
+#include "common/Error.h"
 #include "data/DbfTable.h"
 
 #include <QByteArray>
@@ -10,6 +11,8 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStringList>
+
+#include <functional>
 
 namespace lobrix::test::dbf {
 
@@ -27,6 +30,17 @@ inline void copyFixtures(const QString &relativeFolder, const QString &target)
         QFile::copy(source.filePath(name), to);
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
     }
+}
+
+// The message of the lobrix::Error that action throws; empty when it throws none.
+inline QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QString();
 }
 
 inline QByteArray readFile(const QString &path)

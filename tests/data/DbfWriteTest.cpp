@@ -146,18 +146,10 @@ private slots:
         auto t = DbfTable::open(path);
         t->append({});
         const QByteArray before = dbf::readFile(path);
-        const auto check = [&](const std::function<void()> &write) {
-            try {
-                write();
-                QFAIL("written");
-            } catch (const Error &e) {
-                QVERIFY2(e.message().contains("'Werte.dbf'") && e.message().contains("'FELD'") &&
-                             e.message().contains(message),
-                         qPrintable(e.message()));
-            }
-        };
-        check([&] { t->append({{0, input}}); });
-        check([&] { t->update(0, {{0, input}}); });
+        for (const QString &error : {dbf::errorOf([&] { t->append({{0, input}}); }),
+                                     dbf::errorOf([&] { t->update(0, {{0, input}}); })})
+            QVERIFY2(error.contains("'Werte.dbf'") && error.contains("'FELD'") && error.contains(message),
+                     qPrintable(error));
         QCOMPARE(dbf::readFile(path), before);
     }
 
@@ -240,12 +232,8 @@ private slots:
         QFETCH(QVector<DbfField>, fields);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        try {
-            DbfTable::create(dir.filePath("Neu.dbf"), fields);
-            QFAIL("created");
-        } catch (const Error &e) {
-            QVERIFY2(e.message().contains("'Neu.dbf'") && e.message().contains(message), qPrintable(e.message()));
-        }
+        const QString error = dbf::errorOf([&] { DbfTable::create(dir.filePath("Neu.dbf"), fields); });
+        QVERIFY2(error.contains("'Neu.dbf'") && error.contains(message), qPrintable(error));
         QVERIFY(!QFileInfo::exists(dir.filePath("Neu.dbf")));
     }
 

@@ -1,8 +1,11 @@
 // Another workstation for the table tests: appends, updates or just holds a table open.
 //
-//   dbf_stress append <table> <worker> <count>  appends count records; after each one sets
-//                                               field U<worker> of record 0 to the sequence
-//                                               number; prints "<recno> <seq>" per append
+//   dbf_stress append <table> <worker> <count>  prints "ready", waits for a line on stdin,
+//                                               then appends count records; after each one
+//                                               sets field U<worker> of record 0 to the
+//                                               sequence number (and its first field to the
+//                                               worker); prints "<recno> <seq>" per append;
+//                                               exit code 3 when an update of its got lost
 //   dbf_stress writer <table> <worker>          appends until killed, printing
 //                                               "<recno> <seq>" once an append has returned
 //   dbf_stress hold <table> shared|exclusive    opens the table, prints "ready", and keeps
@@ -36,15 +39,40 @@ void say(const std::string &line)
     }
 }
 
+// Reads stdin up to a newline (or its end).
+void waitForGo()
+{
+    char c = 0;
+    while (::read(0, &c, 1) > 0 && c != '\n') {
+    }
+}
+
 int appendRecords(const QString &path, int worker, int count, bool updateShared)
 {
     auto table = DbfTable::open(path, DbfTable::Mode::Shared);
     const int sharedField = table->fieldIndex(QStringLiteral("U%1").arg(worker));
+    int lost = 0;
+    if (updateShared) {
+        // All workers start together, so that they really run at the same time.
+        say("ready");
+        waitForGo();
+    }
     for (int seq = 1; count < 0 || seq <= count; ++seq) {
         const int recno = table->append(stress::values(*table, worker, seq));
         say(std::to_string(recno) + " " + std::to_string(seq));
-        if (updateShared)
-            table->update(0, {{sharedField, QString::number(seq)}});
+        if (!updateShared)
+            continue;
+        // Only this worker writes U<worker>: it must still hold what it wrote last.
+        const QByteArray shared = table->read(0);
+        if (table->text(shared.constData(), sharedField).toInt() != seq - 1)
+            ++lost;
+        // Two fields far apart: the write of record 0 spans the other workers' fields, so
+        // without the record lock their updates would get lost.
+        table->update(0, {{sharedField, QString::number(seq)}, {0, QString::number(worker)}});
+    }
+    if (lost > 0) {
+        std::fprintf(stderr, "%d updates of record 0 were lost\n", lost);
+        return 3;
     }
     return 0;
 }
