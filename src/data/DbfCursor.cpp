@@ -29,7 +29,9 @@ DbfCursor::DbfCursor(const QString &folder, const QString &fileName, DbfTable::M
 {
 }
 
-DbfCursor::DbfCursor(std::unique_ptr<DbfTable> table) : m_table(std::move(table)) {}
+DbfCursor::DbfCursor(std::unique_ptr<DbfTable> table) : m_table(std::move(table))
+{
+}
 
 DbfCursor::~DbfCursor() = default;
 

@@ -69,11 +69,11 @@ private:
     struct Condition {
         enum Kind { Text, Number, DateRange } kind = Text;
         int field = 0;
-        QByteArray bytes;   // Text: the value in the table's code page, right-trimmed
+        QByteArray bytes;     // Text: the value in the table's code page, right-trimmed
         bool storable = true; // Text: false when the value cannot occur in the table
-        QString text;       // Text on fields other than C: the value right-trimmed
+        QString text;         // Text on fields other than C: the value right-trimmed
         double number = 0;
-        QByteArray from;    // DateRange: YYYYMMDD, empty when open
+        QByteArray from; // DateRange: YYYYMMDD, empty when open
         QByteArray to;
     };
     bool matches(const char *record) const;
@@ -86,10 +86,10 @@ private:
 
     std::unique_ptr<DbfTable> m_table;
     QVector<Condition> m_conditions;
-    QByteArray m_block;      // records read in one go
-    int m_blockFirst = 0;    // record number of the first record in m_block
-    int m_scanCount = 0;     // records in the table when the scan started
-    int m_recno = -1;        // current row, -1 when there is none
+    QByteArray m_block;   // records read in one go
+    int m_blockFirst = 0; // record number of the first record in m_block
+    int m_scanCount = 0;  // records in the table when the scan started
+    int m_recno = -1;     // current row, -1 when there is none
     bool m_appending = false;
     QMap<int, QString> m_pending; // field -> text, already checked
 };

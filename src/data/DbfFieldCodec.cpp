@@ -11,7 +11,10 @@
 namespace lobrix::data {
 namespace {
 
-bool isPad(char c) { return c == ' ' || c == '\0'; }
+bool isPad(char c)
+{
+    return c == ' ' || c == '\0';
+}
 
 // Trimmed bytes of a field: right always, left too for numbers.
 QByteArray trimmed(const char *p, int length, bool left)
@@ -54,8 +57,8 @@ bool allDigits(QStringView s)
 QString scaledInteger(qint64 value, int scale)
 {
     const bool negative = value < 0;
-    QString digits = QString::number(negative ? -static_cast<quint64>(value)
-                                              : static_cast<quint64>(value));
+    QString digits =
+        QString::number(negative ? -static_cast<quint64>(value) : static_cast<quint64>(value));
     digits = digits.rightJustified(scale + 1, u'0');
     QString s = digits.left(digits.size() - scale);
     if (scale > 0)
@@ -103,7 +106,8 @@ QString DbfFieldCodec::text(const DbfField &field, quint8 version, CodePage cp, 
         if (day == 0)
             return QString();
         const QDate date = QDate::fromJulianDay(day);
-        const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(qFromLittleEndian<quint32>(p + 4)));
+        const QTime time =
+            QTime::fromMSecsSinceStartOfDay(static_cast<int>(qFromLittleEndian<quint32>(p + 4)));
         return date.toString(QStringLiteral("dd.MM.yyyy")) + u' ' +
                time.toString(QStringLiteral("HH:mm:ss"));
     }
@@ -117,9 +121,15 @@ int DbfFieldCodec::logical(const DbfField &field, const char *record)
     const char *p = record + field.offset;
     if (field.type == 'L') {
         switch (p[0]) {
-        case 'T': case 't': case 'Y': case 'y':
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
             return 1;
-        case 'F': case 'f': case 'N': case 'n':
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
             return 0;
         default:
             return -1;
@@ -135,11 +145,16 @@ int DbfFieldCodec::logical(const DbfField &field, const char *record)
 bool DbfFieldCodec::isBinary(const DbfField &field, quint8 version)
 {
     switch (field.type) {
-    case 'I': case 'Y': case 'T': case '0':
+    case 'I':
+    case 'Y':
+    case 'T':
+    case '0':
         return true;
     case 'B':
         return version == 0x30;
-    case 'M': case 'G': case 'P':
+    case 'M':
+    case 'G':
+    case 'P':
         return field.length == 4;
     default:
         return false;

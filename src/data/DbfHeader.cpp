@@ -38,8 +38,19 @@ QString typeText(char type)
 bool isKnownType(char type)
 {
     switch (type) {
-    case 'C': case 'N': case 'F': case 'D': case 'L': case 'M':
-    case 'I': case 'B': case 'Y': case 'T': case 'G': case 'P': case '0':
+    case 'C':
+    case 'N':
+    case 'F':
+    case 'D':
+    case 'L':
+    case 'M':
+    case 'I':
+    case 'B':
+    case 'Y':
+    case 'T':
+    case 'G':
+    case 'P':
+    case '0':
         return true;
     default:
         return false;
@@ -68,9 +79,18 @@ bool DbfHeader::isSupportedVersion(quint8 version)
            version == 0xF5;
 }
 
-int DbfHeader::headerLengthOf(const char *prefix) { return qFromLittleEndian<quint16>(prefix + 8); }
-int DbfHeader::recordSizeOf(const char *prefix) { return qFromLittleEndian<quint16>(prefix + 10); }
-quint32 DbfHeader::recordCountOf(const char *prefix) { return qFromLittleEndian<quint32>(prefix + 4); }
+int DbfHeader::headerLengthOf(const char *prefix)
+{
+    return qFromLittleEndian<quint16>(prefix + 8);
+}
+int DbfHeader::recordSizeOf(const char *prefix)
+{
+    return qFromLittleEndian<quint16>(prefix + 10);
+}
+quint32 DbfHeader::recordCountOf(const char *prefix)
+{
+    return qFromLittleEndian<quint32>(prefix + 4);
+}
 
 DbfHeader DbfHeader::parse(const QByteArray &bytes, const QString &fileName)
 {
@@ -221,7 +241,10 @@ void DbfHeader::putDate(char *header, QDate date)
     header[3] = static_cast<char>(date.day());
 }
 
-void DbfHeader::putCount(char *header, quint32 count) { qToLittleEndian<quint32>(count, header + 4); }
+void DbfHeader::putCount(char *header, quint32 count)
+{
+    qToLittleEndian<quint32>(count, header + 4);
+}
 void DbfHeader::putHeaderLength(char *header, int length)
 {
     qToLittleEndian<quint16>(static_cast<quint16>(length), header + 8);

@@ -24,8 +24,8 @@ std::unique_ptr<DbfMemo> DbfMemo::open(const QString &tablePath, quint8 version)
 {
     const QFileInfo info(tablePath);
     const bool fox = version == 0x30 || version == 0xF5;
-    const QString memoName = info.completeBaseName() + (fox ? QStringLiteral(".fpt")
-                                                            : QStringLiteral(".dbt"));
+    const QString memoName =
+        info.completeBaseName() + (fox ? QStringLiteral(".fpt") : QStringLiteral(".dbt"));
     const QString memoPath = DbfTable::resolve(info.path(), memoName);
     const int fd = ::open(QFile::encodeName(memoPath).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -53,7 +53,10 @@ DbfMemo::DbfMemo(int fd, Kind kind, int blockSize) : m_fd(fd), m_kind(kind), m_b
 {
 }
 
-DbfMemo::~DbfMemo() { ::close(m_fd); }
+DbfMemo::~DbfMemo()
+{
+    ::close(m_fd);
+}
 
 QByteArray DbfMemo::read(quint32 block) const
 {
@@ -67,7 +70,8 @@ QByteArray DbfMemo::read(quint32 block) const
             length = qFromBigEndian<quint32>(head + 4);
         else if (static_cast<quint8>(head[0]) == 0xFF && static_cast<quint8>(head[1]) == 0xFF &&
                  head[2] == 0x08 && head[3] == 0x00)
-            length = static_cast<qint64>(qFromLittleEndian<quint32>(head + 4)) - 8; // dBASE IV counts its own header
+            length = static_cast<qint64>(qFromLittleEndian<quint32>(head + 4)) -
+                     8; // dBASE IV counts its own header
         if (length >= 0) {
             if (length > kMaxMemo)
                 return {};
@@ -92,7 +96,8 @@ QByteArray DbfMemo::read(quint32 block) const
         const qint64 n = io::readAt(m_fd, chunk, sizeof chunk, pos);
         if (n <= 0)
             break;
-        const char *end = static_cast<const char *>(std::memchr(chunk, 0x1A, static_cast<size_t>(n)));
+        const char *end =
+            static_cast<const char *>(std::memchr(chunk, 0x1A, static_cast<size_t>(n)));
         if (end) {
             data.append(chunk, end - chunk);
             break;

@@ -29,7 +29,10 @@ constexpr int kRecordWaitMs = 10000;
 // Bytes per read when whole files are walked (health, pack, records behind the count).
 constexpr qint64 kScanBytes = 1 << 20;
 
-QString recordText(qint64 recno) { return QString::number(recno + 1); }
+QString recordText(qint64 recno)
+{
+    return QString::number(recno + 1);
+}
 
 } // namespace
 
@@ -62,7 +65,8 @@ struct DbfTable::Impl {
     void requireWritable() const
     {
         if (mode == Mode::ReadOnly)
-            throw Error(QStringLiteral("Die Tabelle '%1' ist nur zum Lesen geöffnet.").arg(fileName));
+            throw Error(
+                QStringLiteral("Die Tabelle '%1' ist nur zum Lesen geöffnet.").arg(fileName));
     }
 
     const DbfField &field(int index) const
@@ -87,12 +91,14 @@ struct DbfTable::Impl {
         if (n < 0)
             throw ioError(QStringLiteral("gelesen"), errno);
         if (n < static_cast<qint64>(sizeof prefix))
-            throw Error(QStringLiteral("Der Dateikopf der Tabelle '%1' ist unvollständig.").arg(fileName));
+            throw Error(
+                QStringLiteral("Der Dateikopf der Tabelle '%1' ist unvollständig.").arg(fileName));
         if (DbfHeader::headerLengthOf(prefix) != header.headerLength ||
             DbfHeader::recordSizeOf(prefix) != header.recordSize)
-            throw Error(QStringLiteral("Der Aufbau der Tabelle '%1' wurde von einem anderen Programm "
-                                       "geändert. Bitte die Tabelle neu öffnen.")
-                            .arg(fileName));
+            throw Error(
+                QStringLiteral("Der Aufbau der Tabelle '%1' wurde von einem anderen Programm "
+                               "geändert. Bitte die Tabelle neu öffnen.")
+                    .arg(fileName));
         FileState s;
         s.headerCount = DbfHeader::recordCountOf(prefix);
         s.size = io::fileSize(fd);
@@ -123,7 +129,8 @@ struct DbfTable::Impl {
         while (n < whole) {
             const qint64 k = qMin(perRead, whole - n);
             buffer.resize(k * recordSize());
-            const qint64 got = io::readAt(fd, buffer.data(), buffer.size(), headerLength() + n * recordSize());
+            const qint64 got =
+                io::readAt(fd, buffer.data(), buffer.size(), headerLength() + n * recordSize());
             if (got < 0)
                 throw ioError(QStringLiteral("gelesen"), errno);
             const qint64 readRecords = got / recordSize();
@@ -211,7 +218,8 @@ struct DbfTable::Impl {
         int first = INT_MAX;
         int end = 0;
         for (const auto &c : changes) {
-            std::memcpy(record.data() + c.first, c.second.constData(), static_cast<size_t>(c.second.size()));
+            std::memcpy(record.data() + c.first, c.second.constData(),
+                        static_cast<size_t>(c.second.size()));
             first = qMin(first, c.first);
             end = qMax(end, c.first + static_cast<int>(c.second.size()));
         }
@@ -219,7 +227,8 @@ struct DbfTable::Impl {
         stampDate();
     }
 
-    QVector<QPair<int, QByteArray>> encodeValues(const DbfTable &table, const DbfValues &values) const
+    QVector<QPair<int, QByteArray>> encodeValues(const DbfTable &table,
+                                                 const DbfValues &values) const
     {
         QVector<QPair<int, QByteArray>> out;
         out.reserve(values.size());
@@ -234,7 +243,8 @@ struct DbfTable::Impl {
         if (size < 0)
             throw ioError(QStringLiteral("gelesen"), errno);
         if (size == 0)
-            throw Error(QStringLiteral("Die Datei '%1' ist leer und keine dBASE-Tabelle.").arg(fileName));
+            throw Error(
+                QStringLiteral("Die Datei '%1' ist leer und keine dBASE-Tabelle.").arg(fileName));
         QByteArray bytes(DbfHeader::kPrefixSize, '\0');
         qint64 got = io::readAt(fd, bytes.data(), bytes.size(), 0);
         if (got < 0)
@@ -277,7 +287,8 @@ struct DbfTable::Impl {
         if (got < 0)
             throw ioError(QStringLiteral("gelesen"), errno);
         if (got < bytes.size())
-            throw Error(QStringLiteral("Der Dateikopf der Tabelle '%1' ist unvollständig.").arg(fileName));
+            throw Error(
+                QStringLiteral("Der Dateikopf der Tabelle '%1' ist unvollständig.").arg(fileName));
         return bytes;
     }
 
@@ -346,7 +357,8 @@ void DbfTable::Impl::rewrite(const QByteArray &newHeader,
         for (qint64 first = 0; first < count; first += perRead) {
             const qint64 k = qMin(perRead, count - first);
             in.resize(k * recordSize());
-            const qint64 got = io::readAt(fd, in.data(), in.size(), headerLength() + first * recordSize());
+            const qint64 got =
+                io::readAt(fd, in.data(), in.size(), headerLength() + first * recordSize());
             if (got != in.size())
                 throw ioError(QStringLiteral("gelesen"), got < 0 ? errno : EIO);
             out.resize(k * newRecordSize);
@@ -373,7 +385,8 @@ void DbfTable::Impl::rewrite(const QByteArray &newHeader,
         if (::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0)
             throw ioError(QStringLiteral("ersetzt"), errno);
         renamed = true;
-        const int dir = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dir =
+            ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);
@@ -389,7 +402,9 @@ void DbfTable::Impl::rewrite(const QByteArray &newHeader,
     }
 }
 
-DbfTable::DbfTable(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+DbfTable::DbfTable(std::unique_ptr<Impl> impl) : d(std::move(impl))
+{
+}
 DbfTable::~DbfTable() = default;
 
 QString DbfTable::resolve(const QString &folder, const QString &fileName)
@@ -429,9 +444,10 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString &path, Mode mode)
         break;
     case DbfLocks::Result::Busy:
         if (mode == Mode::Exclusive)
-            throw Error(QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz benutzt "
-                                       "und kann nicht exklusiv geöffnet werden.")
-                            .arg(d->fileName));
+            throw Error(
+                QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz benutzt "
+                               "und kann nicht exklusiv geöffnet werden.")
+                    .arg(d->fileName));
         throw Error(QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz exklusiv "
                                    "benutzt und kann zur Zeit nicht geöffnet werden.")
                         .arg(d->fileName));
@@ -465,9 +481,11 @@ void DbfTable::create(const QString &path, const QVector<DbfField> &fields, quin
                                 .arg(fileName, checked[i].name));
         recordSize += checked[i].length;
     }
-    const qint64 headerLength = DbfHeader::kPrefixSize + qint64(DbfHeader::kDescriptorSize) * checked.size() + 1;
+    const qint64 headerLength =
+        DbfHeader::kPrefixSize + qint64(DbfHeader::kDescriptorSize) * checked.size() + 1;
     if (recordSize > 65535 || headerLength > 65535)
-        throw Error(QStringLiteral("Die Tabelle '%1' hat zu viele oder zu lange Felder.").arg(fileName));
+        throw Error(
+            QStringLiteral("Die Tabelle '%1' hat zu viele oder zu lange Felder.").arg(fileName));
     if (QFileInfo::exists(resolve(info.path(), fileName)))
         throw Error(QStringLiteral("Die Tabelle '%1' gibt es schon.").arg(fileName));
 
@@ -488,15 +506,42 @@ void DbfTable::create(const QString &path, const QVector<DbfField> &fields, quin
     }
 }
 
-QString DbfTable::path() const { return d->path; }
-DbfTable::Mode DbfTable::mode() const { return d->mode; }
-QString DbfTable::fileName() const { return d->fileName; }
-quint8 DbfTable::version() const { return d->header.version; }
-quint8 DbfTable::languageByte() const { return d->header.languageByte; }
-CodePage DbfTable::codePage() const { return d->codePage; }
-int DbfTable::headerLength() const { return d->header.headerLength; }
-int DbfTable::recordSize() const { return d->header.recordSize; }
-const QVector<DbfField> &DbfTable::fields() const { return d->header.fields; }
+QString DbfTable::path() const
+{
+    return d->path;
+}
+DbfTable::Mode DbfTable::mode() const
+{
+    return d->mode;
+}
+QString DbfTable::fileName() const
+{
+    return d->fileName;
+}
+quint8 DbfTable::version() const
+{
+    return d->header.version;
+}
+quint8 DbfTable::languageByte() const
+{
+    return d->header.languageByte;
+}
+CodePage DbfTable::codePage() const
+{
+    return d->codePage;
+}
+int DbfTable::headerLength() const
+{
+    return d->header.headerLength;
+}
+int DbfTable::recordSize() const
+{
+    return d->header.recordSize;
+}
+const QVector<DbfField> &DbfTable::fields() const
+{
+    return d->header.fields;
+}
 
 int DbfTable::fieldIndex(const QString &name) const
 {
@@ -535,7 +580,8 @@ int DbfTable::readBlock(int first, int count, QByteArray &buffer) const
     }
     const qint64 size = qint64(count) * d->recordSize();
     buffer.resize(size); // shrinking keeps the memory for the next block
-    const qint64 got = io::readAt(d->fd, buffer.data(), size, d->headerLength() + first * d->recordSize());
+    const qint64 got =
+        io::readAt(d->fd, buffer.data(), size, d->headerLength() + first * d->recordSize());
     if (got < 0)
         throw d->ioError(QStringLiteral("gelesen"), errno);
     const qint64 whole = got / d->recordSize();
@@ -591,10 +637,14 @@ QByteArray DbfTable::raw(const char *record, int field) const
 
 QByteArray DbfTable::encode(int field, const QString &text) const
 {
-    return DbfFieldCodec::encode(d->field(field), d->header.version, d->codePage, text, d->fileName);
+    return DbfFieldCodec::encode(d->field(field), d->header.version, d->codePage, text,
+                                 d->fileName);
 }
 
-bool DbfTable::canStore(const QString &text) const { return canEncode(d->codePage, text); }
+bool DbfTable::canStore(const QString &text) const
+{
+    return canEncode(d->codePage, text);
+}
 
 int DbfTable::append(const DbfValues &values)
 {
@@ -656,10 +706,12 @@ void DbfTable::addField(const DbfField &field)
     DbfField added = field;
     DbfHeader::checkNewField(added, d->fileName);
     if (fieldIndex(added.name) >= 0)
-        throw Error(QStringLiteral("Die Tabelle '%1' hat schon ein Feld '%2'.").arg(d->fileName, added.name));
+        throw Error(QStringLiteral("Die Tabelle '%1' hat schon ein Feld '%2'.")
+                        .arg(d->fileName, added.name));
     const qint64 oldSize = d->recordSize();
     if (oldSize + added.length > 65535 || d->headerLength() + DbfHeader::kDescriptorSize > 65535)
-        throw Error(QStringLiteral("Die Tabelle '%1' hat zu viele oder zu lange Felder.").arg(d->fileName));
+        throw Error(
+            QStringLiteral("Die Tabelle '%1' hat zu viele oder zu lange Felder.").arg(d->fileName));
     added.offset = static_cast<int>(oldSize);
 
     const QByteArray old = d->headerBytes();
@@ -714,7 +766,8 @@ DbfTable::Health DbfTable::health() const
     const qint64 end = d->headerLength() + count * d->recordSize();
     const qint64 tail = s.size - end;
     char marker = 0;
-    const bool hasMarker = tail >= 1 && io::readAt(d->fd, &marker, 1, end) == 1 && marker == kEndMarker;
+    const bool hasMarker =
+        tail >= 1 && io::readAt(d->fd, &marker, 1, end) == 1 && marker == kEndMarker;
     h.missingEndMarker = !hasMarker;
     h.tornTail = tail > (hasMarker ? 1 : 0);
     const int perRead = static_cast<int>(qMax<qint64>(1, kScanBytes / d->recordSize()));

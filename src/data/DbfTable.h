@@ -7,8 +7,8 @@
 // lock so that pack and addField (which need exclusive use) fail cleanly.
 //
 // Record numbers are 0-based. One DbfTable is used by one thread at a time.
-#include "common/Error.h"
 #include "common/CodePage.h"
+#include "common/Error.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,11 +20,11 @@
 namespace lobrix::data {
 
 struct DbfField {
-    QString name;      // as stored in the header (usually upper case)
-    char type = 'C';   // C N F D L M (I B T Y + G P read as raw where the file has them)
-    int length = 0;    // bytes in the record
+    QString name;    // as stored in the header (usually upper case)
+    char type = 'C'; // C N F D L M (I B T Y + G P read as raw where the file has them)
+    int length = 0;  // bytes in the record
     int decimals = 0;
-    int offset = 0;    // byte offset in the record; 0 is the deletion flag
+    int offset = 0; // byte offset in the record; 0 is the deletion flag
 };
 
 // A record as it is stored: recordSize() bytes, byte 0 the deletion flag.
@@ -66,8 +66,8 @@ public:
 
     QString path() const;
     Mode mode() const;
-    QString fileName() const;   // the file name without folder, as on disk
-    quint8 version() const;     // byte 0
+    QString fileName() const;    // the file name without folder, as on disk
+    quint8 version() const;      // byte 0
     quint8 languageByte() const; // byte 29
     CodePage codePage() const;
     int headerLength() const;
@@ -94,11 +94,11 @@ public:
     static bool isDeleted(const char *record) { return record[0] == '*'; }
 
     // Field access on a stored record. An index outside fields() throws lobrix::Error.
-    QString text(const char *record, int field) const;   // C right-trimmed, N/F trimmed,
-                                                          // D DD.MM.YYYY or "", L "T"/"F"/"",
-                                                          // M the memo text
-    int logical(const char *record, int field) const;    // 1, 0, or -1 for unknown/blank
-    QString memo(const char *record, int field) const;   // memo text ("" without .dbt/.fpt)
+    QString text(const char *record, int field) const; // C right-trimmed, N/F trimmed,
+                                                       // D DD.MM.YYYY or "", L "T"/"F"/"",
+                                                       // M the memo text
+    int logical(const char *record, int field) const;  // 1, 0, or -1 for unknown/blank
+    QString memo(const char *record, int field) const; // memo text ("" without .dbt/.fpt)
     // Raw field bytes (no decoding), for fast comparisons in scans.
     QByteArray raw(const char *record, int field) const;
 
@@ -138,7 +138,7 @@ public:
         int headerCount = 0;
         int wholeRecords = 0;
         int deleted = 0;
-        bool tornTail = false;       // a partial record at the end
+        bool tornTail = false; // a partial record at the end
         bool missingEndMarker = false;
         bool damaged() const { return headerCount != wholeRecords || tornTail; }
     };

@@ -31,8 +31,9 @@ namespace stress = lobrix::test::stress;
 
 namespace {
 
-const QString kInUse = QStringLiteral("Die Tabelle 'Besucher.dbf' wird von einem anderen Arbeitsplatz "
-                                      "benutzt und kann nicht exklusiv geöffnet werden.");
+const QString kInUse =
+    QStringLiteral("Die Tabelle 'Besucher.dbf' wird von einem anderen Arbeitsplatz "
+                   "benutzt und kann nicht exklusiv geöffnet werden.");
 
 struct Committed {
     int worker;
@@ -123,7 +124,8 @@ private slots:
         QSet<QPair<int, int>> seen;
         for (int r = 1; r < total; ++r) {
             int worker = 0, seq = 0;
-            QVERIFY2(stress::intact(*t, block.constData() + qsizetype(r) * t->recordSize(), &worker, &seq),
+            QVERIFY2(stress::intact(*t, block.constData() + qsizetype(r) * t->recordSize(), &worker,
+                                    &seq),
                      qPrintable(QString("record %1 torn").arg(r)));
             QCOMPARE(worker, byRecno.value(r).worker);
             QCOMPARE(seq, byRecno.value(r).seq);
@@ -131,7 +133,8 @@ private slots:
         }
         QCOMPARE(seen.size(), total - 1);
         for (int w = 1; w <= stress::kWorkers; ++w)
-            QCOMPARE(t->text(block.constData(), t->fieldIndex(QString("U%1").arg(w))), QString::number(perWorker));
+            QCOMPARE(t->text(block.constData(), t->fieldIndex(QString("U%1").arg(w))),
+                     QString::number(perWorker));
     }
 
     // A write waits while another workstation holds the lock it needs.
@@ -208,7 +211,8 @@ private slots:
             for (int r = verified; r < count; ++r) {
                 int worker = 0, seq = 0;
                 const char *rec = block.constData() + qsizetype(r - verified) * t->recordSize();
-                QVERIFY2(stress::intact(*t, rec, &worker, &seq), qPrintable(QString("record %1 torn").arg(r)));
+                QVERIFY2(stress::intact(*t, rec, &worker, &seq),
+                         qPrintable(QString("record %1 torn").arg(r)));
                 if (committed.contains(r)) {
                     QCOMPARE(worker, committed.value(r).worker);
                     QCOMPARE(seq, committed.value(r).seq);
@@ -295,7 +299,8 @@ private slots:
         auto holder = holdOpen(path, "exclusive");
         QVERIFY(holder);
         const QString message = dbf::errorOf([&] { DbfTable::open(path, DbfTable::Mode(mode)); });
-        QVERIFY2(message.contains("'Besucher.dbf' wird von einem anderen Arbeitsplatz"), qPrintable(message));
+        QVERIFY2(message.contains("'Besucher.dbf' wird von einem anderen Arbeitsplatz"),
+                 qPrintable(message));
         release(*holder);
         QVERIFY(DbfTable::open(path, DbfTable::Mode(mode)));
     }

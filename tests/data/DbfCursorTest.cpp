@@ -96,10 +96,12 @@ private slots:
         QTest::newRow("photo kind") << "Fotos.dbf" << QStringList{"text:TYP:3"};
         QTest::newRow("badge number") << "Ausweis.dbf" << QStringList{"number:Ausweis:7"};
         QTest::newRow("number on text field") << "Besucher.dbf" << QStringList{"number:Ausweis:7"};
-        QTest::newRow("date range") << "Besucher.dbf" << QStringList{"date:Tag:05.10.2005:12.10.2005"};
+        QTest::newRow("date range")
+            << "Besucher.dbf" << QStringList{"date:Tag:05.10.2005:12.10.2005"};
         QTest::newRow("one day") << "Besucher.dbf" << QStringList{"date:TAG:03.10.2005:03.10.2005"};
-        QTest::newRow("range and user") << "Besucher.dbf"
-                                        << QStringList{"date:Tag:01.10.2005:10.10.2005", "text:Nutzer:Empfang"};
+        QTest::newRow("range and user")
+            << "Besucher.dbf"
+            << QStringList{"date:Tag:01.10.2005:10.10.2005", "text:Nutzer:Empfang"};
         QTest::newRow("nothing") << "Besucher.dbf" << QStringList{"date:Tag:01.01.2010:31.12.2010"};
     }
 
@@ -247,10 +249,14 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("message");
-        QTest::newRow("invalid date") << "set Tag 31.02.2005" << "Feld 'TAG'";
-        QTest::newRow("unknown field") << "set Farbe rot" << "kein Feld 'Farbe'";
-        QTest::newRow("bad date bound") << "range Tag gestern" << "Feld 'TAG'";
-        QTest::newRow("value without row") << "value at end" << "kein aktueller Satz";
+        QTest::newRow("invalid date") << "set Tag 31.02.2005"
+                                      << "Feld 'TAG'";
+        QTest::newRow("unknown field") << "set Farbe rot"
+                                       << "kein Feld 'Farbe'";
+        QTest::newRow("bad date bound") << "range Tag gestern"
+                                        << "Feld 'TAG'";
+        QTest::newRow("value without row") << "value at end"
+                                           << "kein aktueller Satz";
     }
 
     void refusedInput()

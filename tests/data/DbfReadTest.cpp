@@ -18,7 +18,8 @@ class DbfReadTest : public QObject {
 private:
     static QJsonObject expected()
     {
-        const QJsonDocument doc = QJsonDocument::fromJson(dbf::readFile(dbf::fixture("interop/expected.json")));
+        const QJsonDocument doc =
+            QJsonDocument::fromJson(dbf::readFile(dbf::fixture("interop/expected.json")));
         return doc.object();
     }
 
@@ -45,7 +46,8 @@ private slots:
         const QJsonObject all = expected();
         for (auto it = all.begin(); it != all.end(); ++it) {
             const QJsonObject o = it.value().toObject();
-            const QString rowsOf = o.contains("rows") ? it.key() : o.value("same_rows_as").toString();
+            const QString rowsOf =
+                o.contains("rows") ? it.key() : o.value("same_rows_as").toString();
             QTest::newRow(qPrintable(it.key())) << it.key() << rowsOf;
         }
     }
@@ -92,10 +94,10 @@ private slots:
         if (!dbf::pythonReadersAvailable())
             return;
         QString error;
-        const QJsonDocument doc = dbf::runPython(
-            "import sys, json, dbfread\n"
-            "print(json.dumps([r['NOTIZ'] for r in dbfread.DBF(sys.argv[1])]))",
-            {dbf::fixture("interop/pydbf_memo.dbf")}, &error);
+        const QJsonDocument doc =
+            dbf::runPython("import sys, json, dbfread\n"
+                           "print(json.dumps([r['NOTIZ'] for r in dbfread.DBF(sys.argv[1])]))",
+                           {dbf::fixture("interop/pydbf_memo.dbf")}, &error);
         QVERIFY2(doc.isArray(), qPrintable(error));
         for (int r = 0; r < names.size(); ++r)
             QCOMPARE(t->text(t->read(r).constData(), notiz), doc.array().at(r).toString());
@@ -161,7 +163,7 @@ private slots:
             put(3 * 512, second + "\x1A\x1A");
         }
         QVERIFY(dbf::writeFile(dir.filePath(version == 0x83 ? "notizen." + extension
-                                                           : "Notizen." + extension.toUpper()),
+                                                            : "Notizen." + extension.toUpper()),
                                memo));
         auto t = DbfTable::open(path, DbfTable::Mode::ReadOnly);
         QCOMPARE(int(t->version()), version);
@@ -184,10 +186,18 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("cpg");
         QTest::addColumn<QString>("name");
-        QTest::addRow("byte 0, cpg 1252") << "gdal_cp1252.dbf" << "CP1252" << "Müller";
-        QTest::addRow("byte 0, cpg 850") << "gdal_cp1252.dbf" << "850" << "M³ller";
-        QTest::addRow("byte 0, no cpg") << "gdal_cp1252.dbf" << "" << "Müller";
-        QTest::addRow("byte 0x57 wins over cpg") << "gdal_default.dbf" << "850" << "Müller";
+        QTest::addRow("byte 0, cpg 1252") << "gdal_cp1252.dbf"
+                                          << "CP1252"
+                                          << "Müller";
+        QTest::addRow("byte 0, cpg 850") << "gdal_cp1252.dbf"
+                                         << "850"
+                                         << "M³ller";
+        QTest::addRow("byte 0, no cpg") << "gdal_cp1252.dbf"
+                                        << ""
+                                        << "Müller";
+        QTest::addRow("byte 0x57 wins over cpg") << "gdal_default.dbf"
+                                                 << "850"
+                                                 << "Müller";
     }
 
     void codePageSources()
@@ -260,11 +270,16 @@ private slots:
     {
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QString>("found");
-        QTest::newRow("upper on disk") << "Besucher.dbf" << "BESUCHER.DBF";
-        QTest::newRow("lower asked") << "stamm.dbf" << "STAMM.DBF";
-        QTest::newRow("mixed on disk") << "VORANMEL.DBF" << "Voranmel.dbf";
-        QTest::newRow("exact") << "Ziele.dbf" << "Ziele.dbf";
-        QTest::newRow("absent keeps the name") << "Neu.dbf" << "Neu.dbf";
+        QTest::newRow("upper on disk") << "Besucher.dbf"
+                                       << "BESUCHER.DBF";
+        QTest::newRow("lower asked") << "stamm.dbf"
+                                     << "STAMM.DBF";
+        QTest::newRow("mixed on disk") << "VORANMEL.DBF"
+                                       << "Voranmel.dbf";
+        QTest::newRow("exact") << "Ziele.dbf"
+                               << "Ziele.dbf";
+        QTest::newRow("absent keeps the name") << "Neu.dbf"
+                                               << "Neu.dbf";
     }
 
     void resolveIgnoresCase()
@@ -281,7 +296,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
         QTemporaryDir dir;
-        DbfTable::create(dir.filePath("t.dbf"), {{"NAME", 'C', 10, 0, 0}, {"ANZAHL", 'N', 5, 0, 0}});
+        DbfTable::create(dir.filePath("t.dbf"),
+                         {{"NAME", 'C', 10, 0, 0}, {"ANZAHL", 'N', 5, 0, 0}});
         {
             auto t = DbfTable::open(dir.filePath("t.dbf"));
             t->append({{0, "eins"}, {1, "1"}});

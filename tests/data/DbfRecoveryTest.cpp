@@ -32,7 +32,8 @@ QByteArray makeTable(const QString &path)
 
 QByteArray recordBytes(const QString &name, int nr)
 {
-    return " " + name.toLatin1().leftJustified(20, ' ') + QByteArray::number(nr).rightJustified(4, ' ');
+    return " " + name.toLatin1().leftJustified(20, ' ') +
+           QByteArray::number(nr).rightJustified(4, ' ');
 }
 
 // The table's bytes after a crash or a foreign program left the given damage.
@@ -80,8 +81,10 @@ private slots:
         QTest::newRow("count 0") << "count 0" << 5 << true << false << false;
         QTest::newRow("missing end marker") << "no marker" << 5 << false << false << true;
         QTest::newRow("torn last record") << "torn" << 5 << true << true << true;
-        QTest::newRow("torn record, count counts it") << "torn counted" << 5 << true << true << true;
-        QTest::newRow("whole record behind the count") << "uncounted record" << 6 << true << false << false;
+        QTest::newRow("torn record, count counts it")
+            << "torn counted" << 5 << true << true << true;
+        QTest::newRow("whole record behind the count")
+            << "uncounted record" << 6 << true << false << false;
         QTest::newRow("end marker, then junk") << "junk" << 5 << true << true << false;
         QTest::newRow("file cut inside the records") << "cut" << 3 << true << true << true;
     }
@@ -109,7 +112,8 @@ private slots:
             const QByteArray block = t->readBlock(0, wholeRecords);
             QCOMPARE(block.size(), qsizetype(wholeRecords) * recordSize);
             for (int i = 0; i < wholeRecords; ++i)
-                QCOMPARE(t->text(block.constData() + i * recordSize, 0), QStringLiteral("Satz %1").arg(i));
+                QCOMPARE(t->text(block.constData() + i * recordSize, 0),
+                         QStringLiteral("Satz %1").arg(i));
         }
         {
             // The next append goes behind the last whole record and repairs the header.
@@ -165,7 +169,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("t.dbf");
         const QByteArray bytes = makeTable(path);
-        QVERIFY(dbf::writeFile(path, bytes.left(bytes.size() - 1) + recordBytes("im Werden", 5) + '\x1A'));
+        QVERIFY(dbf::writeFile(path, bytes.left(bytes.size() - 1) + recordBytes("im Werden", 5) +
+                                         '\x1A'));
         auto reader = DbfTable::open(path, DbfTable::Mode::ReadOnly);
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
         QVERIFY(fd >= 0);

@@ -80,7 +80,8 @@ inline bool pythonReadersAvailable()
     static const bool available = [] {
         QProcess p;
         p.start(QString::fromLatin1(kPython), {"-c", "import dbfread, dbf"});
-        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
     }();
     return available;
 }

@@ -41,43 +41,63 @@ private slots:
         QTest::addColumn<QByteArray>("stored");
         QTest::newRow("C umlauts and euro") << 'C' << 30 << 0 << "Müller-Lüdenscheidt ÄÖÜß €"
                                             << "Müller-Lüdenscheidt ÄÖÜß €" << QByteArray();
-        QTest::newRow("C apostrophe") << 'C' << 10 << 0 << "O'Brien" << "O'Brien"
-                                      << QByteArray("O'Brien   ");
-        QTest::newRow("C leading spaces kept") << 'C' << 6 << 0 << "  ab  " << "  ab"
-                                               << QByteArray("  ab  ");
-        QTest::newRow("C trailing spaces beyond the width") << 'C' << 3 << 0 << "abc     " << "abc"
-                                                            << QByteArray("abc");
-        QTest::newRow("C empty") << 'C' << 4 << 0 << "" << "" << QByteArray("    ");
-        QTest::newRow("N decimals padded") << 'N' << 10 << 2 << "12.5" << "12.50"
-                                           << QByteArray("     12.50");
-        QTest::newRow("N negative") << 'N' << 10 << 2 << "-3.25" << "-3.25" << QByteArray("     -3.25");
-        QTest::newRow("N rounds half up") << 'N' << 10 << 2 << "12.345" << "12.35" << QByteArray();
-        QTest::newRow("N rounds into the integer") << 'N' << 6 << 2 << "9.999" << "10.00"
-                                                   << QByteArray(" 10.00");
-        QTest::newRow("N negative zero") << 'N' << 6 << 2 << "-0.001" << "0.00" << QByteArray();
-        QTest::newRow("N leading point and plus") << 'N' << 6 << 2 << "+.5" << "0.50" << QByteArray();
-        QTest::newRow("N whole number rounded") << 'N' << 5 << 0 << "12.7" << "13" << QByteArray("   13");
-        QTest::newRow("N exactly as wide as the field") << 'N' << 5 << 0 << "12345" << "12345"
-                                                        << QByteArray("12345");
-        QTest::newRow("N long decimal without float error") << 'N' << 20 << 4 << "123456789012345.6789"
-                                                            << "123456789012345.6789" << QByteArray();
-        QTest::newRow("N empty") << 'N' << 5 << 0 << "" << "" << QByteArray("     ");
-        QTest::newRow("F decimals") << 'F' << 8 << 3 << "1.5" << "1.500" << QByteArray("   1.500");
-        QTest::newRow("D date text") << 'D' << 8 << 0 << "21.10.2005" << "21.10.2005"
-                                     << QByteArray("20051021");
-        QTest::newRow("D short day and month") << 'D' << 8 << 0 << "1.2.2005" << "01.02.2005"
-                                               << QByteArray("20050201");
-        QTest::newRow("D ISO") << 'D' << 8 << 0 << "2004-02-29" << "29.02.2004" << QByteArray("20040229");
-        QTest::newRow("D blank is 8 spaces") << 'D' << 8 << 0 << "" << "" << QByteArray("        ");
-        QTest::newRow("L T") << 'L' << 1 << 0 << "T" << "T" << QByteArray("T");
-        QTest::newRow("L ja") << 'L' << 1 << 0 << "ja" << "T" << QByteArray("T");
-        QTest::newRow("L true") << 'L' << 1 << 0 << "true" << "T" << QByteArray("T");
-        QTest::newRow("L 1") << 'L' << 1 << 0 << "1" << "T" << QByteArray("T");
-        QTest::newRow("L nein") << 'L' << 1 << 0 << "nein" << "F" << QByteArray("F");
-        QTest::newRow("L f") << 'L' << 1 << 0 << "f" << "F" << QByteArray("F");
-        QTest::newRow("L 0") << 'L' << 1 << 0 << "0" << "F" << QByteArray("F");
-        QTest::newRow("L unknown") << 'L' << 1 << 0 << "?" << "" << QByteArray(" ");
-        QTest::newRow("L blank") << 'L' << 1 << 0 << "" << "" << QByteArray(" ");
+        QTest::newRow("C apostrophe") << 'C' << 10 << 0 << "O'Brien"
+                                      << "O'Brien" << QByteArray("O'Brien   ");
+        QTest::newRow("C leading spaces kept") << 'C' << 6 << 0 << "  ab  "
+                                               << "  ab" << QByteArray("  ab  ");
+        QTest::newRow("C trailing spaces beyond the width") << 'C' << 3 << 0 << "abc     "
+                                                            << "abc" << QByteArray("abc");
+        QTest::newRow("C empty") << 'C' << 4 << 0 << ""
+                                 << "" << QByteArray("    ");
+        QTest::newRow("N decimals padded") << 'N' << 10 << 2 << "12.5"
+                                           << "12.50" << QByteArray("     12.50");
+        QTest::newRow("N negative") << 'N' << 10 << 2 << "-3.25"
+                                    << "-3.25" << QByteArray("     -3.25");
+        QTest::newRow("N rounds half up") << 'N' << 10 << 2 << "12.345"
+                                          << "12.35" << QByteArray();
+        QTest::newRow("N rounds into the integer") << 'N' << 6 << 2 << "9.999"
+                                                   << "10.00" << QByteArray(" 10.00");
+        QTest::newRow("N negative zero") << 'N' << 6 << 2 << "-0.001"
+                                         << "0.00" << QByteArray();
+        QTest::newRow("N leading point and plus") << 'N' << 6 << 2 << "+.5"
+                                                  << "0.50" << QByteArray();
+        QTest::newRow("N whole number rounded") << 'N' << 5 << 0 << "12.7"
+                                                << "13" << QByteArray("   13");
+        QTest::newRow("N exactly as wide as the field") << 'N' << 5 << 0 << "12345"
+                                                        << "12345" << QByteArray("12345");
+        QTest::newRow("N long decimal without float error")
+            << 'N' << 20 << 4 << "123456789012345.6789"
+            << "123456789012345.6789" << QByteArray();
+        QTest::newRow("N empty") << 'N' << 5 << 0 << ""
+                                 << "" << QByteArray("     ");
+        QTest::newRow("F decimals") << 'F' << 8 << 3 << "1.5"
+                                    << "1.500" << QByteArray("   1.500");
+        QTest::newRow("D date text") << 'D' << 8 << 0 << "21.10.2005"
+                                     << "21.10.2005" << QByteArray("20051021");
+        QTest::newRow("D short day and month") << 'D' << 8 << 0 << "1.2.2005"
+                                               << "01.02.2005" << QByteArray("20050201");
+        QTest::newRow("D ISO") << 'D' << 8 << 0 << "2004-02-29"
+                               << "29.02.2004" << QByteArray("20040229");
+        QTest::newRow("D blank is 8 spaces") << 'D' << 8 << 0 << ""
+                                             << "" << QByteArray("        ");
+        QTest::newRow("L T") << 'L' << 1 << 0 << "T"
+                             << "T" << QByteArray("T");
+        QTest::newRow("L ja") << 'L' << 1 << 0 << "ja"
+                              << "T" << QByteArray("T");
+        QTest::newRow("L true") << 'L' << 1 << 0 << "true"
+                                << "T" << QByteArray("T");
+        QTest::newRow("L 1") << 'L' << 1 << 0 << "1"
+                             << "T" << QByteArray("T");
+        QTest::newRow("L nein") << 'L' << 1 << 0 << "nein"
+                                << "F" << QByteArray("F");
+        QTest::newRow("L f") << 'L' << 1 << 0 << "f"
+                             << "F" << QByteArray("F");
+        QTest::newRow("L 0") << 'L' << 1 << 0 << "0"
+                             << "F" << QByteArray("F");
+        QTest::newRow("L unknown") << 'L' << 1 << 0 << "?"
+                                   << "" << QByteArray(" ");
+        QTest::newRow("L blank") << 'L' << 1 << 0 << ""
+                                 << "" << QByteArray(" ");
     }
 
     // Appended and updated values read back the same, from a freshly opened table.
@@ -91,8 +111,9 @@ private slots:
         QFETCH(QByteArray, stored);
         QTemporaryDir dir;
         const QString path = dir.filePath("Werte.dbf");
-        DbfTable::create(path, {{"VOR", 'C', 3, 0, 0}, {"FELD", type, length, decimals, 0},
-                                {"NACH", 'C', 3, 0, 0}});
+        DbfTable::create(
+            path,
+            {{"VOR", 'C', 3, 0, 0}, {"FELD", type, length, decimals, 0}, {"NACH", 'C', 3, 0, 0}});
         {
             auto t = DbfTable::open(path);
             QCOMPARE(t->append({{0, "vor"}, {1, input}, {2, "nac"}}), 0);
@@ -115,21 +136,36 @@ private slots:
     {
         addFieldColumns();
         QTest::addColumn<QString>("message");
-        QTest::newRow("N letters") << 'N' << 10 << 2 << "zwölf" << "'zwölf' ist keine Zahl";
-        QTest::newRow("N comma") << 'N' << 10 << 2 << "1,5" << "keine Zahl";
-        QTest::newRow("N two points") << 'N' << 10 << 2 << "1.2.3" << "keine Zahl";
-        QTest::newRow("N exponent") << 'N' << 10 << 2 << "1e5" << "keine Zahl";
-        QTest::newRow("N sign only") << 'N' << 10 << 2 << "-" << "keine Zahl";
-        QTest::newRow("N too wide") << 'N' << 5 << 0 << "123456" << "zu breit";
-        QTest::newRow("N too wide by decimals") << 'N' << 5 << 2 << "100" << "zu breit";
-        QTest::newRow("D month 13") << 'D' << 8 << 0 << "32.13.2005" << "'32.13.2005' ist kein gültiges Datum";
-        QTest::newRow("D 29 Feb of a common year") << 'D' << 8 << 0 << "29.02.2005" << "kein gültiges Datum";
-        QTest::newRow("D two-digit year") << 'D' << 8 << 0 << "21.10.05" << "kein gültiges Datum";
-        QTest::newRow("D words") << 'D' << 8 << 0 << "heute" << "kein gültiges Datum";
-        QTest::newRow("L word") << 'L' << 1 << 0 << "vielleicht" << "kein Wahrheitswert";
-        QTest::newRow("C too long") << 'C' << 5 << 0 << "zu lang" << "das Feld fasst 5";
-        QTest::newRow("C outside the code page") << 'C' << 20 << 0 << "Łukasz Wałęsa" << "Zeichen 'Ł'";
-        QTest::newRow("C Cyrillic") << 'C' << 20 << 0 << "Иван" << "Zeichen 'И'";
+        QTest::newRow("N letters") << 'N' << 10 << 2 << "zwölf"
+                                   << "'zwölf' ist keine Zahl";
+        QTest::newRow("N comma") << 'N' << 10 << 2 << "1,5"
+                                 << "keine Zahl";
+        QTest::newRow("N two points") << 'N' << 10 << 2 << "1.2.3"
+                                      << "keine Zahl";
+        QTest::newRow("N exponent") << 'N' << 10 << 2 << "1e5"
+                                    << "keine Zahl";
+        QTest::newRow("N sign only") << 'N' << 10 << 2 << "-"
+                                     << "keine Zahl";
+        QTest::newRow("N too wide") << 'N' << 5 << 0 << "123456"
+                                    << "zu breit";
+        QTest::newRow("N too wide by decimals") << 'N' << 5 << 2 << "100"
+                                                << "zu breit";
+        QTest::newRow("D month 13") << 'D' << 8 << 0 << "32.13.2005"
+                                    << "'32.13.2005' ist kein gültiges Datum";
+        QTest::newRow("D 29 Feb of a common year") << 'D' << 8 << 0 << "29.02.2005"
+                                                   << "kein gültiges Datum";
+        QTest::newRow("D two-digit year") << 'D' << 8 << 0 << "21.10.05"
+                                          << "kein gültiges Datum";
+        QTest::newRow("D words") << 'D' << 8 << 0 << "heute"
+                                 << "kein gültiges Datum";
+        QTest::newRow("L word") << 'L' << 1 << 0 << "vielleicht"
+                                << "kein Wahrheitswert";
+        QTest::newRow("C too long") << 'C' << 5 << 0 << "zu lang"
+                                    << "das Feld fasst 5";
+        QTest::newRow("C outside the code page") << 'C' << 20 << 0 << "Łukasz Wałęsa"
+                                                 << "Zeichen 'Ł'";
+        QTest::newRow("C Cyrillic") << 'C' << 20 << 0 << "Иван"
+                                    << "Zeichen 'И'";
     }
 
     // A value that does not fit is refused with the table and field named; nothing is written.
@@ -146,9 +182,14 @@ private slots:
         auto t = DbfTable::open(path);
         t->append({});
         const QByteArray before = dbf::readFile(path);
-        for (const QString &error : {dbf::errorOf([&] { t->append({{0, input}}); }),
-                                     dbf::errorOf([&] { t->update(0, {{0, input}}); })})
-            QVERIFY2(error.contains("'Werte.dbf'") && error.contains("'FELD'") && error.contains(message),
+        for (const QString &error : {dbf::errorOf([&] {
+                                         t->append({{0, input}});
+                                     }),
+                                     dbf::errorOf([&] {
+                                         t->update(0, {{0, input}});
+                                     })})
+            QVERIFY2(error.contains("'Werte.dbf'") && error.contains("'FELD'") &&
+                         error.contains(message),
                      qPrintable(error));
         QCOMPARE(dbf::readFile(path), before);
     }
@@ -188,8 +229,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("Neu.dbf");
-        DbfTable::create(path, {{"Vorgang", 'C', 10, 0, 0}, {"Tag", 'D', 0, 0, 0},
-                                {"Betrag", 'N', 8, 2, 0}, {"Anwesend", 'L', 0, 0, 0}},
+        DbfTable::create(path,
+                         {{"Vorgang", 'C', 10, 0, 0},
+                          {"Tag", 'D', 0, 0, 0},
+                          {"Betrag", 'N', 8, 2, 0},
+                          {"Anwesend", 'L', 0, 0, 0}},
                          0x57);
         const QByteArray file = dbf::readFile(path);
         const int headerLength = 32 + 4 * 32 + 1;
@@ -217,13 +261,17 @@ private slots:
         QTest::addColumn<QVector<DbfField>>("fields");
         QTest::addColumn<QString>("message");
         QTest::newRow("no fields") << QVector<DbfField>{} << "mindestens ein Feld";
-        QTest::newRow("name too long") << QVector<DbfField>{{"ELFZEICHENX", 'C', 5, 0, 0}} << "Feldnamen";
+        QTest::newRow("name too long")
+            << QVector<DbfField>{{"ELFZEICHENX", 'C', 5, 0, 0}} << "Feldnamen";
         QTest::newRow("name with space") << QVector<DbfField>{{"A B", 'C', 5, 0, 0}} << "Feldnamen";
-        QTest::newRow("name with umlaut") << QVector<DbfField>{{"GRÖSSE", 'C', 5, 0, 0}} << "Feldnamen";
-        QTest::newRow("twice, other case") << QVector<DbfField>{{"Name", 'C', 5, 0, 0}, {"NAME", 'C', 5, 0, 0}}
-                                           << "doppelt";
-        QTest::newRow("C of length 0") << QVector<DbfField>{{"A", 'C', 0, 0, 0}} << "nicht zulässig";
-        QTest::newRow("N decimals too many") << QVector<DbfField>{{"A", 'N', 3, 2, 0}} << "nicht zulässig";
+        QTest::newRow("name with umlaut")
+            << QVector<DbfField>{{"GRÖSSE", 'C', 5, 0, 0}} << "Feldnamen";
+        QTest::newRow("twice, other case")
+            << QVector<DbfField>{{"Name", 'C', 5, 0, 0}, {"NAME", 'C', 5, 0, 0}} << "doppelt";
+        QTest::newRow("C of length 0")
+            << QVector<DbfField>{{"A", 'C', 0, 0, 0}} << "nicht zulässig";
+        QTest::newRow("N decimals too many")
+            << QVector<DbfField>{{"A", 'N', 3, 2, 0}} << "nicht zulässig";
         QTest::newRow("memo") << QVector<DbfField>{{"A", 'M', 10, 0, 0}} << "kann nicht angelegt";
     }
 
@@ -232,7 +280,8 @@ private slots:
         QFETCH(QVector<DbfField>, fields);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString error = dbf::errorOf([&] { DbfTable::create(dir.filePath("Neu.dbf"), fields); });
+        const QString error =
+            dbf::errorOf([&] { DbfTable::create(dir.filePath("Neu.dbf"), fields); });
         QVERIFY2(error.contains("'Neu.dbf'") && error.contains(message), qPrintable(error));
         QVERIFY(!QFileInfo::exists(dir.filePath("Neu.dbf")));
     }
@@ -241,7 +290,8 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dbf::writeFile(dir.filePath("BESUCHER.DBF"), "x"));
-        QVERIFY_THROWS_EXCEPTION(Error, DbfTable::create(dir.filePath("Besucher.dbf"), {{"A", 'C', 1, 0, 0}}));
+        QVERIFY_THROWS_EXCEPTION(
+            Error, DbfTable::create(dir.filePath("Besucher.dbf"), {{"A", 'C', 1, 0, 0}}));
         QCOMPARE(dbf::readFile(dir.filePath("BESUCHER.DBF")), QByteArray("x"));
     }
 
@@ -279,7 +329,8 @@ private slots:
         QCOMPARE(headerDate(now), QDate::currentDate());
         QCOMPARE(now.size(), old.size());
 
-        const int recno = t->append({{t->fieldIndex("NAME"), "Neu"}, {t->fieldIndex("TAG"), "24.12.2024"}});
+        const int recno =
+            t->append({{t->fieldIndex("NAME"), "Neu"}, {t->fieldIndex("TAG"), "24.12.2024"}});
         QCOMPARE(recno, 3);
         now = dbf::readFile(path);
         sameHeaderStart(now);
@@ -288,7 +339,8 @@ private slots:
         QCOMPARE(now.back(), '\x1A');
         auto again = DbfTable::open(path, DbfTable::Mode::ReadOnly);
         QCOMPARE(again->text(again->read(1).constData(), 0), QString("Meier"));
-        QCOMPARE(again->text(again->read(3).constData(), again->fieldIndex("tag")), QString("24.12.2024"));
+        QCOMPARE(again->text(again->read(3).constData(), again->fieldIndex("tag")),
+                 QString("24.12.2024"));
         QCOMPARE(again->text(again->read(0).constData(), 0), QString("Müller"));
     }
 
@@ -331,7 +383,8 @@ private slots:
         dbf::copyFixtures("legacy/db", dir.path());
         const QString path = DbfTable::resolve(dir.path(), "Besucher.dbf");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-        auto t = DbfTable::open(path, mode == "exclusive" ? DbfTable::Mode::Exclusive : DbfTable::Mode::Shared);
+        auto t = DbfTable::open(path, mode == "exclusive" ? DbfTable::Mode::Exclusive
+                                                          : DbfTable::Mode::Shared);
         t->setDeleted(5);
         QList<QStringList> live = dbf::liveRows(*t);
         QCOMPARE(live.size(), 238);
@@ -351,7 +404,8 @@ private slots:
         auto again = DbfTable::open(path, DbfTable::Mode::ReadOnly);
         QCOMPARE(again->text(again->read(recno).constData(), again->fieldIndex("name")),
                  QString("Nach dem Packen"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".XXXXXX").size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".XXXXXX").size(),
+                 0);
     }
 
     void addFieldWidensEveryRecord_data()
@@ -360,14 +414,18 @@ private slots:
         QTest::addColumn<DbfField>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("dBASE III, C") << "pydbf_db3.dbf" << DbfField{"Bemerkung", 'C', 20, 0, 0} << "Grüße"
-                                      << "Grüße";
-        QTest::newRow("dBASE III, D") << "pydbf_db3.dbf" << DbfField{"Bis", 'D', 0, 0, 0} << "1.1.2030"
-                                      << "01.01.2030";
-        QTest::newRow("dBASE III, N") << "pydbf_db3.dbf" << DbfField{"Menge", 'N', 6, 1, 0} << "2.25"
-                                      << "2.3";
-        QTest::newRow("Visual FoxPro, L") << "pydbf_vfp.dbf" << DbfField{"Fertig", 'L', 1, 0, 0} << "ja"
-                                          << "T";
+        QTest::newRow("dBASE III, C")
+            << "pydbf_db3.dbf" << DbfField{"Bemerkung", 'C', 20, 0, 0} << "Grüße"
+            << "Grüße";
+        QTest::newRow("dBASE III, D")
+            << "pydbf_db3.dbf" << DbfField{"Bis", 'D', 0, 0, 0} << "1.1.2030"
+            << "01.01.2030";
+        QTest::newRow("dBASE III, N")
+            << "pydbf_db3.dbf" << DbfField{"Menge", 'N', 6, 1, 0} << "2.25"
+            << "2.3";
+        QTest::newRow("Visual FoxPro, L")
+            << "pydbf_vfp.dbf" << DbfField{"Fertig", 'L', 1, 0, 0} << "ja"
+            << "T";
     }
 
     void addFieldWidensEveryRecord()
@@ -414,12 +472,16 @@ private slots:
             QSKIP("/usr/bin/python3 has no dbfread/dbf");
         QTemporaryDir dir;
         const QString path = dir.filePath("Besuch.dbf");
-        DbfTable::create(path, {{"NAME", 'C', 30, 0, 0}, {"BETRAG", 'N', 10, 2, 0},
-                                {"AUSWEIS", 'N', 5, 0, 0}, {"TAG", 'D', 8, 0, 0},
-                                {"ANWESEND", 'L', 1, 0, 0}, {"FAKTOR", 'F', 8, 3, 0}});
+        DbfTable::create(path, {{"NAME", 'C', 30, 0, 0},
+                                {"BETRAG", 'N', 10, 2, 0},
+                                {"AUSWEIS", 'N', 5, 0, 0},
+                                {"TAG", 'D', 8, 0, 0},
+                                {"ANWESEND", 'L', 1, 0, 0},
+                                {"FAKTOR", 'F', 8, 3, 0}});
         {
             auto t = DbfTable::open(path);
-            t->append({{0, "Müller"}, {1, "12.5"}, {2, "17"}, {3, "21.10.2005"}, {4, "T"}, {5, "0.125"}});
+            t->append(
+                {{0, "Müller"}, {1, "12.5"}, {2, "17"}, {3, "21.10.2005"}, {4, "T"}, {5, "0.125"}});
             t->append({{0, "O'Neill, Zoë"}, {1, "-3.25"}, {3, ""}, {4, "F"}});
             t->append({{0, "gelöscht"}, {1, "1"}});
             t->append({{0, "Nägel ß €"}, {2, "0"}, {4, "?"}, {5, "-1.5"}});

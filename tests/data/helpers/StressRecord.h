@@ -16,7 +16,7 @@ constexpr int kWorkers = 4;
 inline QVector<DbfField> fields()
 {
     QVector<DbfField> f = {
-        {"WORKER", 'N', 3, 0, 0},   {"SEQ", 'N', 8, 0, 0},   {"NAME", 'C', 60, 0, 0},
+        {"WORKER", 'N', 3, 0, 0},   {"SEQ", 'N', 8, 0, 0},    {"NAME", 'C', 60, 0, 0},
         {"FILLER", 'C', 250, 0, 0}, {"TAIL", 'C', 250, 0, 0}, {"CHECK", 'C', 32, 0, 0},
     };
     for (int w = 1; w <= kWorkers; ++w)
@@ -40,7 +40,8 @@ inline QString filler(int worker, int seq, QChar base)
 inline QString check(int worker, int seq)
 {
     const QString all = name(worker, seq) + filler(worker, seq, u'a') + filler(worker, seq, u'A');
-    return QString::fromLatin1(QCryptographicHash::hash(all.toUtf8(), QCryptographicHash::Md5).toHex());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(all.toUtf8(), QCryptographicHash::Md5).toHex());
 }
 
 inline DbfValues values(const DbfTable &t, int worker, int seq)

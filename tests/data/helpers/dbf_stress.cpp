@@ -79,7 +79,8 @@ int appendRecords(const QString &path, int worker, int count, bool updateShared)
 
 int hold(const QString &path, bool exclusive)
 {
-    auto table = DbfTable::open(path, exclusive ? DbfTable::Mode::Exclusive : DbfTable::Mode::Shared);
+    auto table =
+        DbfTable::open(path, exclusive ? DbfTable::Mode::Exclusive : DbfTable::Mode::Shared);
     say("ready");
     char c;
     while (::read(0, &c, 1) > 0) {
