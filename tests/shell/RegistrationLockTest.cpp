@@ -1,0 +1,90 @@
+#include "shell/RegistrationLock.h"
+
+#include "ShellTestFiles.h"
+#include "TestRegistry.h"
+#include "shell/IniFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using lobrix::shell::IniFile;
+using lobrix::shell::RegistrationLock;
+using namespace lobrix::test;
+
+class RegistrationLockTest : public QObject
+{
+    Q_OBJECT
+
+    std::optional<QTemporaryDir> m_db;
+    QString globalIni() const { return m_db->filePath(QStringLiteral("Global.ini")); }
+
+private slots:
+    void init()
+    {
+        m_db.emplace();
+        QVERIFY(m_db->isValid());
+    }
+
+    void missingFileReadsFreeAndFirstLockCreatesIt()
+    {
+        RegistrationLock lock(m_db->path());
+        QCOMPARE(lock.RegistrationLocked(), false);
+        QCOMPARE(lock.lastSatz(), 0);
+        QCOMPARE(folderEntries(m_db->path()), QStringList{}); // reading creates nothing
+
+        lock.SetRegistrationLock();
+        QCOMPARE(fileBytes(globalIni()), QByteArray("[Global]\r\nLocked=1\r\n"));
+        lock.ClearRegistrationLock();
+        QCOMPARE(fileBytes(globalIni()), QByteArray("[Global]\r\nLocked=0\r\n"));
+    }
+
+    // Another workstation is another IniFile on the same file: each side sees the other's
+    // writes at the next read.
+    void lockIsSharedBetweenWorkstations()
+    {
+        RegistrationLock here(m_db->path());
+        IniFile there(globalIni());
+
+        here.SetRegistrationLock();
+        QCOMPARE(there.readBool("Global", "Locked", false), true);
+        there.writeString("Global", "Locked", "0");
+        QCOMPARE(here.RegistrationLocked(), false);
+        there.writeString("global", "LOCKED", "1"); // written by hand or another program
+        QCOMPARE(here.RegistrationLocked(), true);
+        here.ClearRegistrationLock();
+        QCOMPARE(there.readInt("Global", "Locked", -1), 0);
+
+        here.writeLastSatz(1241);
+        QCOMPARE(there.readInt("Global", "LastSatz", 0), 1241);
+        there.writeInt("Global", "LastSatz", 1300);
+        QCOMPARE(here.lastSatz(), 1300);
+    }
+
+    void legacyFileKeepsItsCounter()
+    {
+        QVERIFY(QFile::copy(LOBRIX_SHARED_DIR "/fixtures/legacy/db/Global.ini",
+                            m_db->filePath(QStringLiteral("GLOBAL.INI"))));
+        QFile::setPermissions(m_db->filePath(QStringLiteral("GLOBAL.INI")),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        RegistrationLock lock(m_db->path());
+        QCOMPARE(lock.lastSatz(), 1240);
+        QCOMPARE(lock.RegistrationLocked(), false);
+
+        lock.SetRegistrationLock();
+        QCOMPARE(fileBytes(m_db->filePath(QStringLiteral("GLOBAL.INI"))),
+                 QByteArray("[Global]\r\nLocked=1\r\nLastSatz=1240\r\n"));
+        QCOMPARE(folderEntries(m_db->path()), QStringList{"GLOBAL.INI"});
+    }
+
+    void unwritableFileRaisesErrorNamingIt()
+    {
+        RegistrationLock lock(m_db->filePath(QStringLiteral("fehlt")));
+        const auto error = errorOf([&] { lock.SetRegistrationLock(); });
+        QVERIFY(error);
+        QVERIFY2(error->contains(QStringLiteral("Global.ini")), qPrintable(*error));
+    }
+};
+
+LOBRIX_TEST(RegistrationLockTest)
+#include "RegistrationLockTest.moc"
