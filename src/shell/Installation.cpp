@@ -7,6 +7,7 @@
 #include "data/StructureUpdate.h"
 #include "shell/IniFile.h"
 #include "shell/SettingsKeys.h"
+#include "shell/UsersFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,7 +20,8 @@ void refuseExisting(const QDir &start, const QDir &db)
     const auto taken = [](const QDir &dir, const QString &file) {
         return QFileInfo::exists(data::DbfTable::resolve(dir.path(), file));
     };
-    if (taken(start, QString::fromLatin1(keys::SettingsFile)))
+    if (taken(start, QString::fromLatin1(keys::SettingsFile)) ||
+        taken(start, QString::fromLatin1(UsersFile::FileName)))
         throw Error(QStringLiteral("Im Startordner '%1' gibt es bereits eine Installation.")
                         .arg(start.absolutePath()));
     const QStringList dbf = db.entryList({QStringLiteral("*.dbf"), QStringLiteral("*.DBF")},
@@ -90,6 +92,12 @@ void Installation::create(const QString &startFolder, const QString &databaseFol
 
     data::DbfTable::create(start.filePath(QString::fromLatin1(data::DefaultStructure::kPrintTable)),
                            data::DefaultStructure::printTableFields());
+
+    // Ten empty slots; the demo gets a user "demo" with every right in slot 0.
+    UsersFile users = UsersFile::createEmpty();
+    if (options.demo)
+        users.StoreUserSlot(0, {QStringLiteral("demo"), QStringLiteral("demo"), UserRights::all()});
+    users.write(start.filePath(QString::fromLatin1(UsersFile::FileName)));
 
     const QString lists = db.filePath(QStringLiteral("Listen"));
     QDir().mkpath(lists);

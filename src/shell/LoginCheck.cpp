@@ -1,0 +1,48 @@
+#include "shell/LoginCheck.h"
+
+#include "shell/UsersFile.h"
+
+namespace lobrix::shell
+{
+namespace
+{
+// The built-in service account; it cannot be changed or removed.
+constexpr char16_t ServiceName[] = u"qzt";
+constexpr char16_t ServicePassword[] = u"kuvet48";
+} // namespace
+
+std::optional<LoginUser> LoginCheck::find(const QString &typedName,
+                                          const QString &typedPassword) const
+{
+    if (typedName == QStringView(ServiceName) && typedPassword == QStringView(ServicePassword))
+        return LoginUser::service();
+    for (int slot = 0; slot < UsersFile::SlotCount; ++slot) {
+        const UserSlot user = m_users.LoadUserSlot(slot);
+        if (typedName == user.name && typedPassword == user.password)
+            return LoginUser::fromSlot(slot, user);
+    }
+    return std::nullopt;
+}
+
+LoginCheck::Outcome LoginCheck::CheckLogin(const QString &typedName, const QString &typedPassword)
+{
+    ++m_attempts;
+    Outcome outcome;
+    outcome.user = find(typedName, typedPassword);
+    if (outcome.user)
+        return outcome;
+    const int left = MaxAttempts - m_attempts;
+    if (left <= 0) {
+        outcome.giveUp = true;
+        outcome.message =
+            QStringLiteral("Die Anmeldung ist fehlgeschlagen. Programm wird beendet.");
+    } else {
+        outcome.message =
+            QStringLiteral("Benutzername oder Paßwort sind ungültig. Sie haben noch ") +
+            QString::number(left) +
+            (left == 1 ? QStringLiteral(" Versuch.") : QStringLiteral(" Versuche."));
+    }
+    return outcome;
+}
+
+} // namespace lobrix::shell

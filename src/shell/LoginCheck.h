@@ -1,0 +1,43 @@
+#pragma once
+// The login at program start: the built-in service account first, then the ten slots of
+// the users file in order; three attempts per program start. The dialog around it only
+// shows what an attempt returns.
+#include "shell/LoginUser.h"
+
+#include <QString>
+#include <optional>
+
+namespace lobrix::shell
+{
+
+class UsersFile;
+
+class LoginCheck
+{
+public:
+    static constexpr int MaxAttempts = 3;
+    static constexpr char FailedCaption[] = "Anmeldung fehlgeschlagen";
+
+    struct Outcome {
+        std::optional<LoginUser> user; // set when logged in
+        bool giveUp = false;           // the last attempt failed: the program ends
+        QString message;               // what to tell the user after a failure
+    };
+
+    // `users` must outlive the check.
+    explicit LoginCheck(const UsersFile &users) : m_users(users) {}
+
+    // One press of "&OK": counts the attempt and compares name and password exactly.
+    Outcome CheckLogin(const QString &typedName, const QString &typedPassword);
+
+    // The user that name and password belong to, without counting an attempt.
+    std::optional<LoginUser> find(const QString &typedName, const QString &typedPassword) const;
+
+    int attempts() const { return m_attempts; }
+
+private:
+    const UsersFile &m_users;
+    int m_attempts = 0;
+};
+
+} // namespace lobrix::shell
