@@ -1,0 +1,27 @@
+#include "shell/ui/AppWindows.h"
+
+#include "registration/ui/TKalender.h"
+#include "shell/ui/TInfo.h"
+#include "shell/ui/TMain.h"
+#include "shell/ui/TStart.h"
+
+namespace lobrix::shell {
+
+template <typename W, typename... Args> W *AppWindows::add(Args &&...args)
+{
+    return new W(std::forward<Args>(args)..., main);
+}
+
+AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
+{
+    m_main = std::make_unique<TMain>(startFolder, clock);
+    main = m_main.get();
+    start = add<TStart>();
+    kalender = add<registration::TKalender>(clock);
+    info = add<TInfo>();
+    main->setWindows({start, info});
+}
+
+AppWindows::~AppWindows() = default;
+
+} // namespace lobrix::shell

@@ -1,0 +1,414 @@
+#include "shell/ui/TMain.h"
+
+#include "common/Clock.h"
+#include "common/Error.h"
+#include "data/DatabaseMaintenance.h"
+#include "data/StructureUpdate.h"
+#include "registration/TimeText.h"
+#include "shell/LoginCheck.h"
+#include "shell/Session.h"
+#include "shell/SettingsKeys.h"
+#include "shell/UsersFile.h"
+#include "shell/ui/Desktop.h"
+#include "shell/ui/MessageBoxes.h"
+#include "shell/ui/TInfo.h"
+#include "shell/ui/TStart.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+namespace lobrix::shell {
+namespace {
+
+constexpr int kMinWidth = 620;
+constexpr int kMinHeight = 470;
+
+// The pictures of the two large buttons: a person with an arrow going in or out.
+QIcon visitorIcon(const QColor &arrow, bool arriving)
+{
+    QPixmap pm(48, 48);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 60, 60));
+    p.drawEllipse(QRectF(arriving ? 28 : 6, 4, 12, 12));
+    p.drawRoundedRect(QRectF(arriving ? 26 : 4, 18, 16, 24), 5, 5);
+    p.setBrush(arrow);
+    const qreal x0 = arriving ? 2 : 24;
+    const QPolygonF shaft({{x0, 24}, {x0 + 14, 24}, {x0 + 14, 18}, {x0 + 22, 30}, {x0 + 14, 42},
+                           {x0 + 14, 36}, {x0, 36}});
+    p.drawPolygon(shaft);
+    return QIcon(pm);
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+} // namespace
+
+TMain::TMain(const QString &startFolder, const Clock &clock, QWidget *parent)
+    : QMainWindow(parent), m_clock(clock)
+{
+    setObjectName(QStringLiteral("TMain"));
+    m_quit = [](int code) { QCoreApplication::exit(code); };
+    createControls();
+    createMenus();
+    FormCreate(startFolder);
+}
+
+TMain::~TMain() = default;
+
+void TMain::createControls()
+{
+    setWindowTitle(QStringLiteral("Besucherverwaltung Lobrix Version 10.12"));
+    resize(800, 600);
+    setMinimumSize(kMinWidth, kMinHeight);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("pnClient"));
+    m_client->setAutoFillBackground(true);
+    QPalette pal = m_client->palette();
+    pal.setColor(QPalette::Window, QColor(218, 238, 248));
+    m_client->setPalette(pal);
+    setCentralWidget(m_client);
+
+    auto bigButton = [&](const char *name, const QString &caption, const QString &hint,
+                         const QColor &colour, bool arriving, int width) {
+        auto *b = new QToolButton(m_client);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(caption);
+        b->setToolTip(hint);
+        b->setIcon(visitorIcon(colour, arriving));
+        b->setIconSize(QSize(48, 48));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        QFont f = b->font();
+        f.setBold(true);
+        f.setPointSize(10);
+        b->setFont(f);
+        b->setStyleSheet(QStringLiteral("QToolButton { color: %1; }").arg(colour.name()));
+        b->resize(width, 106);
+        b->setVisible(false); // until the rights allow it
+        return b;
+    };
+    btnBeginn = bigButton("btnBeginn", QStringLiteral("Besucher kommt"),
+                          QStringLiteral("neuen Besucher erfassen"), QColor(0, 128, 0), true, 166);
+    btnEnde = bigButton("btnEnde", QStringLiteral("Besucher geht"),
+                        QStringLiteral("beendeten Besuch erfassen"), QColor(255, 0, 0), false, 169);
+
+    pnSperre = new QFrame(m_client);
+    pnSperre->setObjectName(QStringLiteral("pnSperre"));
+    pnSperre->resize(166, 106);
+    pnSperre->setFrameShape(QFrame::Panel);
+    pnSperre->setFrameShadow(QFrame::Raised);
+    pnSperre->setAutoFillBackground(true);
+    auto *lbGesperrt = makeLabel(pnSperre, "lbGesperrt",
+                                 QStringLiteral("neue Erfassung derzeit durch anderen Benutzer gesperrt"));
+    lbGesperrt->setWordWrap(true);
+    lbGesperrt->setAlignment(Qt::AlignCenter);
+    lbGesperrt->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    lbGesperrt->setGeometry(4, 4, 158, 48);
+    auto *lbWarten = makeLabel(pnSperre, "lbWarten", QStringLiteral("bitte warten"));
+    lbWarten->setAlignment(Qt::AlignCenter);
+    lbWarten->setStyleSheet(QStringLiteral("color: green; font-weight: bold;"));
+    lbWarten->setGeometry(4, 52, 158, 18);
+    lbStatus = makeLabel(pnSperre, "lbStatus", QString());
+    lbStatus->setAlignment(Qt::AlignCenter);
+    lbStatus->setFont(QFont(QStringLiteral("Arial"), 20, QFont::Bold));
+    lbStatus->setStyleSheet(QStringLiteral("color: green;"));
+    lbStatus->setGeometry(4, 68, 158, 32);
+    pnSperre->setVisible(false);
+
+    pbxUhr = new QWidget(m_client);
+    pbxUhr->setObjectName(QStringLiteral("pbxUhr"));
+    pbxUhr->resize(150, 150);
+    pbxUhr->setToolTip(QStringLiteral("mit rechter Maustaste Eigenschaften verändern"));
+    pbxUhr->setVisible(false);
+
+    Label1 = makeLabel(m_client, "Label1", QStringLiteral("Besucherverwaltung Lobrix"));
+    Label1->setFont(QFont(QStringLiteral("Arial"), 14, QFont::Bold));
+    Label1->adjustSize();
+    lbNutzer = makeLabel(m_client, "lbNutzer", QStringLiteral("angemeldeter Nutzer:"));
+    lbNutzer->adjustSize();
+    lbNutzerName = makeLabel(m_client, "lbNutzerName", QString::fromUtf8(LoginUser::ServiceUserName));
+    lbNutzerName->adjustSize();
+
+    pgrBar = new QProgressBar(m_client);
+    pgrBar->setObjectName(QStringLiteral("pgrBar"));
+    pgrBar->setRange(0, 100);
+    pgrBar->setTextVisible(false);
+    pgrBar->setFixedHeight(16);
+    pgrBar->setVisible(false);
+    lbFortschritt = makeLabel(m_client, "lbFortschritt", QStringLiteral("Moment bitte ..."));
+    lbFortschritt->setVisible(false);
+
+    // Maintenance actions: present but never shown.
+    Button1 = new QPushButton(QStringLiteral("Daten separieren"), m_client);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setVisible(false);
+    connect(Button1, &QPushButton::clicked, this, &TMain::Button1Click);
+    Button2 = new QPushButton(QStringLiteral("Ausweise bis 5000 erweitern"), m_client);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setVisible(false);
+    connect(Button2, &QPushButton::clicked, this, &TMain::Button2Click);
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setInterval(500);
+    connect(Timer, &QTimer::timeout, this, &TMain::TimerTimer);
+}
+
+QAction *TMain::item(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *a = caption.isEmpty() ? menu->addSeparator() : menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+void TMain::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    Datei1 = bar->addMenu(QStringLiteral("&Datei"));
+    Datei1->setObjectName(QStringLiteral("Datei1"));
+    item(Datei1, "Einstellung1", QStringLiteral("&Einstellungen"));
+    item(Datei1, "N4", QString());
+    item(Datei1, "Dateneditieren1", QStringLiteral("Daten e&ditieren"));
+    item(Datei1, "Datenlschen1", QStringLiteral("&Daten löschen"));
+    item(Datei1, "N3", QString());
+    connect(item(Datei1, "Beenden1", QStringLiteral("&Beenden")), &QAction::triggered, this,
+            &QWidget::close);
+
+    auto topItem = [&](const char *name, const QString &caption) {
+        QAction *a = bar->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    topItem("Besucherstamm1", QStringLiteral("Besucher&stamm"));
+    topItem("Besuchsziele1", QStringLiteral("Besuchs&ziele"));
+    topItem("Nutzer1", QStringLiteral("&Nutzer"));
+    topItem("Berichte1", QStringLiteral("&Berichte"));
+
+    Designer1 = bar->addMenu(QStringLiteral("De&signer"));
+    Designer1->setObjectName(QStringLiteral("Designer1"));
+    Designer1->menuAction()->setObjectName(QStringLiteral("Designer1Action"));
+    item(Designer1, "Besucherausweis1", QStringLiteral("Besucher&ausweis"));
+    item(Designer1, "Besucherschein1", QStringLiteral("Besucher&schein"));
+
+    Hilfe1 = bar->addMenu(QStringLiteral("&Hilfe"));
+    Hilfe1->setObjectName(QStringLiteral("Hilfe1"));
+    connect(item(Hilfe1, "Bedienanleitung1", QStringLiteral("Bedienanleitung")),
+            &QAction::triggered, this, &TMain::Bedienanleitung1Click);
+    item(Hilfe1, "N1", QString());
+    connect(item(Hilfe1, "technischeUntersttzung1", QStringLiteral("technische Unterstützung")),
+            &QAction::triggered, this, [this] {
+                if (m_windows.info)
+                    m_windows.info->exec();
+            });
+}
+
+void TMain::FormCreate(const QString &startFolder)
+{
+    m_session = std::make_unique<Session>(startFolder, m_clock);
+    IniFile &settings = m_session->settings();
+    m_showClock = keys::read(settings, keys::settings::UhrzeitDatum);
+    try {
+        m_users = std::make_unique<UsersFile>(UsersFile::read(UsersFile::pathIn(m_session->folders().start)));
+    } catch (const Error &) {
+        Timer->stop();
+        MessageBoxes::error(this, QString::fromUtf8(UsersFile::NotFoundMessage));
+        m_creationFailed = true;
+    }
+}
+
+void TMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_startedUp && !m_creationFailed) {
+        // After the window is on screen, as the clerk expects: then the login.
+        QTimer::singleShot(0, this, [this] {
+            if (!m_startedUp)
+                FormShow();
+        });
+    }
+}
+
+void TMain::FormShow()
+{
+    m_startedUp = true;
+    if (!keys::read(m_session->settings(), keys::settings::NoDBCheck) && m_loginAttempts == 0)
+        data::StructureUpdate::run(m_session->folders().database, [this](const QString &message) {
+            MessageBoxes::show(this, message);
+        });
+    if (!login())
+        return;
+    applyRights();
+    TimerTimer();
+    Timer->start();
+    FormResize();
+}
+
+bool TMain::login()
+{
+    LoginCheck check(*m_users);
+    for (;;) {
+        ++m_loginAttempts;
+        if (!m_windows.start) {
+            endProgram(1);
+            return false;
+        }
+        m_windows.start->reset();
+        if (m_windows.start->exec() != QDialog::Accepted) {
+            endProgram(0);
+            return false;
+        }
+        const LoginCheck::Outcome outcome =
+            check.CheckLogin(m_windows.start->typedName(), m_windows.start->typedPassword());
+        if (outcome.user) {
+            m_session->setUser(*outcome.user);
+            lbNutzerName->setText(m_session->currentUserName());
+            lbNutzerName->adjustSize();
+            return true;
+        }
+        if (outcome.giveUp) {
+            MessageBoxes::error(this, outcome.message, QString::fromUtf8(LoginCheck::FailedCaption));
+            endProgram(0);
+            return false;
+        }
+        MessageBoxes::show(this, outcome.message);
+    }
+}
+
+void TMain::endProgram(int code)
+{
+    m_ended = true;
+    Timer->stop();
+    hide();
+    m_quit(code);
+}
+
+void TMain::applyRights()
+{
+    const auto has = [this](Right r) { return m_session->isServiceLogin() || m_session->user()->has(r); };
+    const auto hideUnless = [this](bool allowed, std::initializer_list<const char *> names) {
+        if (allowed)
+            return;
+        for (const char *name : names)
+            if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
+                a->setVisible(false);
+    };
+    hideUnless(has(Right::Einstellungen), {"Einstellung1", "N4"});
+    hideUnless(has(Right::Service), {"Dateneditieren1", "Datenlschen1", "N3"});
+    hideUnless(has(Right::StammLesen) && has(Right::StammSchreiben), {"Besucherstamm1"});
+    hideUnless(has(Right::Rechte), {"Nutzer1"});
+    hideUnless(has(Right::BerichteLesen), {"Berichte1"});
+    if (has(Right::Erfassen)) {
+        btnBeginn->setVisible(true);
+        btnEnde->setVisible(true);
+    }
+    const bool designer = m_session->isServiceLogin() ||
+                          m_session->user()->seesDesigner(
+                              keys::read(m_session->settings(), keys::settings::Designer));
+    Designer1->menuAction()->setVisible(designer);
+}
+
+void TMain::TimerTimer()
+{
+    pbxUhr->setVisible(m_showClock);
+    if (m_tickListener)
+        m_tickListener(registration::CurrentDateText(m_clock), registration::CurrentTimeText(m_clock));
+    if (m_showClock)
+        pbxUhr->update();
+
+    const bool locked = m_session->registrationLock().RegistrationLocked();
+    btnBeginn->setEnabled(!locked);
+    pnSperre->setVisible(locked);
+    if (locked) {
+        pnSperre->raise();
+        QString dots = lbStatus->text() + u'.';
+        if (dots.size() >= 9)
+            dots.clear();
+        lbStatus->setText(dots);
+    }
+}
+
+void TMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMain::FormResize()
+{
+    if (width() < kMinWidth || height() < kMinHeight)
+        resize(std::max(width(), kMinWidth), std::max(height(), kMinHeight));
+    const int cw = m_client->width();
+    const int ch = m_client->height();
+
+    pgrBar->setGeometry(0, 0, cw, pgrBar->height());
+    lbFortschritt->move(0, pgrBar->height() + 2);
+
+    const int top = static_cast<int>(ch * 2 / 2.7 - btnBeginn->height() / 2);
+    btnBeginn->move(cw / 2 - btnBeginn->width() - 50, top);
+    btnEnde->move(cw / 2 + 50, top);
+
+    pbxUhr->move(cw / 2 - pbxUhr->width() / 2,
+                 (btnBeginn->y() + btnBeginn->height() - 32) / 2 - pbxUhr->height() / 2);
+
+    const int line = ch - 20;
+    lbNutzerName->move(5, ch - 33);
+    lbNutzer->move(5, lbNutzerName->y() - 3 - lbNutzer->height());
+    Label1->move((cw - Label1->width()) / 2, line - Label1->height());
+
+    pnSperre->move(btnBeginn->pos());
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    Timer->stop();
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && !m_ended) {
+        m_ended = true;
+        m_quit(0);
+    }
+}
+
+void TMain::Bedienanleitung1Click()
+{
+    const QString file = QDir::toNativeSeparators(
+        QDir(m_session->folders().start).filePath(QStringLiteral("Hilfe/BEDIEN.PDF")));
+    try {
+        if (!Desktop::open(QUrl::fromLocalFile(QDir::fromNativeSeparators(file))))
+            MessageBoxes::show(this, QStringLiteral("Datei '") + file +
+                                         QStringLiteral("' konnte nicht geöffnet werden."));
+    } catch (...) {
+        // Any other failure while opening the manual is ignored.
+    }
+}
+
+void TMain::Button1Click()
+{
+    data::DatabaseMaintenance::separateVisits(m_session->folders().database);
+}
+
+void TMain::Button2Click()
+{
+    data::DatabaseMaintenance::extendBadgesTo5000(m_session->folders().database);
+}
+
+} // namespace lobrix::shell

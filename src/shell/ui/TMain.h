@@ -1,0 +1,117 @@
+#pragma once
+// The main window: the clerk's home screen with the two large buttons, the menus, the
+// lock panel and the clock. It owns the Session (folders, settings, user) for the run
+// and runs the start-up sequence (structure update, login, rights) when first shown.
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolButton;
+class QFrame;
+
+namespace lobrix {
+class Clock;
+}
+
+namespace lobrix::shell {
+
+class Session;
+class TInfo;
+class TStart;
+class UsersFile;
+
+class TMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creates the window for the start folder (FormCreate). When the users file cannot be
+    // read the error has been shown and creationFailed() is true: the program ends.
+    TMain(const QString &startFolder, const Clock &clock, QWidget *parent = nullptr);
+    ~TMain() override;
+
+    bool creationFailed() const { return m_creationFailed; }
+    Session &session() { return *m_session; }
+    const UsersFile &users() const { return *m_users; }
+
+    // The windows the main window opens; set once after they are created.
+    struct Windows {
+        TStart *start = nullptr;
+        TInfo *info = nullptr;
+    };
+    void setWindows(const Windows &windows) { m_windows = windows; }
+
+    // How the program ends (a failed login, "&Beenden"); QCoreApplication::exit by default.
+    void setQuitHandler(std::function<void(int)> quit) { m_quit = std::move(quit); }
+    // Called on every timer tick with the current date text and time text (HH:MM); the
+    // reports window registers here.
+    void setTickListener(std::function<void(const QString &, const QString &)> l)
+    {
+        m_tickListener = std::move(l);
+    }
+
+    // The start-up sequence: structure update, login, rights, first tick, layout.
+    void FormShow();
+    void TimerTimer();
+    void FormResize();
+    void applyRights();
+
+    // The progress display for other windows (hidden until shown by them).
+    QProgressBar *progressBar() const { return pgrBar; }
+    QLabel *progressLabel() const { return lbFortschritt; }
+
+    void Bedienanleitung1Click();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate(const QString &startFolder);
+    void createControls();
+    void createMenus();
+    QAction *item(QMenu *menu, const char *name, const QString &caption);
+    bool login();
+    void endProgram(int code);
+
+    const Clock &m_clock;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<UsersFile> m_users;
+    Windows m_windows;
+    std::function<void(int)> m_quit;
+    std::function<void(const QString &, const QString &)> m_tickListener;
+    bool m_creationFailed = false;
+    bool m_startedUp = false;
+    bool m_ended = false;
+    int m_loginAttempts = 0;
+    bool m_showClock = false;
+
+    QWidget *m_client = nullptr;
+    QToolButton *btnBeginn = nullptr;
+    QToolButton *btnEnde = nullptr;
+    QFrame *pnSperre = nullptr;
+    QLabel *lbStatus = nullptr;
+    QWidget *pbxUhr = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *lbNutzer = nullptr;
+    QLabel *lbNutzerName = nullptr;
+    QProgressBar *pgrBar = nullptr;
+    QLabel *lbFortschritt = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+    QTimer *Timer = nullptr;
+
+    QMenu *Datei1 = nullptr;
+    QMenu *Designer1 = nullptr;
+    QMenu *Hilfe1 = nullptr;
+};
+
+} // namespace lobrix::shell
