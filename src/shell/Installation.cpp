@@ -5,6 +5,7 @@
 #include "data/DbfTable.h"
 #include "data/DefaultStructure.h"
 #include "data/StructureUpdate.h"
+#include "layouts/StandardLayouts.h"
 #include "shell/IniFile.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
@@ -108,6 +109,8 @@ void Installation::create(const QString &startFolder, const QString &databaseFol
         keys::write(settings, keys::settings::UhrzeitDatum, true);
         keys::write(settings, keys::settings::Designer, true);
     }
+
+    layouts::StandardLayouts::install(start.path(), db.path());
 }
 
 } // namespace lobrix::shell
