@@ -1,0 +1,240 @@
+#include "registration/BadgePool.h"
+
+#include "data/DbfTable.h"
+#include "registration/TableScan.h"
+#include "shell/EventLog.h"
+
+#include <QSet>
+
+#include <cmath>
+
+namespace lobrix::registration {
+
+using data::DbfTable;
+
+namespace {
+
+// A stored number as a whole number; 0 when the field holds none.
+int wholeNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || value < 1 || value > 2147483647.0 || value != std::floor(value))
+        return 0;
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+BadgePool::BadgePool(QString databaseFolder, const shell::EventLog &log)
+    : m_folder(std::move(databaseFolder)), m_log(log)
+{
+}
+
+QString BadgePool::ProgressLabel(int done, int total)
+{
+    const qint64 percent = total > 0 ? static_cast<qint64>(done) * 100 / total : 0;
+    return QStringLiteral(" %1%  Moment bitte ...").arg(percent);
+}
+
+QList<BadgeRow> BadgePool::rows(const Progress &progress) const
+{
+    const auto table = openTable(m_folder, TableName, DbfTable::Mode::ReadOnly);
+    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    const int fKommt = table->fieldIndexOrThrow(QStringLiteral("Kommt"));
+    const int fTag = table->fieldIndexOrThrow(QStringLiteral("Tag"));
+    const int total = table->recordCount();
+    QList<BadgeRow> out;
+    out.reserve(total);
+    qint64 shownPercent = -1;
+    int shownDone = -1;
+    const auto report = [&](int done) {
+        if (!progress || total == 0 || done == shownDone)
+            return;
+        const qint64 percent = static_cast<qint64>(done) * 100 / total;
+        if (percent != shownPercent || done == total) {
+            shownPercent = percent;
+            shownDone = done;
+            progress(done, total);
+        }
+    };
+    report(0);
+    forEachRecord(*table, [&](int recno, const char *record) {
+        BadgeRow row;
+        row.recno = recno;
+        row.number = wholeNumber(table->text(record, fNumber));
+        row.kommt = table->text(record, fKommt);
+        row.tag = table->text(record, fTag);
+        if (row.number > 0)
+            out.append(row);
+        report(recno + 1);
+    });
+    report(total);
+    return out;
+}
+
+QList<int> BadgePool::ListFreeBadges(const Progress &progress) const
+{
+    QList<int> out;
+    for (const BadgeRow &row : rows(progress)) {
+        if (!IsBadgeOut(row))
+            out.append(row.number);
+    }
+    return out;
+}
+
+std::optional<int> BadgePool::FirstFreeBadge() const
+{
+    const QList<int> free = ListFreeBadges();
+    if (free.isEmpty())
+        return std::nullopt;
+    return free.first();
+}
+
+bool BadgePool::IsBadgeOut(const BadgeRow &row)
+{
+    return row.kommt != QLatin1String(FreeMarker);
+}
+
+std::optional<BadgeRow> BadgePool::find(int number) const
+{
+    for (const BadgeRow &row : rows()) {
+        if (row.number == number)
+            return row;
+    }
+    return std::nullopt;
+}
+
+bool BadgePool::setRow(int number, const QString &kommt, const QString &tag) const
+{
+    const auto table = openTable(m_folder, TableName, DbfTable::Mode::Shared);
+    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    const int fKommt = table->fieldIndexOrThrow(QStringLiteral("Kommt"));
+    const int fTag = table->fieldIndexOrThrow(QStringLiteral("Tag"));
+    int found = -1;
+    forEachRecord(*table, [&](int recno, const char *record) {
+        if (found < 0 && wholeNumber(table->text(record, fNumber)) == number)
+            found = recno;
+    });
+    if (found < 0)
+        return false;
+    table->update(found, {{fKommt, kommt}, {fTag, tag}});
+    return true;
+}
+
+bool BadgePool::occupyRow(int number, const QString &arrivalTime, const QString &arrivalDate) const
+{
+    return setRow(number, arrivalTime, arrivalDate);
+}
+
+bool BadgePool::releaseRow(int number) const
+{
+    return setRow(number, QString::fromLatin1(FreeMarker), QString());
+}
+
+QString BadgePool::occupyLogText(int number, const QString &arrivalTime, const QString &visitNumber)
+{
+    return QStringLiteral("Besucher KOMMT -> Ausweis %1 in Ausweistabelle belegt: Kommt %2\tVorgang: %3")
+        .arg(QString::number(number), arrivalTime, visitNumber);
+}
+
+QString BadgePool::releaseLogText(int number, const QString &visitNumber)
+{
+    return QStringLiteral("Besucher GEHT -> Ausweis %1 in Ausweistabelle frei gegeben: Kommt 25:00"
+                          "\tVorgang: %2")
+        .arg(QString::number(number), visitNumber);
+}
+
+bool BadgePool::OccupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
+                            const QString &visitNumber) const
+{
+    if (!occupyRow(number, arrivalTime, arrivalDate))
+        return false;
+    m_log.WriteEventLog(occupyLogText(number, arrivalTime, visitNumber));
+    return true;
+}
+
+bool BadgePool::ReleaseBadge(int number, const QString &visitNumber) const
+{
+    if (!releaseRow(number))
+        return false;
+    m_log.WriteEventLog(releaseLogText(number, visitNumber));
+    return true;
+}
+
+QString BadgePool::BadgeOfListEntry(const QString &entry)
+{
+    const qsizetype bar = entry.indexOf(QStringLiteral(" |"));
+    return bar < 0 ? entry : entry.left(bar);
+}
+
+std::optional<int> BadgePool::ReadManualBadgeNumber(const QString &text)
+{
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    if (!ok || number < 1)
+        return std::nullopt;
+    return number;
+}
+
+QString BadgePool::ManualBadgeText(int number)
+{
+    return QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
+}
+
+namespace {
+
+QSet<int> personalNumbers(const QString &folder)
+{
+    const auto table = openTable(folder, "Stamm.dbf", DbfTable::Mode::ReadOnly);
+    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    QSet<int> used;
+    forEachRecord(*table, [&](int, const char *record) {
+        const QByteArray raw = table->raw(record, fNumber).trimmed();
+        if (!raw.isEmpty()) {
+            if (const int n = wholeNumber(QString::fromLatin1(raw)); n > 0)
+                used.insert(n);
+        }
+    });
+    return used;
+}
+
+} // namespace
+
+std::optional<int> BadgePool::NextPersonalBadgeNumber() const
+{
+    // One pass over the master data instead of one search per candidate number.
+    const QSet<int> used = personalNumbers(m_folder);
+    for (int i = 1; i <= PersonalNumberLimit; ++i) {
+        if (!used.contains(i))
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool BadgePool::isPersonalBadgeNumber(int number) const
+{
+    return personalNumbers(m_folder).contains(number);
+}
+
+QString BadgePool::invalidManualNumberMessage()
+{
+    return QStringLiteral("Ausweisnummer ungültig. Bitte geben Sie eine neue Ausweisnummer ein.");
+}
+
+QString BadgePool::unavailableBadgeMessage(int number)
+{
+    return QStringLiteral("Ausweis-Nr. '%1' ist ungültig oder ist bereits anwesend.").arg(number);
+}
+
+QString BadgePool::noFreeBadgeMessage()
+{
+    return QStringLiteral("Es sind keine weiteren Nummern mehr frei.");
+}
+
+QString BadgePool::noPersonalNumberMessage()
+{
+    return QStringLiteral("Neuanlage nicht möglich. Es sind keine Ausweisnummern mehr frei.");
+}
+
+} // namespace lobrix::registration
