@@ -78,7 +78,8 @@ private:
         p.top = top;
         p.width = width;
         p.height = height;
-        p.relation = double(height) / width;
+        // As the file will hold it, so the layout reads back equal.
+        p.relation = LayoutFile::parseRelation(LayoutFile::formatRelation(double(height) / width), 1);
         m_layout.pictures.append(p);
         return m_layout.pictures.last();
     }
