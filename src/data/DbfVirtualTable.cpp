@@ -47,6 +47,7 @@ struct Cursor : sqlite3_vtab_cursor {
     int blockCount = 0;
     int total = 0;
     int recno = 0;
+    int recordSize = 1;
     const char *record = nullptr;
     bool eof = true;
 };
@@ -273,7 +274,7 @@ bool matches(const Cursor *c, const Constraint &k)
     switch (k.type) {
     case 'C': {
         const int n = static_cast<int>(k.bytes.size());
-        return n <= len && std::memcmp(p, k.bytes.constData(), static_cast<size_t>(n)) == 0 &&
+        return n <= len && (n == 0 || std::memcmp(p, k.bytes.constData(), static_cast<size_t>(n)) == 0) &&
                blankBytes(p + n, len - n);
     }
     case 'D': {
@@ -293,15 +294,18 @@ bool matches(const Cursor *c, const Constraint &k)
     }
 }
 
+// Moves to the first record from c->recno on that is not deleted and meets every
+// constraint. Blocks of about 256 KiB stay in the processor's cache while they are checked.
 bool loadRecord(Cursor *c)
 {
+    const int size = c->recordSize;
     for (;;) {
         if (c->recno >= c->total) {
             c->eof = true;
             return true;
         }
-        if (c->recno < c->blockFirst || c->recno >= c->blockFirst + c->blockCount) {
-            const int perBlock = std::max(1, (1 << 20) / std::max(1, c->table->recordSize()));
+        if (c->recno >= c->blockFirst + c->blockCount || c->recno < c->blockFirst) {
+            const int perBlock = std::max(1, (256 << 10) / size);
             c->blockCount = c->table->readBlock(c->recno, std::min(perBlock, c->total - c->recno),
                                                 c->block);
             c->blockFirst = c->recno;
@@ -310,16 +314,21 @@ bool loadRecord(Cursor *c)
                 return true;
             }
         }
-        c->record = c->block.constData() +
-                    static_cast<qsizetype>(c->recno - c->blockFirst) * c->table->recordSize();
-        bool ok = !DbfTable::isDeleted(c->record);
-        for (size_t i = 0; ok && i < c->constraints.size(); ++i)
-            ok = matches(c, c->constraints[i]);
-        if (ok) {
-            c->eof = false;
-            return true;
+        const char *base = c->block.constData();
+        const int end = c->blockFirst + c->blockCount;
+        for (; c->recno < end; ++c->recno) {
+            const char *record = base + static_cast<qsizetype>(c->recno - c->blockFirst) * size;
+            if (DbfTable::isDeleted(record))
+                continue;
+            c->record = record;
+            bool ok = true;
+            for (size_t i = 0; ok && i < c->constraints.size(); ++i)
+                ok = matches(c, c->constraints[i]);
+            if (ok) {
+                c->eof = false;
+                return true;
+            }
         }
-        ++c->recno;
     }
 }
 
@@ -390,6 +399,7 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
             c->constraints.push_back(std::move(k));
         }
         c->total = impossible ? 0 : c->table->recordCount();
+        c->recordSize = c->table->recordSize();
         c->recno = 0;
         c->blockFirst = 0;
         c->blockCount = 0;
