@@ -9,6 +9,7 @@
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
+#include "shell/ui/ClockBox.h"
 #include "shell/ui/Desktop.h"
 #include "shell/ui/MessageBoxes.h"
 #include "shell/ui/TInfo.h"
@@ -134,11 +135,10 @@ void TMain::createControls()
     lbStatus->setGeometry(4, 68, 158, 32);
     pnSperre->setVisible(false);
 
-    pbxUhr = new QWidget(m_client);
-    pbxUhr->setObjectName(QStringLiteral("pbxUhr"));
-    pbxUhr->resize(150, 150);
-    pbxUhr->setToolTip(QStringLiteral("mit rechter Maustaste Eigenschaften verändern"));
+    pbxUhr = new ClockBox(m_clock, m_client);
+    pbxUhr->setArrivalButton(btnBeginn);
     pbxUhr->setVisible(false);
+    connect(pbxUhr, &ClockBox::boxResized, this, &TMain::FormResize);
 
     Label1 = makeLabel(m_client, "Label1", QStringLiteral("Besucherverwaltung Lobrix"));
     Label1->setFont(QFont(QStringLiteral("Arial"), 14, QFont::Bold));
@@ -227,6 +227,7 @@ void TMain::FormCreate(const QString &startFolder)
     m_session = std::make_unique<Session>(startFolder, m_clock);
     IniFile &settings = m_session->settings();
     m_showClock = keys::read(settings, keys::settings::UhrzeitDatum);
+    pbxUhr->readSettings(settings);
     try {
         m_users = std::make_unique<UsersFile>(UsersFile::read(UsersFile::pathIn(m_session->folders().start)));
     } catch (const Error &) {
@@ -332,8 +333,7 @@ void TMain::TimerTimer()
     pbxUhr->setVisible(m_showClock);
     if (m_tickListener)
         m_tickListener(registration::CurrentDateText(m_clock), registration::CurrentTimeText(m_clock));
-    if (m_showClock)
-        pbxUhr->update();
+    pbxUhr->PaintClock();
 
     const bool locked = m_session->registrationLock().RegistrationLocked();
     btnBeginn->setEnabled(!locked);
@@ -383,6 +383,8 @@ void TMain::closeEvent(QCloseEvent *event)
     Timer->stop();
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && !m_ended) {
+        // The only settings kept at the end of a run.
+        pbxUhr->writeSettings(m_session->settings());
         m_ended = true;
         m_quit(0);
     }

@@ -22,6 +22,7 @@ class Clock;
 
 namespace lobrix::shell {
 
+class ClockBox;
 class Session;
 class TInfo;
 class TStart;
@@ -99,7 +100,7 @@ private:
     QToolButton *btnEnde = nullptr;
     QFrame *pnSperre = nullptr;
     QLabel *lbStatus = nullptr;
-    QWidget *pbxUhr = nullptr;
+    ClockBox *pbxUhr = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *lbNutzer = nullptr;
     QLabel *lbNutzerName = nullptr;

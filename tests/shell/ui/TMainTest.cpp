@@ -335,6 +335,27 @@ private slots:
         QVERIFY(QFile::exists(QDir(check.databaseFolder()).filePath("UpdateLog.txt")));
     }
 
+    void clockFollowsSettingsAndIsSavedAtClose()
+    {
+        test::TestInstallation inst(10, true); // the demo shows the clock
+        const QString path = QDir(inst.startFolder()).filePath("settings.ini");
+        IniFile(path).writeInt("Options", "UhrSize", 7);
+        Started s;
+        start(s, inst, {{"demo", "demo"}}, m_clock);
+        auto *clock = s.windows->main->findChild<QWidget *>(QStringLiteral("pbxUhr"));
+        QVERIFY(clock->isVisible());
+        QCOMPARE(clock->size(), QSize(175, 175)); // size step 2 for a value out of range
+        QCOMPARE(IniFile(path).readInt("Options", "UhrSize", 0), 7); // nothing written yet
+        s.windows->main->close();
+        QCOMPARE(s.quitCode, 0);
+        QCOMPARE(IniFile(path).readInt("Options", "UhrSize", 0), 2);
+
+        IniFile(path).writeBool("Options", "UhrzeitDatum", false);
+        Started t;
+        start(t, inst, {{"demo", "demo"}}, m_clock);
+        QVERIFY(!t.windows->main->findChild<QWidget *>(QStringLiteral("pbxUhr"))->isVisible());
+    }
+
     void missingUsersFileEndsTheProgram()
     {
         test::TestInstallation inst(10, false);
