@@ -1,0 +1,297 @@
+#include "registration/ArrivalService.h"
+
+#include "common/Error.h"
+#include "data/DbfTable.h"
+#include "registration/FormLists.h"
+#include "registration/TableScan.h"
+#include "registration/TimeText.h"
+#include "registration/VisitColumns.h"
+#include "registration/VisitSaveLock.h"
+#include "shell/Session.h"
+
+#include <cmath>
+#include <memory>
+
+namespace lobrix::registration {
+
+using data::DbfTable;
+
+namespace {
+
+// The first record whose numeric field equals `number`; -1 when there is none.
+int findByNumber(const DbfTable &table, const QString &column, double number)
+{
+    const int field = table.fieldIndexOrThrow(column);
+    int found = -1;
+    forEachRecord(table, [&](int recno, const char *record) {
+        if (found >= 0)
+            return;
+        bool ok = false;
+        const double value = table.text(record, field).toDouble(&ok);
+        if (ok && value == number)
+            found = recno;
+    });
+    return found;
+}
+
+ColumnValue programValue(const char *column, const QString &text)
+{
+    return {QString::fromLatin1(column), text, {}};
+}
+
+QStringList entriesOf(const QList<int> &badges)
+{
+    QStringList out;
+    out.reserve(badges.size());
+    for (int badge : badges)
+        out << QString::number(badge);
+    return out;
+}
+
+QList<ColumnValue> masterValues(const ArrivalService::Input &input, const VisitFormSettings &s)
+{
+    QList<ColumnValue> out = VisitColumns::person(input.visit, s);
+    out << programValue("Quittung", VisitColumns::yesNo(s.quittung))
+        << ColumnValue{QStringLiteral("GUELTIGVON"), input.visit.gueltigVon,
+                       QStringLiteral("Ausweis gültig von")}
+        << ColumnValue{QStringLiteral("GUELTIGBIS"), input.visit.gueltigBis, QStringLiteral("bis")};
+    if (!input.visit.photo.isEmpty())
+        out << ColumnValue{QStringLiteral("FOTO"), input.visit.photo, QStringLiteral("Foto")};
+    return out;
+}
+
+} // namespace
+
+ArrivalService::ArrivalService(shell::Session &session)
+    : m_session(session), m_pool(session.folders().database, session.eventLog()),
+      m_countries(session.folders().database)
+{
+}
+
+const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &progress)
+{
+    m_session.registrationLock().SetRegistrationLock();
+    const QString folder = m_session.folders().database;
+    Opening o;
+    o.arrivalTime = CurrentTimeText(m_session.clock());
+    o.date = CurrentDateText(m_session.clock());
+    o.settings = VisitFormSettings::read(m_session.settings());
+    o.badgeLayouts = FormLists::badgeLayouts(folder);
+    o.destinations = FormLists::destinations(folder);
+    o.countries = m_countries.open();
+    o.badgeEntries = entriesOf(m_pool.ListFreeBadges(progress));
+    if (o.badgeEntries.isEmpty())
+        o.noBadgeMessage = BadgePool::noFreeBadgeMessage();
+    else
+        o.selectedBadge = 0; // the first free badge in stored order
+    o.visitNumber = QString::number(m_session.registrationLock().lastSatz() + 1);
+    m_opening = o;
+    return m_opening;
+}
+
+void ArrivalService::cancel()
+{
+    m_session.registrationLock().ClearRegistrationLock();
+}
+
+void ArrivalService::close()
+{
+    m_session.registrationLock().ClearRegistrationLock();
+}
+
+ArrivalService::ManualBadge ArrivalService::checkManualBadge(const QString &text) const
+{
+    ManualBadge out;
+    const std::optional<int> number = BadgePool::ReadManualBadgeNumber(text);
+    if (!number) {
+        out.message = BadgePool::invalidManualNumberMessage();
+        return out;
+    }
+    out.number = *number;
+    {
+        const auto stamm = openTable(m_session.folders().database, "Stamm.dbf", DbfTable::Mode::ReadOnly);
+        const int recno = findByNumber(*stamm, QStringLiteral("Ausweis"), *number);
+        if (recno >= 0)
+            out.master = VisitColumns::read(*stamm, stamm->read(recno).constData());
+    }
+    // The drop-down holds the numbers without leading zeros: "0012" is entry "12".
+    out.entryIndex = static_cast<int>(m_opening.badgeEntries.indexOf(QString::number(*number)));
+    if (out.entryIndex < 0) {
+        out.outcome = ManualBadge::Outcome::Unavailable;
+        out.message = BadgePool::unavailableBadgeMessage(*number);
+    } else {
+        out.outcome = out.master ? ManualBadge::Outcome::MasterRecord
+                                 : ManualBadge::Outcome::NoMasterRecord;
+    }
+    return out;
+}
+
+QString ArrivalService::badgeTakenMessage(int number)
+{
+    return QStringLiteral("Der Ausweis Nr. '%1' wurde inzwischen an einem anderen Arbeitsplatz "
+                          "ausgegeben. Bitte wählen Sie einen anderen Ausweis aus.")
+        .arg(number);
+}
+
+std::optional<QString> ArrivalService::unstorable(const Input &input) const
+{
+    const QString folder = m_session.folders().database;
+    const VisitFormSettings &s = m_opening.settings;
+    {
+        const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        QList<ColumnValue> values = VisitColumns::visitFields(input.visit, s);
+        values << ColumnValue{QStringLiteral("Nutzer"), m_session.currentUserName(),
+                              QStringLiteral("Benutzer")};
+        if (auto message = VisitColumns::unstorable(*visits, values))
+            return message;
+    }
+    if (!input.visit.photo.isEmpty()) {
+        const auto photos = openTable(folder, "Fotos.dbf", DbfTable::Mode::ReadOnly);
+        if (auto message = VisitColumns::unstorable(
+                *photos, {{QStringLiteral("Pfad"), input.visit.photo, QStringLiteral("Foto")}}))
+            return message;
+    }
+    if (input.storeAsMaster) {
+        const auto stamm = openTable(folder, "Stamm.dbf", DbfTable::Mode::ReadOnly);
+        if (auto message = VisitColumns::unstorable(*stamm, masterValues(input, s)))
+            return message;
+    }
+    // The country goes into Laender.ini, a Windows text file, after the save.
+    return VisitColumns::unstorableInWindowsText(
+        {QStringLiteral("Land"), input.visit.land, QStringLiteral("Land")});
+}
+
+ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisitorSheet &printVisitorSheet)
+{
+    Result result;
+    const QString folder = m_session.folders().database;
+    const VisitFormSettings &s = m_opening.settings;
+
+    // 1. The badge of the selected entry.
+    const QString entry = BadgePool::BadgeOfListEntry(input.badgeEntry).trimmed();
+    bool ok = false;
+    const int badge = entry.toInt(&ok);
+    if (entry.isEmpty() && !m_opening.noBadgeMessage.isEmpty()) {
+        result.message = m_opening.noBadgeMessage;
+        return result;
+    }
+    if (!ok || badge < 1) {
+        result.message = QStringLiteral("Ausweis-Nr. '%1' ist ungültig oder ist bereits anwesend.").arg(entry);
+        return result;
+    }
+    result.badge = badge;
+
+    // Nothing is written while any value cannot be stored whole.
+    if (auto message = unstorable(input)) {
+        result.message = *message;
+        return result;
+    }
+
+    // Several forms may have opened at once: the counter and the badge are read again
+    // under the save lock, and the visit is stored before the lock is released.
+    std::optional<VisitSaveLock> saveLock;
+    saveLock.emplace(folder);
+    if (!saveLock->acquired()) {
+        result.status = Result::Status::Busy;
+        result.message = VisitSaveLock::busyMessage();
+        return result;
+    }
+    const std::optional<BadgeRow> badgeRow = m_pool.find(badge);
+    if (!badgeRow || BadgePool::IsBadgeOut(*badgeRow)) {
+        result.status = Result::Status::BadgeTaken;
+        result.message = badgeRow ? badgeTakenMessage(badge) : BadgePool::unavailableBadgeMessage(badge);
+        m_opening.badgeEntries = entriesOf(m_pool.ListFreeBadges());
+        m_opening.selectedBadge = m_opening.badgeEntries.isEmpty() ? -1 : 0;
+        if (m_opening.badgeEntries.isEmpty())
+            result.message += u'\n' + BadgePool::noFreeBadgeMessage();
+        result.badgeEntries = m_opening.badgeEntries;
+        return result;
+    }
+    // Another arrival saved since this form opened: take the next number.
+    const QString visitNumber = QString::number(m_session.registrationLock().lastSatz() + 1);
+    result.visitNumber = visitNumber;
+
+    // Every row is built and checked against its table before the first write.
+    std::unique_ptr<DbfTable> photos, preRegistrations, stamm;
+    data::DbfValues photoRow, preRegistrationRow, visitRow, masterRow;
+    int preRegistrationRecno = -1;
+    if (!input.visit.photo.isEmpty()) {
+        photos = openTable(folder, "Fotos.dbf");
+        photoRow = VisitColumns::encode(
+            *photos, {{QStringLiteral("Pfad"), input.visit.photo, QStringLiteral("Foto")},
+                      programValue("Nummer", visitNumber), programValue("TYP", QStringLiteral("3"))});
+    }
+    if (!input.preRegistration.isEmpty()) {
+        preRegistrations = openTable(folder, "Voranmel.dbf");
+        const double nr = input.preRegistration.trimmed().toDouble(&ok);
+        if (ok)
+            preRegistrationRecno = findByNumber(*preRegistrations, QStringLiteral("NR"), nr);
+        preRegistrationRow = VisitColumns::encode(
+            *preRegistrations,
+            {programValue("Vorgang", visitNumber), programValue("Anwesend", QStringLiteral("T"))});
+    }
+    auto visits = openTable(folder, "Besucher.dbf");
+    {
+        QList<ColumnValue> values{programValue("Vorgang", visitNumber),
+                                  programValue("Ausweis", QString::number(badge))};
+        values << VisitColumns::visitFields(input.visit, s) << VisitColumns::info(input.visit);
+        values << programValue("Quittung", VisitColumns::yesNo(s.quittung))
+               << programValue("Kommt", m_opening.arrivalTime) << programValue("Tag", m_opening.date)
+               << ColumnValue{QStringLiteral("Nutzer"), m_session.currentUserName(),
+                              QStringLiteral("Benutzer")};
+        visitRow = VisitColumns::encode(*visits, values);
+    }
+    if (input.storeAsMaster) {
+        stamm = openTable(folder, "Stamm.dbf");
+        masterRow = VisitColumns::encode(*stamm, masterValues(input, s));
+    }
+
+    const shell::EventLog &log = m_session.eventLog();
+    // 2. The photo.
+    if (photos) {
+        photos->append(photoRow);
+        photos.reset();
+    }
+    // 3. The pre-registration taken over.
+    if (preRegistrations) {
+        if (preRegistrationRecno >= 0)
+            preRegistrations->update(preRegistrationRecno, preRegistrationRow);
+        preRegistrations.reset();
+    }
+    // 4. and 5. The visit and its log line.
+    visits->append(visitRow);
+    visits.reset();
+    log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
+                                     "Kommt %2\tVorgang: %3")
+                          .arg(QString::number(badge), m_opening.arrivalTime, visitNumber));
+    // 6. Master data.
+    if (stamm) {
+        stamm->append(masterRow);
+        stamm.reset();
+    }
+    // 7. The visitor sheet: a failed print must not leave the visit without its badge.
+    if (s.autoQuittung && printVisitorSheet) {
+        try {
+            printVisitorSheet(visitNumber);
+        } catch (const Error &e) {
+            result.message = e.message();
+        }
+    }
+    // 8. to 10. The badge, the counter, the registration lock, the badge's log line.
+    m_pool.occupyRow(badge, m_opening.arrivalTime, m_opening.date);
+    m_session.registrationLock().writeLastSatz(visitNumber.toInt());
+    m_session.registrationLock().ClearRegistrationLock();
+    log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.arrivalTime, visitNumber));
+    result.status = Result::Status::Saved;
+    m_opening.visitNumber = visitNumber;
+    saveLock.reset();
+
+    // 12. The country list; the visit is stored whatever happens to the list.
+    try {
+        result.countryAdded = m_countries.update(input.visit.land);
+    } catch (const Error &) {
+    }
+    return result;
+}
+
+} // namespace lobrix::registration

@@ -1,0 +1,39 @@
+#pragma once
+// Makes the saves of arrivals and departures one at a time across all workstations.
+//
+// The registration flag in Global.ini only keeps a second arrival form from opening once
+// the main windows have seen it, so two forms opened within the same half second would
+// hand out the same visit number and badge. A save therefore holds this lock while it
+// re-reads the visit counter and the badge and writes the visit.
+//
+// It is a byte-range lock on Ausweis.dbf far behind the data (the table layer's locks use
+// other bytes), so no file that other workstations or programs read changes, and the
+// operating system drops it when a workstation dies.
+#include <QString>
+
+namespace lobrix::registration {
+
+class VisitSaveLock {
+public:
+    static constexpr qint64 LockOffset = 0x7FFFFFE0;
+    static constexpr int DefaultTimeoutMs = 10000;
+
+    // Waits up to timeoutMs for the lock. Throws lobrix::Error when the pool table cannot
+    // be opened for writing or the file system refuses locks.
+    explicit VisitSaveLock(const QString &databaseFolder, int timeoutMs = DefaultTimeoutMs);
+    ~VisitSaveLock();
+    VisitSaveLock(const VisitSaveLock &) = delete;
+    VisitSaveLock &operator=(const VisitSaveLock &) = delete;
+
+    // False when another workstation held the lock for the whole wait.
+    bool acquired() const { return m_acquired; }
+
+    // What the clerk is told when the wait ran out; nothing was written.
+    static QString busyMessage();
+
+private:
+    int m_fd = -1;
+    bool m_acquired = false;
+};
+
+} // namespace lobrix::registration
