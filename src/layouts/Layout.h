@@ -1,14 +1,15 @@
 #pragma once
 // A whole layout as the printers read it: orientation, font scale and the items in use,
 // each list ordered by slot.
-#include <QList>
-
 #include "layouts/LayoutFamily.h"
 #include "layouts/LayoutKeys.h"
 #include "layouts/LayoutLabel.h"
 #include "layouts/LayoutPicture.h"
 
-namespace lobrix::layouts {
+#include <QList>
+
+namespace lobrix::layouts
+{
 
 struct Layout {
     LayoutFamily family = LayoutFamily::Badge;

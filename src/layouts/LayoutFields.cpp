@@ -2,8 +2,10 @@
 
 #include <QList>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 struct Field {
     const char *key;

@@ -2,14 +2,16 @@
 // The field keys that layout items bind to, and the field lists of the two designers.
 // An item stores the key (`Feld`) and the position of the entry in its designer's list
 // (`FeldIndex`), so one key has different indexes in the two families.
+#include "layouts/LayoutFamily.h"
+
 #include <QString>
 #include <QStringList>
 
-#include "layouts/LayoutFamily.h"
+namespace lobrix::layouts
+{
 
-namespace lobrix::layouts {
-
-namespace fields {
+namespace fields
+{
 inline constexpr char Tag[] = "Tag";
 inline constexpr char Kommt[] = "Kommt";
 inline constexpr char Ausweis[] = "Ausweis";

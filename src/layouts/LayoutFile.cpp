@@ -10,8 +10,10 @@
 #include <optional>
 #include <utility>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 using Entries = QList<std::pair<const char *, QString>>;
 
@@ -133,8 +135,8 @@ int LayoutFile::fontScaleHeight() const
 
 void LayoutFile::writeFontScaleHeight(int height)
 {
-    m_ini.writeInt(QString::fromLatin1(keys::FontScale),
-                   QString::fromLatin1(keys::FontScaleHeight), height);
+    m_ini.writeInt(QString::fromLatin1(keys::FontScale), QString::fromLatin1(keys::FontScaleHeight),
+                   height);
 }
 
 int LayoutFile::rasterAbstand() const

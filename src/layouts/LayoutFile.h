@@ -2,12 +2,13 @@
 // A layout file on disk: an INI file read and written key by key, each write reaching
 // the file at once (Windows-1252, CR LF). A missing file reads as empty, so every key
 // gives its default; the first write creates it.
-#include <QString>
-
 #include "layouts/Layout.h"
 #include "shell/IniFile.h"
 
-namespace lobrix::layouts {
+#include <QString>
+
+namespace lobrix::layouts
+{
 
 class LayoutFile
 {

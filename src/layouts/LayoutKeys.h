@@ -1,10 +1,11 @@
 #pragma once
 // Section and key names of layout files, spelled as existing installations wrote them.
-#include <QString>
-
 #include "layouts/LayoutFamily.h"
 
-namespace lobrix::layouts::keys {
+#include <QString>
+
+namespace lobrix::layouts::keys
+{
 
 inline constexpr char Orientation[] = "Orientation";
 inline constexpr char poPortrait[] = "poPortrait";

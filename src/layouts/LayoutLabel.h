@@ -4,7 +4,8 @@
 #include <QColor>
 #include <QString>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 struct LayoutLabel {
     // Longer font names are cut to this many characters when the font is applied.
@@ -14,7 +15,7 @@ struct LayoutLabel {
     int left = 1;
     int top = 1;
     QString fontName = QStringLiteral("Arial");
-    int fontSize = 8; // points
+    int fontSize = 8;  // points
     int fontColor = 0; // 24-bit, red in the lowest byte
     bool bold = false;
     bool italic = false;

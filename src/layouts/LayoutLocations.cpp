@@ -6,12 +6,15 @@
 
 #include <QDir>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 shell::IniFile settingsOf(const QString &startFolder)
 {
-    return shell::IniFile(QDir(startFolder).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
+    return shell::IniFile(
+        QDir(startFolder).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
 }
 
 } // namespace
@@ -33,9 +36,8 @@ QString LayoutLocations::publishedBadge(const QString &databaseFolder)
 
 QString LayoutLocations::visitorSheet(const QString &startFolder)
 {
-    return inFolder(startFolder,
-                    shell::keys::read(settingsOf(startFolder),
-                                      shell::keys::settings::BesucherscheinPfad));
+    return inFolder(startFolder, shell::keys::read(settingsOf(startFolder),
+                                                   shell::keys::settings::BesucherscheinPfad));
 }
 
 QString LayoutLocations::badgeWorkingCopy(const QString &startFolder)
@@ -50,9 +52,9 @@ QString LayoutLocations::sheetWorkingCopy(const QString &startFolder)
 
 QStringList LayoutLocations::badgeTypes(const QString &databaseFolder)
 {
-    const QStringList files =
-        QDir(databaseFolder)
-            .entryList({QStringLiteral("Ausweis*.ini")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList files = QDir(databaseFolder)
+                                  .entryList({QStringLiteral("Ausweis*.ini")}, QDir::Files,
+                                             QDir::Name | QDir::IgnoreCase);
     QStringList types;
     for (const QString &file : files)
         types.append(file.chopped(4));

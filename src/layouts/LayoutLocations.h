@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 class LayoutLocations
 {

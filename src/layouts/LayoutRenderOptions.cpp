@@ -6,7 +6,8 @@
 
 #include <QDir>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 LayoutRenderOptions LayoutRenderOptions::fromSettings(const QString &startFolder)
 {

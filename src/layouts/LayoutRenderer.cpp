@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <optional>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 QFont arial10()
 {
@@ -73,9 +75,9 @@ void paintText(QPainter &painter, const RenderStep &step)
     painter.setFont(step.font);
     const QFontMetrics metrics = painter.fontMetrics();
     // The text blanks the area of its own extent behind it.
-    painter.fillRect(QRect(step.position, QSize(metrics.horizontalAdvance(step.text),
-                                                metrics.height())),
-                     Qt::white);
+    painter.fillRect(
+        QRect(step.position, QSize(metrics.horizontalAdvance(step.text), metrics.height())),
+        Qt::white);
     painter.setPen(step.color);
     painter.drawText(QPoint(step.position.x(), step.position.y() + metrics.ascent()), step.text);
 }
@@ -101,9 +103,9 @@ QList<RenderStep> LayoutRenderer::plan(const Layout &layout, const VisitValues *
     if (badge && !visit && options.cardOutline) {
         RenderStep outline;
         outline.kind = RenderStep::Kind::Outline;
-        outline.rect = QRect(QPoint(0, 0), PrintScale::cardExtent(layout.portrait,
-                                                                  options.ausweisBreiteMm,
-                                                                  options.ausweisHoeheMm, dpi));
+        outline.rect =
+            QRect(QPoint(0, 0), PrintScale::cardExtent(layout.portrait, options.ausweisBreiteMm,
+                                                       options.ausweisHoeheMm, dpi));
         steps.append(outline);
     }
     for (int slot = 1; slot <= slotCount(layout.family); ++slot) {

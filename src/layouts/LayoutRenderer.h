@@ -6,18 +6,19 @@
 // With a visit, text items print their bound values and a photo placeholder prints the
 // visit's photo; without one (the designers' test prints) texts print their captions and
 // pictures their bitmaps. Needs a QGuiApplication (fonts).
-#include <QList>
-#include <QPageLayout>
-
 #include "layouts/Layout.h"
 #include "layouts/LayoutRenderOptions.h"
 #include "layouts/PrintScale.h"
 #include "layouts/RenderStep.h"
 
+#include <QList>
+#include <QPageLayout>
+
 class QPainter;
 class QPaintDevice;
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 class VisitValues;
 

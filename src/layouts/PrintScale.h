@@ -4,7 +4,8 @@
 // toward zero, never rounded.
 #include <QSize>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 struct Layout;
 struct LayoutRenderOptions;

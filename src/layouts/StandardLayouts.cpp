@@ -11,9 +11,12 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <utility>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 const QColor kBlue(0x1f, 0x3a, 0x68);
 const QColor kOrange(0xf0, 0x8a, 0x24);
@@ -46,8 +49,8 @@ public:
     {
         const QString fieldKey = QString::fromLatin1(key);
         const int index = LayoutFields::indexOf(m_layout.family, fieldKey);
-        LayoutLabel &l = text(left, top, LayoutFields::boundCaption(m_layout.family, index), size,
-                              bold);
+        LayoutLabel &l =
+            text(left, top, LayoutFields::boundCaption(m_layout.family, index), size, bold);
         l.feld = fieldKey;
         l.feldIndex = index;
         return l;
@@ -79,7 +82,8 @@ private:
         p.width = width;
         p.height = height;
         // As the file will hold it, so the layout reads back equal.
-        p.relation = LayoutFile::parseRelation(LayoutFile::formatRelation(double(height) / width), 1);
+        p.relation =
+            LayoutFile::parseRelation(LayoutFile::formatRelation(double(height) / width), 1);
         m_layout.pictures.append(p);
         return m_layout.pictures.last();
     }
@@ -87,15 +91,50 @@ private:
     Layout m_layout;
 };
 
-// Capital letters of the logo, 5 × 7 cells each, so the logo needs no font.
-constexpr const char *kLetters[][7] = {
-    {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}, // L
-    {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}, // O
-    {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."}, // B
-    {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"}, // R
-    {".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."}, // I
-    {"#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#"}, // X
-};
+// "LOBRIX" as strokes in boxes 42 high, so the logo needs no font. Each path starts at
+// its own left edge; the second value is the advance to the next letter.
+QList<std::pair<QPainterPath, int>> logoLetters()
+{
+    QPainterPath l;
+    l.moveTo(0, 0);
+    l.lineTo(0, 42);
+    l.lineTo(26, 42);
+
+    QPainterPath o;
+    o.addEllipse(QRectF(0, 0, 38, 42));
+
+    // The upper bowl of B and R.
+    const auto bowl = [](QPainterPath &path) {
+        path.moveTo(0, 42);
+        path.lineTo(0, 0);
+        path.lineTo(15, 0);
+        path.arcTo(QRectF(4, 0, 22, 21), 90, -180);
+        path.lineTo(0, 21);
+    };
+    QPainterPath b;
+    bowl(b);
+    b.moveTo(0, 21);
+    b.lineTo(16, 21);
+    b.arcTo(QRectF(4, 21, 24, 21), 90, -180);
+    b.lineTo(0, 42);
+
+    QPainterPath r;
+    bowl(r);
+    r.moveTo(13, 21);
+    r.lineTo(28, 42);
+
+    QPainterPath i;
+    i.moveTo(0, 0);
+    i.lineTo(0, 42);
+
+    QPainterPath x;
+    x.moveTo(0, 0);
+    x.lineTo(28, 42);
+    x.moveTo(28, 0);
+    x.lineTo(0, 42);
+
+    return {{l, 38}, {o, 50}, {b, 42}, {r, 42}, {i, 14}, {x, 28}};
+}
 
 void writeIfMissing(const QString &path, LayoutFamily family, const Layout &layout)
 {
@@ -115,9 +154,11 @@ Layout StandardLayouts::badge()
     b.photo(16, 96, 120, 160);
     b.field(156, 98, Name, 16, true);
     b.field(156, 130, Firma, 13);
-    b.text(156, 172, QStringLiteral("Ausweis-Nr."), 9).fontColor = LayoutLabel::colorToLayout(kGrey);
+    b.text(156, 172, QStringLiteral("Ausweis-Nr."), 9).fontColor =
+        LayoutLabel::colorToLayout(kGrey);
     b.field(156, 186, Ausweis, 16, true);
-    b.text(300, 172, QStringLiteral("Besuchsziel"), 9).fontColor = LayoutLabel::colorToLayout(kGrey);
+    b.text(300, 172, QStringLiteral("Besuchsziel"), 9).fontColor =
+        LayoutLabel::colorToLayout(kGrey);
     b.field(300, 188, ZIEL, 11);
     b.text(156, 222, QStringLiteral("Datum"), 9).fontColor = LayoutLabel::colorToLayout(kGrey);
     b.field(156, 236, Tag, 11);
@@ -144,9 +185,9 @@ Layout StandardLayouts::visitorSheet()
         const char *caption;
         const char *key;
     } rows[] = {
-        {"Name:", Name},          {"Vorname:", Vorname},       {"Firma:", Firma},
-        {"Besuchsziel:", ZIEL},   {"Ausweis-Nr.:", Ausweis},   {"Datum:", Tag},
-        {"Ankunft:", Kommt},      {"Gültig von:", GUELTIGVON}, {"Gültig bis:", GUELTIGBIS},
+        {"Name:", Name},           {"Vorname:", Vorname},       {"Firma:", Firma},
+        {"Besuchsziel:", ZIEL},    {"Ausweis-Nr.:", Ausweis},   {"Datum:", Tag},
+        {"Ankunft:", Kommt},       {"Gültig von:", GUELTIGVON}, {"Gültig bis:", GUELTIGBIS},
         {"Kfz-Kennzeichen:", KFZ}, {"Erfasst von:", NUTZER},
     };
     int top = 170;
@@ -159,9 +200,10 @@ Layout StandardLayouts::visitorSheet()
 
     b.text(50, 640, QStringLiteral("Besuchsbestätigung"), 13, true).fontColor =
         LayoutLabel::colorToLayout(kBlue);
-    b.text(50, 680,
-           QStringLiteral("Der Besuch hat stattgefunden. Bitte vom Besuchten unterschreiben lassen."),
-           10);
+    b.text(
+        50, 680,
+        QStringLiteral("Der Besuch hat stattgefunden. Bitte vom Besuchten unterschreiben lassen."),
+        10);
     const QString line(28, u'_');
     b.text(50, 770, line, 10);
     b.text(50, 800, QStringLiteral("Datum, Uhrzeit"), 9);
@@ -171,7 +213,8 @@ Layout StandardLayouts::visitorSheet()
     b.text(50, 900, QStringLiteral("Bitte tragen Sie diesen Schein während Ihres Besuchs bei sich"),
            9)
         .italic = true;
-    b.text(50, 920, QStringLiteral("und geben Sie ihn beim Verlassen des Geländes am Empfang ab."), 9)
+    b.text(50, 920, QStringLiteral("und geben Sie ihn beim Verlassen des Geländes am Empfang ab."),
+           9)
         .italic = true;
     return b.layout();
 }
@@ -185,8 +228,10 @@ QImage StandardLayouts::logo()
     painter.setPen(Qt::NoPen);
 
     // Emblem: a visitor in front of a gate.
+    QPainterPath emblem;
+    emblem.addRoundedRect(QRectF(10, 12, 96, 96), 16, 16);
     painter.setBrush(kBlue);
-    painter.drawRoundedRect(QRectF(10, 12, 96, 96), 16, 16);
+    painter.drawPath(emblem);
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(58, 46), 15, 15);
     QPainterPath body;
@@ -194,21 +239,20 @@ QImage StandardLayouts::logo()
     body.cubicTo(30, 62, 86, 62, 86, 96);
     body.closeSubpath();
     painter.drawPath(body);
+    painter.setClipPath(emblem);
     painter.setBrush(kOrange);
-    painter.drawRect(QRectF(10, 98, 96, 10));
+    painter.drawRect(QRectF(10, 96, 96, 12));
+    painter.setClipping(false);
 
-    // "LOBRIX" in block letters, underlined by the accent colours.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setBrush(kBlue);
-    constexpr int cell = 6;
-    int x = 124;
-    for (const auto &letter : kLetters) {
-        for (int row = 0; row < 7; ++row)
-            for (int col = 0; col < 5; ++col)
-                if (letter[row][col] == '#')
-                    painter.drawRect(x + col * cell, 22 + row * cell, cell, cell);
-        x += 5 * cell + 8;
+    // "LOBRIX", underlined by the accent colours.
+    painter.setPen(QPen(kBlue, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    qreal left = 128;
+    for (const auto &[letter, advance] : logoLetters()) {
+        painter.drawPath(letter.translated(left, 22));
+        left += advance;
     }
+    painter.setPen(Qt::NoPen);
     painter.setBrush(kOrange);
     painter.drawRect(124, 78, 222, 8);
     painter.setBrush(kBlue);

@@ -1,12 +1,13 @@
 #pragma once
 // The badge and visitor sheet layouts a new installation starts with, and the logo they
 // show, so a fresh installation prints a usable badge and visitor sheet on day one.
+#include "layouts/Layout.h"
+
 #include <QImage>
 #include <QString>
 
-#include "layouts/Layout.h"
-
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 class StandardLayouts
 {

@@ -3,13 +3,14 @@
 // moment of printing: one text per field key (see fields:: in LayoutFields.h) and the
 // photo as the form displays it. The form fills "QUITTUNG" with "ja"/"nein" and each
 // "InfoN" with the option's caption when it is ticked, otherwise leaves it empty.
+#include "layouts/LayoutFamily.h"
+
 #include <QHash>
 #include <QImage>
 #include <QString>
 
-#include "layouts/LayoutFamily.h"
-
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 class VisitValues
 {
@@ -19,7 +20,10 @@ public:
 
     void setPhoto(const QImage &photo) { m_photo = photo; }
     const QImage &photo() const { return m_photo; }
-    bool hasPhoto() const { return !m_photo.isNull() && m_photo.width() > 0 && m_photo.height() > 0; }
+    bool hasPhoto() const
+    {
+        return !m_photo.isNull() && m_photo.width() > 0 && m_photo.height() > 0;
+    }
 
     // The text a text item bound to `fieldKey` prints. The badge prints "Name" as
     // surname, ", " and first name (the first name only when there is one); a key the

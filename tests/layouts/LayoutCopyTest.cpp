@@ -1,9 +1,8 @@
+#include "../shell/ShellTestFiles.h"
+#include "TestRegistry.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
 #include "shell/IniFile.h"
-
-#include "../shell/ShellTestFiles.h"
-#include "TestRegistry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +13,8 @@
 using namespace lobrix::layouts;
 using namespace lobrix::test;
 
-namespace {
+namespace
+{
 QByteArray section(const QByteArray &name, const QByteArray &body)
 {
     return "[" + name + "]\r\n" + body + "\r\n";
@@ -45,10 +45,10 @@ private slots:
     {
         const QString source = path(QStringLiteral("source.ini"));
         const QString target = path(QStringLiteral("target.ini"));
-        QVERIFY(putFile(source, section("Orientation", "poPortrait=1") +
-                                    section("FontScale", "Height=99") +
-                                    section("Label1", "Visible=1\r\nCaption=Hallo\r\nLeft=5\r\nTop=6") +
-                                    section("Label2", "Visible=0\r\nCaption=frei")));
+        QVERIFY(putFile(source,
+                        section("Orientation", "poPortrait=1") + section("FontScale", "Height=99") +
+                            section("Label1", "Visible=1\r\nCaption=Hallo\r\nLeft=5\r\nTop=6") +
+                            section("Label2", "Visible=0\r\nCaption=frei")));
         QVERIFY(putFile(target, section("FontScale", "Height=20") + section("Raster", "Abstand=7") +
                                     section("Label5", "Visible=1\r\nCaption=alt") +
                                     section("Picture1", "Visible=1\r\nPfad=alt.bmp") +
@@ -89,9 +89,9 @@ private slots:
         };
         QCOMPARE(key("Orientation", "poPortrait"), QStringLiteral("0"));
         const QList<std::pair<const char *, const char *>> label = {
-            {"Visible", "1"},   {"Top", "0"},       {"Left", "0"},     {"FontColor", "0"},
-            {"FontName", "Arial"}, {"FontSize", "8"}, {"Caption", ""},   {"Feld", ""},
-            {"FeldIndex", "-1"}, {"Bold", "0"},     {"Underline", "0"}, {"Italic", "0"},
+            {"Visible", "1"},      {"Top", "0"},      {"Left", "0"},      {"FontColor", "0"},
+            {"FontName", "Arial"}, {"FontSize", "8"}, {"Caption", ""},    {"Feld", ""},
+            {"FeldIndex", "-1"},   {"Bold", "0"},     {"Underline", "0"}, {"Italic", "0"},
             {"StrikeOut", "0"}};
         for (const auto &[k, v] : label)
             QCOMPARE(key("Label3", k), QString::fromLatin1(v));
@@ -120,7 +120,8 @@ private slots:
         const QString start = folder(QStringLiteral("start"));
         const QString db = folder(QStringLiteral("db"));
         QVERIFY(putFile(QDir(start).filePath(QStringLiteral("Badge.ini")),
-                        "[Label1]\nVisible=1\nCaption=Gr\xfc\xdf" "e\n; bleibt\n"));
+                        "[Label1]\nVisible=1\nCaption=Gr\xfc\xdf"
+                        "e\n; bleibt\n"));
         QVERIFY(putFile(QDir(db).filePath(QStringLiteral("BADGE.INI")), "[Alt]\r\nx=1\r\n"));
 
         LayoutFile::PublishStandardBadge(start, db);
@@ -129,7 +130,8 @@ private slots:
         QCOMPARE(QDir(db).entryList({QStringLiteral("*.ini")}, QDir::Files),
                  QStringList{QStringLiteral("BADGE.INI")});
         QCOMPARE(fileBytes(QDir(db).filePath(QStringLiteral("BADGE.INI"))),
-                 QByteArray("[Label1]\r\nVisible=1\r\nCaption=Gr\xfc\xdf" "e\r\n; bleibt\r\n"));
+                 QByteArray("[Label1]\r\nVisible=1\r\nCaption=Gr\xfc\xdf"
+                            "e\r\n; bleibt\r\n"));
     }
 
     void publishWithoutBadgeSkipsTheCopy()

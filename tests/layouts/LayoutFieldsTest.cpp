@@ -1,7 +1,7 @@
 #include "layouts/LayoutFields.h"
-#include "layouts/VisitValues.h"
 
 #include "TestRegistry.h"
+#include "layouts/VisitValues.h"
 
 #include <QTest>
 
@@ -90,17 +90,39 @@ private slots:
         QTest::addColumn<QString>("expected");
         const LayoutFamily badge = LayoutFamily::Badge;
         const LayoutFamily sheet = LayoutFamily::VisitorSheet;
-        QTest::newRow("badge name with first name") << badge << "Name" << "Anna" << "Meier, Anna";
-        QTest::newRow("badge name alone") << badge << "Name" << "" << "Meier";
-        QTest::newRow("sheet name is the surname") << sheet << "Name" << "Anna" << "Meier";
-        QTest::newRow("sheet first name") << sheet << "Vorname" << "Anna" << "Anna";
-        QTest::newRow("badge prints no first name") << badge << "Vorname" << "Anna" << "";
-        QTest::newRow("badge prints no resources") << badge << "Ressourcen" << "" << "";
-        QTest::newRow("sheet resources") << sheet << "Ressourcen" << "" << "Beamer";
-        QTest::newRow("badge visit number") << badge << "VORGANG" << "" << "4711";
-        QTest::newRow("photo prints no text") << sheet << "FOTO" << "" << "";
-        QTest::newRow("unknown key") << sheet << "Abteilung" << "" << "";
-        QTest::newRow("key case matters") << sheet << "firma" << "" << "";
+        QTest::newRow("badge name with first name") << badge << "Name"
+                                                    << "Anna"
+                                                    << "Meier, Anna";
+        QTest::newRow("badge name alone") << badge << "Name"
+                                          << ""
+                                          << "Meier";
+        QTest::newRow("sheet name is the surname") << sheet << "Name"
+                                                   << "Anna"
+                                                   << "Meier";
+        QTest::newRow("sheet first name") << sheet << "Vorname"
+                                          << "Anna"
+                                          << "Anna";
+        QTest::newRow("badge prints no first name") << badge << "Vorname"
+                                                    << "Anna"
+                                                    << "";
+        QTest::newRow("badge prints no resources") << badge << "Ressourcen"
+                                                   << ""
+                                                   << "";
+        QTest::newRow("sheet resources") << sheet << "Ressourcen"
+                                         << ""
+                                         << "Beamer";
+        QTest::newRow("badge visit number") << badge << "VORGANG"
+                                            << ""
+                                            << "4711";
+        QTest::newRow("photo prints no text") << sheet << "FOTO"
+                                              << ""
+                                              << "";
+        QTest::newRow("unknown key") << sheet << "Abteilung"
+                                     << ""
+                                     << "";
+        QTest::newRow("key case matters") << sheet << "firma"
+                                          << ""
+                                          << "";
     }
     void printedText()
     {

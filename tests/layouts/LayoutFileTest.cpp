@@ -15,7 +15,8 @@ Q_DECLARE_METATYPE(lobrix::layouts::LayoutLabel)
 Q_DECLARE_METATYPE(lobrix::layouts::LayoutPicture)
 Q_DECLARE_METATYPE(lobrix::layouts::LayoutFamily)
 
-namespace {
+namespace
+{
 
 // A label as the printers read it from a section holding only Visible=1.
 LayoutLabel defaultLabel(int slot)
@@ -66,8 +67,8 @@ private slots:
         LayoutLabel l = d;
         l.left = -5;
         l.top = 16;
-        QTest::newRow("position, hexadecimal top") << QByteArray("Visible=1\r\nLeft=-5\r\nTop=0x10")
-                                                   << l;
+        QTest::newRow("position, hexadecimal top")
+            << QByteArray("Visible=1\r\nLeft=-5\r\nTop=0x10") << l;
         l = d;
         l.fontName = QStringLiteral("Times New Roman");
         l.fontSize = 12;
@@ -84,7 +85,9 @@ private slots:
             << QByteArray("Visible=1\r\nBold=1\r\nItalic=2\r\nUnderline=0\r\nStrikeOut=-1") << l;
         l = d;
         l.caption = QStringLiteral("Grüße");
-        QTest::newRow("Windows-1252 caption") << QByteArray("Visible=1\r\nCaption=Gr\xfc\xdf" "e") << l;
+        QTest::newRow("Windows-1252 caption") << QByteArray("Visible=1\r\nCaption=Gr\xfc\xdf"
+                                                            "e")
+                                              << l;
         l = d;
         l.caption = QStringLiteral("[Firma]");
         l.feld = QStringLiteral("Firma");
@@ -126,9 +129,12 @@ private slots:
             << p;
         p = d;
         p.relation = 0.75;
-        QTest::newRow("relation with decimal comma") << QByteArray("Visible=1\r\nRelation=0,75") << p;
-        QTest::newRow("relation with decimal point") << QByteArray("Visible=1\r\nRelation=0.75") << p;
-        QTest::newRow("relation that is no number") << QByteArray("Visible=1\r\nRelation=breit") << d;
+        QTest::newRow("relation with decimal comma")
+            << QByteArray("Visible=1\r\nRelation=0,75") << p;
+        QTest::newRow("relation with decimal point")
+            << QByteArray("Visible=1\r\nRelation=0.75") << p;
+        QTest::newRow("relation that is no number")
+            << QByteArray("Visible=1\r\nRelation=breit") << d;
         QTest::newRow("relation of zero") << QByteArray("Visible=1\r\nRelation=0") << d;
         p = d;
         p.feld = QStringLiteral("Tag");
@@ -378,8 +384,8 @@ private slots:
         for (int i = 1; i <= 20; ++i)
             twenty.append(i);
         QTest::newRow("badge full") << LayoutFamily::Badge << twenty << QList<int>{} << 0;
-        QTest::newRow("sheet has more slots") << LayoutFamily::VisitorSheet << twenty << QList<int>{}
-                                              << 21;
+        QTest::newRow("sheet has more slots")
+            << LayoutFamily::VisitorSheet << twenty << QList<int>{} << 21;
     }
     void freeSlot()
     {
@@ -409,9 +415,8 @@ private slots:
         QVERIFY(putFile(file(), before));
         LayoutFile layoutFile(file(), LayoutFamily::VisitorSheet);
         layoutFile.erase(ItemKind::Label, 3);
-        QCOMPARE(fileBytes(file()),
-                 section("Orientation", "poPortrait=1") + section("Label30", "Visible=1") +
-                     "; Kommentar\r\n");
+        QCOMPARE(fileBytes(file()), section("Orientation", "poPortrait=1") +
+                                        section("Label30", "Visible=1") + "; Kommentar\r\n");
         QVERIFY(!layoutFile.inUse(ItemKind::Label, 3));
         QCOMPARE(layoutFile.findFreeSlot(ItemKind::Label), 1);
 

@@ -1,7 +1,7 @@
-#include "layouts/LayoutRenderer.h"
 #include "layouts/PrintScale.h"
 
 #include "TestRegistry.h"
+#include "layouts/LayoutRenderer.h"
 
 #include <QTest>
 

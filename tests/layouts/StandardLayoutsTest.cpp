@@ -1,13 +1,13 @@
-#include "layouts/LayoutFields.h"
-#include "layouts/LayoutFile.h"
-#include "layouts/LayoutLocations.h"
 #include "layouts/StandardLayouts.h"
-#include "shell/IniFile.h"
-#include "shell/SettingsKeys.h"
 
 #include "../shell/ShellTestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
+#include "layouts/LayoutFields.h"
+#include "layouts/LayoutFile.h"
+#include "layouts/LayoutLocations.h"
+#include "shell/IniFile.h"
+#include "shell/SettingsKeys.h"
 
 #include <QDir>
 #include <QImage>
@@ -131,8 +131,9 @@ private slots:
         QCOMPARE(fileBytes(badge), QByteArray("[Orientation]\r\npoPortrait=1\r\n"));
         QCOMPARE(shell::keys::read(settings, shell::keys::settings::AusweisBreite), 60);
         QCOMPARE(shell::keys::read(settings, shell::keys::settings::AusweisHoehe), 86);
-        QCOMPARE(LayoutFile(LayoutLocations::visitorSheet(start), LayoutFamily::VisitorSheet).read(),
-                 StandardLayouts::visitorSheet());
+        QCOMPARE(
+            LayoutFile(LayoutLocations::visitorSheet(start), LayoutFamily::VisitorSheet).read(),
+            StandardLayouts::visitorSheet());
     }
 };
 
