@@ -1,0 +1,356 @@
+#include "registration/DepartureService.h"
+
+#include "common/Error.h"
+#include "data/DbfCursor.h"
+#include "data/DbfTable.h"
+#include "registration/FormLists.h"
+#include "registration/TableScan.h"
+#include "registration/TimeText.h"
+#include "registration/VisitColumns.h"
+#include "registration/VisitSaveLock.h"
+#include "shell/Session.h"
+
+#include <QDir>
+#include <QHash>
+
+namespace lobrix::registration {
+
+using data::DbfTable;
+
+namespace {
+
+// Stored bytes of a text field, right-trimmed as the table reads them.
+QByteArrayView storedText(const char *record, const data::DbfField &field)
+{
+    qsizetype length = field.length;
+    const char *p = record + field.offset;
+    while (length > 0 && (p[length - 1] == ' ' || p[length - 1] == '\0'))
+        --length;
+    return QByteArrayView(p, length);
+}
+
+// The columns that say whether a visit is present and which badge it holds.
+struct PresenceColumns {
+    explicit PresenceColumns(const DbfTable &table)
+        : geht(table.fields().at(table.fieldIndexOrThrow(QStringLiteral("Geht")))),
+          ausweis(table.fields().at(table.fieldIndexOrThrow(QStringLiteral("Ausweis")))),
+          vorgang(table.fieldIndexOrThrow(QStringLiteral("Vorgang")))
+    {
+    }
+    // A present visit (empty Geht) holding the badge (exact text of its number).
+    bool holds(const char *record, QByteArrayView badge) const
+    {
+        return storedText(record, geht).isEmpty() && storedText(record, ausweis) == badge;
+    }
+    data::DbfField geht;
+    data::DbfField ausweis;
+    int vorgang;
+};
+
+// The first present visit holding the badge whose Vorgang is `vorgang` (any Vorgang when
+// empty); -1 when there is none.
+int findPresentVisit(const DbfTable &table, int badge, const QString &vorgang, int hint = -1)
+{
+    const PresenceColumns columns(table);
+    const QByteArray number = QByteArray::number(badge);
+    const auto matches = [&](const char *record) {
+        return !DbfTable::isDeleted(record) && columns.holds(record, number) &&
+               (vorgang.isEmpty() || table.text(record, columns.vorgang) == vorgang);
+    };
+    // The row found when the list was built, unless the table changed since.
+    if (hint >= 0 && hint < table.recordCount() && matches(table.read(hint).constData()))
+        return hint;
+    int found = -1;
+    forEachRecord(table, [&](int recno, const char *record) {
+        if (found < 0 && matches(record))
+            found = recno;
+    });
+    return found;
+}
+
+QString entryText(int badge, const QString &firma, const QString &name, const QString &vorname)
+{
+    return QString::number(badge) + QStringLiteral(" | ") + firma + QStringLiteral(", ") + name +
+           QStringLiteral(", ") + vorname;
+}
+
+} // namespace
+
+DepartureService::DepartureService(shell::Session &session)
+    : m_session(session), m_pool(session.folders().database, session.eventLog()),
+      m_countries(session.folders().database)
+{
+}
+
+QString DepartureService::confirmationQuestion()
+{
+    return QStringLiteral("Es wurde keine Bestätigung des Besuches eingetragen, obwohl eine "
+                          "Besuchsbestätigung angefordert wurde.\nWollen Sie die Eingaben trotzdem "
+                          "speichern ?");
+}
+
+QString DepartureService::chooseBadgeHint()
+{
+    return QStringLiteral("Wählen Sie die Ausweis-Nummer des Besuchers aus.");
+}
+
+QString DepartureService::noVisitorsHint()
+{
+    return QStringLiteral("Es sind keine Besucher mehr anwesend.");
+}
+
+QString DepartureService::noVisitMessage(int badge)
+{
+    return QStringLiteral("Der Ausweis Nr. '%1' ist ausgegeben, aber kein anwesender Besucher hält "
+                          "ihn. Beim Speichern wird der Ausweis zurückgegeben; kein Besuch wird "
+                          "geändert.")
+        .arg(badge);
+}
+
+const DepartureService::Opening &DepartureService::open(const BadgePool::Progress &progress)
+{
+    m_session.registrationLock().SetRegistrationLock();
+    const QString folder = m_session.folders().database;
+    Opening o;
+    o.departureTime = CurrentTimeText(m_session.clock());
+    o.date = CurrentDateText(m_session.clock());
+    o.settings = VisitFormSettings::read(m_session.settings());
+    o.badgeLayouts = FormLists::badgeLayouts(folder);
+    o.destinations = FormLists::destinations(folder);
+    o.countries = m_countries.open();
+
+    // The badges that are out, in stored order.
+    QHash<QByteArray, QList<int>> entriesOfBadge; // badge number text -> entries
+    for (const BadgeRow &row : m_pool.rows(progress)) {
+        if (!BadgePool::IsBadgeOut(row))
+            continue;
+        Entry e;
+        e.badge = row.number;
+        e.text = QString::number(row.number) + QStringLiteral(" | ");
+        e.badgeKommt = row.kommt;
+        e.badgeTag = row.tag;
+        entriesOfBadge[QByteArray::number(row.number)].append(static_cast<int>(o.entries.size()));
+        o.entries.append(e);
+    }
+
+    // One pass over the visits finds the first present visit of every out badge.
+    if (!entriesOfBadge.isEmpty()) {
+        const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        const PresenceColumns columns(*visits);
+        const int fFirma = visits->fieldIndexOrThrow(QStringLiteral("Firma"));
+        const int fName = visits->fieldIndexOrThrow(QStringLiteral("Name"));
+        const int fVorname = visits->fieldIndexOrThrow(QStringLiteral("Vorname"));
+        qsizetype open = entriesOfBadge.size();
+        forEachRecord(*visits, [&](int recno, const char *record) {
+            if (open == 0 || !storedText(record, columns.geht).isEmpty())
+                return;
+            const auto it = entriesOfBadge.find(storedText(record, columns.ausweis).toByteArray());
+            if (it == entriesOfBadge.end() || it->isEmpty())
+                return;
+            for (int index : std::as_const(*it)) {
+                Entry &e = o.entries[index];
+                e.visitRecno = recno;
+                e.text = entryText(e.badge, visits->text(record, fFirma), visits->text(record, fName),
+                                   visits->text(record, fVorname));
+            }
+            it->clear(); // the first present visit counts
+            --open;
+        });
+    }
+
+    if (o.entries.isEmpty()) {
+        o.hint = noVisitorsHint();
+        o.saveVisible = false;
+    } else if (o.entries.size() > 1) {
+        o.hint = chooseBadgeHint();
+    }
+    m_opening = o;
+    if (m_opening.entries.size() == 1)
+        m_opening.loaded = load(0);
+    return m_opening;
+}
+
+void DepartureService::close()
+{
+    m_session.registrationLock().ClearRegistrationLock();
+}
+
+DepartureService::LoadedVisit DepartureService::load(int entryIndex) const
+{
+    if (entryIndex < 0 || entryIndex >= m_opening.entries.size())
+        throw Error(QStringLiteral("Kein Eintrag Nr. %1 in der Ausweisliste.").arg(entryIndex));
+    const Entry &entry = m_opening.entries.at(entryIndex);
+    LoadedVisit out;
+    out.entry = entryIndex;
+    out.badge = entry.badge;
+    const QString folder = m_session.folders().database;
+    const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+    out.recno = findPresentVisit(*visits, entry.badge, {}, entry.visitRecno);
+    if (out.recno < 0) {
+        out.message = noVisitMessage(entry.badge);
+        return out;
+    }
+    const data::DbfRecord record = visits->read(out.recno);
+    out.hasVisit = true;
+    out.visit = VisitColumns::read(*visits, record.constData());
+    out.vorgang = VisitColumns::text(*visits, record.constData(), QStringLiteral("Vorgang"));
+    out.kommt = VisitColumns::text(*visits, record.constData(), QStringLiteral("Kommt"));
+    out.tag = VisitColumns::text(*visits, record.constData(), QStringLiteral("Tag"));
+    try {
+        out.duration = VisitDuration(out.kommt, out.tag, m_opening.departureTime, m_opening.date);
+    } catch (const Error &) {
+        // A damaged arrival time or date: the visit can still end, without a duration.
+    }
+
+    data::DbfCursor photos(folder, QStringLiteral("Fotos.dbf"), DbfTable::Mode::ReadOnly);
+    photos.whereText(QStringLiteral("TYP"), QStringLiteral("3"));
+    photos.whereText(QStringLiteral("Nummer"), out.vorgang);
+    if (photos.first()) {
+        out.photo = photos.value(QStringLiteral("Pfad"));
+        out.photoPath = QDir(m_session.folders().images).filePath(out.photo);
+    }
+    return out;
+}
+
+DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const VisitData &edited,
+                                                bool confirmed, const AskYesNo &ask)
+{
+    Result result;
+    const QString folder = m_session.folders().database;
+    const VisitFormSettings &s = m_opening.settings;
+    if (loaded.entry < 0 || loaded.entry >= m_opening.entries.size())
+        throw Error(QStringLiteral("Kein Eintrag Nr. %1 in der Ausweisliste.").arg(loaded.entry));
+    const Entry &entry = m_opening.entries.at(loaded.entry);
+
+    if (!loaded.hasVisit) {
+        // A badge out without a present visit goes back to the pool, unless another
+        // workstation has changed it since the list was built.
+        VisitSaveLock saveLock(folder);
+        if (!saveLock.acquired()) {
+            result.status = Result::Status::Busy;
+            result.message = VisitSaveLock::busyMessage();
+            return result;
+        }
+        const std::optional<BadgeRow> row = m_pool.find(entry.badge);
+        if (!row || !BadgePool::IsBadgeOut(*row) || row->kommt != entry.badgeKommt ||
+            row->tag != entry.badgeTag) {
+            result.status = Result::Status::Gone;
+            result.message = QStringLiteral("Der Ausweis Nr. '%1' wurde inzwischen an einem anderen "
+                                            "Arbeitsplatz zurückgegeben oder neu ausgegeben.")
+                                 .arg(entry.badge);
+            return result;
+        }
+        m_pool.ReleaseBadge(entry.badge, QString());
+        result.status = Result::Status::Saved;
+        return result;
+    }
+
+    // Values that cannot be stored whole stop the save before anything is written.
+    QList<ColumnValue> fields = VisitColumns::visitFields(edited, s);
+    {
+        const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        auto message = VisitColumns::unstorable(*visits, fields);
+        if (!message)
+            message = VisitColumns::unstorableInWindowsText(
+                {QStringLiteral("Land"), edited.land, QStringLiteral("Land")});
+        if (message) {
+            result.message = *message;
+            return result;
+        }
+    }
+
+    // 2. The host's confirmation.
+    const bool confirmedVisit = s.quittung && confirmed;
+    if (s.quittung && !confirmed && !(ask && ask(QStringLiteral("Achtung"), confirmationQuestion()))) {
+        result.status = Result::Status::Declined;
+        return result;
+    }
+
+    {
+        VisitSaveLock saveLock(folder);
+        if (!saveLock.acquired()) {
+            result.status = Result::Status::Busy;
+            result.message = VisitSaveLock::busyMessage();
+            return result;
+        }
+        // 1. The visit, again: another workstation may have ended it meanwhile.
+        auto visits = openTable(folder, "Besucher.dbf");
+        const int recno = findPresentVisit(*visits, entry.badge, loaded.vorgang, loaded.recno);
+        if (recno < 0) {
+            result.status = Result::Status::Gone;
+            result.message = QStringLiteral("Der Besuch Nr. '%1' wurde inzwischen an einem anderen "
+                                            "Arbeitsplatz beendet.")
+                                 .arg(loaded.vorgang);
+            return result;
+        }
+        fields << ColumnValue{QStringLiteral("Geht"), m_opening.departureTime, {}}
+               << ColumnValue{QStringLiteral("Quittiert"), VisitColumns::yesNo(confirmedVisit), {}}
+               << ColumnValue{QStringLiteral("Anwesend"), loaded.duration, {}};
+        const data::DbfValues visitRow = VisitColumns::encode(*visits, fields);
+
+        auto preRegistrations = openTable(folder, "Voranmel.dbf");
+        int preRegistration = -1;
+        const int fPreVorgang = preRegistrations->fieldIndexOrThrow(QStringLiteral("Vorgang"));
+        forEachRecord(*preRegistrations, [&](int r, const char *record) {
+            if (preRegistration < 0 && preRegistrations->text(record, fPreVorgang) == loaded.vorgang)
+                preRegistration = r;
+        });
+        const data::DbfValues preRegistrationRow = VisitColumns::encode(
+            *preRegistrations, {{QStringLiteral("Anwesend"), QStringLiteral("F"), {}},
+                                {QStringLiteral("Vorgang"), loaded.vorgang, {}}});
+
+        // 4. The pre-registration is no longer present.
+        if (preRegistration >= 0)
+            preRegistrations->update(preRegistration, preRegistrationRow);
+        preRegistrations.reset();
+        // 5. and 6. The visit and its log line.
+        visits->update(recno, visitRow);
+        visits.reset();
+        m_session.eventLog().WriteEventLog(
+            QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2"
+                           "\tVorgang: %3")
+                .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
+        // 8. The badge goes back to the pool.
+        m_pool.ReleaseBadge(entry.badge, loaded.vorgang);
+    }
+    result.status = Result::Status::Saved;
+
+    // 9. The country list; the departure is stored whatever happens to the list.
+    try {
+        result.countryAdded = m_countries.update(edited.land);
+    } catch (const Error &) {
+    }
+    return result;
+}
+
+QString DepartureService::FitEntry(const QString &text, int dropDownWidth, const MeasureText &measure)
+{
+    if (measure(text) <= dropDownWidth)
+        return text;
+    const int room = dropDownWidth - 25;
+    const qsizetype bar = text.indexOf(QStringLiteral(" |"));
+    const qsizetype keep = bar < 0 ? 0 : bar + 2;
+    const auto fits = [&](qsizetype n) { return measure(text.left(n)) <= room; };
+    // Widths grow with the length: the longest fitting beginning by bisection.
+    qsizetype low = keep, high = text.size();
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (fits(mid))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    if (low > keep && text.at(low - 1).isHighSurrogate())
+        --low;
+    return text.left(low) + QStringLiteral("...");
+}
+
+QStringList DepartureService::entryTexts(int dropDownWidth, const MeasureText &measure) const
+{
+    QStringList out;
+    for (const Entry &e : m_opening.entries)
+        out << FitEntry(e.text, dropDownWidth, measure);
+    return out;
+}
+
+} // namespace lobrix::registration
