@@ -80,6 +80,9 @@ void TMain::createControls()
     setWindowTitle(QStringLiteral("Besucherverwaltung Lobrix Version 10.12"));
     resize(800, 600);
     setMinimumSize(kMinWidth, kMinHeight);
+    // Opens maximised; restored it is 800 x 600 in the middle of the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("pnClient"));
