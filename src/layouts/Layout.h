@@ -8,8 +8,7 @@
 
 #include <QList>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct Layout {
     LayoutFamily family = LayoutFamily::Badge;

@@ -3,8 +3,7 @@
 // space and in how many item slots a reader looks at.
 #include <QSize>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 enum class LayoutFamily { Badge, VisitorSheet };
 

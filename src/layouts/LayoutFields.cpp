@@ -2,10 +2,8 @@
 
 #include <QList>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 struct Field {
     const char *key;

@@ -7,11 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
-namespace fields
-{
+namespace fields {
 inline constexpr char Tag[] = "Tag";
 inline constexpr char Kommt[] = "Kommt";
 inline constexpr char Ausweis[] = "Ausweis";

@@ -10,10 +10,8 @@
 #include <optional>
 #include <utility>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 using Entries = QList<std::pair<const char *, QString>>;
 

@@ -7,8 +7,7 @@
 
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class LayoutFile
 {

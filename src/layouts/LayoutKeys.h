@@ -4,8 +4,7 @@
 
 #include <QString>
 
-namespace lobrix::layouts::keys
-{
+namespace lobrix::layouts::keys {
 
 inline constexpr char Orientation[] = "Orientation";
 inline constexpr char poPortrait[] = "poPortrait";

@@ -4,8 +4,7 @@
 #include <QColor>
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct LayoutLabel {
     // Longer font names are cut to this many characters when the font is applied.

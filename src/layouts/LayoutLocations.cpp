@@ -6,10 +6,8 @@
 
 #include <QDir>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 shell::IniFile settingsOf(const QString &startFolder)
 {

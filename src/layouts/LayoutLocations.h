@@ -7,8 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class LayoutLocations
 {

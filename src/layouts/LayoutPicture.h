@@ -3,8 +3,7 @@
 // printers use for missing keys; the designers pass defaults of their own when they read.
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct LayoutPicture {
     int slot = 0;

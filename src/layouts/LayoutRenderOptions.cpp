@@ -6,8 +6,7 @@
 
 #include <QDir>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 LayoutRenderOptions LayoutRenderOptions::fromSettings(const QString &startFolder)
 {

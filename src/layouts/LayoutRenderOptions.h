@@ -4,8 +4,7 @@
 // printers read the settings at every print, so a change counts at the next print.
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct LayoutRenderOptions {
     QString imagesFolder;

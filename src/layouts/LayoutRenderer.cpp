@@ -9,10 +9,8 @@
 #include <algorithm>
 #include <optional>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 QFont arial10()
 {

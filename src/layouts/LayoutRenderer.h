@@ -17,8 +17,7 @@
 class QPainter;
 class QPaintDevice;
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class VisitValues;
 

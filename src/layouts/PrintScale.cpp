@@ -3,10 +3,8 @@
 #include "layouts/Layout.h"
 #include "layouts/LayoutRenderOptions.h"
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 // Dots for `cm` centimetres spread over `units` layout units.
 float factor(int dpi, double cm, int units)

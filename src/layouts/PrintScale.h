@@ -4,8 +4,7 @@
 // toward zero, never rounded.
 #include <QSize>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct Layout;
 struct LayoutRenderOptions;

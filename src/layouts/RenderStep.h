@@ -7,8 +7,7 @@
 #include <QRect>
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct RenderStep {
     enum class Kind {

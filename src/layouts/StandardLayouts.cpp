@@ -13,10 +13,8 @@
 #include <QPainterPath>
 #include <utility>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 const QColor kBlue(0x1f, 0x3a, 0x68);
 const QColor kOrange(0xf0, 0x8a, 0x24);

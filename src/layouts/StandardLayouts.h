@@ -6,8 +6,7 @@
 #include <QImage>
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class StandardLayouts
 {

@@ -2,8 +2,7 @@
 
 #include "layouts/LayoutFields.h"
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 QString VisitValues::printedText(LayoutFamily family, const QString &fieldKey) const
 {

@@ -9,8 +9,7 @@
 #include <QImage>
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class VisitValues
 {

@@ -13,8 +13,7 @@
 using namespace lobrix::layouts;
 using namespace lobrix::test;
 
-namespace
-{
+namespace {
 QByteArray section(const QByteArray &name, const QByteArray &body)
 {
     return "[" + name + "]\r\n" + body + "\r\n";

@@ -15,8 +15,7 @@ Q_DECLARE_METATYPE(lobrix::layouts::LayoutLabel)
 Q_DECLARE_METATYPE(lobrix::layouts::LayoutPicture)
 Q_DECLARE_METATYPE(lobrix::layouts::LayoutFamily)
 
-namespace
-{
+namespace {
 
 // A label as the printers read it from a section holding only Visible=1.
 LayoutLabel defaultLabel(int slot)

@@ -18,8 +18,7 @@
 using namespace lobrix::layouts;
 using namespace lobrix::test;
 
-namespace
-{
+namespace {
 
 const QColor kGround(128, 128, 128);
 
