@@ -78,6 +78,25 @@ std::optional<QString> sectionName(const QByteArray &line)
     return QString::fromLatin1(trimmed.mid(1, close - 1).trimmed());
 }
 
+// The keys of one section, each with the reader's default.
+struct SectionReader {
+    const shell::IniFile &ini;
+    QString section;
+
+    int integer(const char *key, int dflt) const
+    {
+        return ini.readInt(section, QString::fromLatin1(key), dflt);
+    }
+    bool flag(const char *key, bool dflt) const
+    {
+        return ini.readBool(section, QString::fromLatin1(key), dflt);
+    }
+    QString text(const char *key, const QString &dflt) const
+    {
+        return ini.readString(section, QString::fromLatin1(key), dflt);
+    }
+};
+
 } // namespace
 
 Layout LayoutFile::read() const
@@ -163,50 +182,37 @@ int LayoutFile::findFreeSlot(ItemKind kind) const
 
 LayoutLabel LayoutFile::readLabel(int slot, const LayoutLabel &defaults) const
 {
-    const QString section = keys::itemSection(ItemKind::Label, slot);
-    const auto integer = [&](const char *key, int dflt) {
-        return m_ini.readInt(section, QString::fromLatin1(key), dflt);
-    };
-    const auto flag = [&](const char *key, bool dflt) {
-        return m_ini.readBool(section, QString::fromLatin1(key), dflt);
-    };
-    const auto text = [&](const char *key, const QString &dflt) {
-        return m_ini.readString(section, QString::fromLatin1(key), dflt);
-    };
+    const SectionReader in{m_ini, keys::itemSection(ItemKind::Label, slot)};
     LayoutLabel l;
     l.slot = slot;
-    l.left = integer(keys::Left, defaults.left);
-    l.top = integer(keys::Top, defaults.top);
-    l.fontName = text(keys::FontName, defaults.fontName);
-    l.fontSize = integer(keys::FontSize, defaults.fontSize);
-    l.fontColor = integer(keys::FontColor, defaults.fontColor);
-    l.bold = flag(keys::Bold, defaults.bold);
-    l.italic = flag(keys::Italic, defaults.italic);
-    l.underline = flag(keys::Underline, defaults.underline);
-    l.strikeOut = flag(keys::StrikeOut, defaults.strikeOut);
-    l.caption = text(keys::Caption, defaults.caption);
-    l.feld = text(keys::Feld, defaults.feld);
-    l.feldIndex = integer(keys::FeldIndex, defaults.feldIndex);
+    l.left = in.integer(keys::Left, defaults.left);
+    l.top = in.integer(keys::Top, defaults.top);
+    l.fontName = in.text(keys::FontName, defaults.fontName);
+    l.fontSize = in.integer(keys::FontSize, defaults.fontSize);
+    l.fontColor = in.integer(keys::FontColor, defaults.fontColor);
+    l.bold = in.flag(keys::Bold, defaults.bold);
+    l.italic = in.flag(keys::Italic, defaults.italic);
+    l.underline = in.flag(keys::Underline, defaults.underline);
+    l.strikeOut = in.flag(keys::StrikeOut, defaults.strikeOut);
+    l.caption = in.text(keys::Caption, defaults.caption);
+    l.feld = in.text(keys::Feld, defaults.feld);
+    l.feldIndex = in.integer(keys::FeldIndex, defaults.feldIndex);
     return l;
 }
 
 LayoutPicture LayoutFile::readPicture(int slot, const LayoutPicture &defaults) const
 {
-    const QString section = keys::itemSection(ItemKind::Picture, slot);
-    const auto integer = [&](const char *key, int dflt) {
-        return m_ini.readInt(section, QString::fromLatin1(key), dflt);
-    };
+    const SectionReader in{m_ini, keys::itemSection(ItemKind::Picture, slot)};
     LayoutPicture p;
     p.slot = slot;
-    p.left = integer(keys::Left, defaults.left);
-    p.top = integer(keys::Top, defaults.top);
-    p.width = integer(keys::Width, defaults.width);
-    p.height = integer(keys::Height, defaults.height);
-    p.pfad = m_ini.readString(section, QString::fromLatin1(keys::Pfad), defaults.pfad);
-    p.relation = parseRelation(m_ini.readString(section, QString::fromLatin1(keys::Relation)),
-                               defaults.relation);
-    p.feld = m_ini.readString(section, QString::fromLatin1(keys::Feld), defaults.feld);
-    p.feldIndex = integer(keys::FeldIndex, defaults.feldIndex);
+    p.left = in.integer(keys::Left, defaults.left);
+    p.top = in.integer(keys::Top, defaults.top);
+    p.width = in.integer(keys::Width, defaults.width);
+    p.height = in.integer(keys::Height, defaults.height);
+    p.pfad = in.text(keys::Pfad, defaults.pfad);
+    p.relation = parseRelation(in.text(keys::Relation, QString()), defaults.relation);
+    p.feld = in.text(keys::Feld, defaults.feld);
+    p.feldIndex = in.integer(keys::FeldIndex, defaults.feldIndex);
     return p;
 }
 

@@ -1,4 +1,5 @@
 #include "../shell/ShellTestFiles.h"
+#include "LayoutTestFiles.h"
 #include "TestRegistry.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
@@ -12,13 +13,6 @@
 
 using namespace lobrix::layouts;
 using namespace lobrix::test;
-
-namespace {
-QByteArray section(const QByteArray &name, const QByteArray &body)
-{
-    return "[" + name + "]\r\n" + body + "\r\n";
-}
-} // namespace
 
 // CopyLayout, PublishStandardBadge and where the layout files are found.
 class LayoutCopyTest : public QObject
@@ -45,13 +39,15 @@ private slots:
         const QString source = path(QStringLiteral("source.ini"));
         const QString target = path(QStringLiteral("target.ini"));
         QVERIFY(putFile(source,
-                        section("Orientation", "poPortrait=1") + section("FontScale", "Height=99") +
-                            section("Label1", "Visible=1\r\nCaption=Hallo\r\nLeft=5\r\nTop=6") +
-                            section("Label2", "Visible=0\r\nCaption=frei")));
-        QVERIFY(putFile(target, section("FontScale", "Height=20") + section("Raster", "Abstand=7") +
-                                    section("Label5", "Visible=1\r\nCaption=alt") +
-                                    section("Picture1", "Visible=1\r\nPfad=alt.bmp") +
-                                    section("Label21", "Visible=1\r\nCaption=jenseits")));
+                        iniSection("Orientation", "poPortrait=1") +
+                            iniSection("FontScale", "Height=99") +
+                            iniSection("Label1", "Visible=1\r\nCaption=Hallo\r\nLeft=5\r\nTop=6") +
+                            iniSection("Label2", "Visible=0\r\nCaption=frei")));
+        QVERIFY(putFile(target, iniSection("FontScale", "Height=20") +
+                                    iniSection("Raster", "Abstand=7") +
+                                    iniSection("Label5", "Visible=1\r\nCaption=alt") +
+                                    iniSection("Picture1", "Visible=1\r\nPfad=alt.bmp") +
+                                    iniSection("Label21", "Visible=1\r\nCaption=jenseits")));
 
         LayoutFile::CopyLayout(source, target, 20);
 
@@ -77,8 +73,9 @@ private slots:
     {
         const QString source = path(QStringLiteral("source.ini"));
         const QString target = path(QStringLiteral("target.ini"));
-        QVERIFY(putFile(source, section("Label3", "Visible=1") + section("Picture4", "Visible=1") +
-                                    section("Picture5", "Visible=1\r\nRelation=0.5")));
+        QVERIFY(putFile(source, iniSection("Label3", "Visible=1") +
+                                    iniSection("Picture4", "Visible=1") +
+                                    iniSection("Picture5", "Visible=1\r\nRelation=0.5")));
         LayoutFile::CopyLayout(source, target, 200);
 
         const lobrix::shell::IniFile ini(target);
@@ -106,9 +103,10 @@ private slots:
     void copyOntoItselfKeepsTheItems()
     {
         const QString file = path(QStringLiteral("self.ini"));
-        QVERIFY(putFile(file, section("Label1", "Visible=1\r\nCaption=bleibt\r\nLeft=3\r\nTop=4") +
-                                  section("Picture2", "Visible=1\r\nPfad=a.bmp\r\nLeft=1\r\n"
-                                                      "Top=2\r\nWidth=3\r\nHeight=4")));
+        QVERIFY(
+            putFile(file, iniSection("Label1", "Visible=1\r\nCaption=bleibt\r\nLeft=3\r\nTop=4") +
+                              iniSection("Picture2", "Visible=1\r\nPfad=a.bmp\r\nLeft=1\r\n"
+                                                     "Top=2\r\nWidth=3\r\nHeight=4")));
         const Layout before = LayoutFile(file, LayoutFamily::Badge).read();
         LayoutFile::CopyLayout(file, file, 20);
         QCOMPARE(LayoutFile(file, LayoutFamily::Badge).read(), before);

@@ -1,6 +1,7 @@
 #include "layouts/LayoutFile.h"
 
 #include "../shell/ShellTestFiles.h"
+#include "LayoutTestFiles.h"
 #include "TestRegistry.h"
 
 #include <QFileInfo>
@@ -30,11 +31,6 @@ LayoutPicture defaultPicture(int slot)
     LayoutPicture p;
     p.slot = slot;
     return p;
-}
-
-QByteArray section(const QByteArray &name, const QByteArray &body)
-{
-    return "[" + name + "]\r\n" + body + "\r\n";
 }
 
 } // namespace
@@ -101,7 +97,7 @@ private slots:
     {
         QFETCH(QByteArray, body);
         QFETCH(LayoutLabel, expected);
-        QVERIFY(putFile(file(), section("Label3", body)));
+        QVERIFY(putFile(file(), iniSection("Label3", body)));
         const Layout layout = LayoutFile(file(), LayoutFamily::Badge).read();
         QCOMPARE(layout.labels.size(), 1);
         QCOMPARE(layout.labels.first(), expected);
@@ -146,7 +142,7 @@ private slots:
     {
         QFETCH(QByteArray, body);
         QFETCH(LayoutPicture, expected);
-        QVERIFY(putFile(file(), section("Picture7", body)));
+        QVERIFY(putFile(file(), iniSection("Picture7", body)));
         const Layout layout = LayoutFile(file(), LayoutFamily::VisitorSheet).read();
         QCOMPARE(layout.pictures.size(), 1);
         QCOMPARE(layout.pictures.first(), expected);
@@ -161,11 +157,11 @@ private slots:
         QTest::addColumn<int>("raster");
 
         QTest::newRow("missing file") << QByteArray() << false << 16 << 4;
-        QTest::newRow("portrait") << section("Orientation", "poPortrait=1") << true << 16 << 4;
-        QTest::newRow("landscape") << section("Orientation", "poPortrait=0") << false << 16 << 4;
+        QTest::newRow("portrait") << iniSection("Orientation", "poPortrait=1") << true << 16 << 4;
+        QTest::newRow("landscape") << iniSection("Orientation", "poPortrait=0") << false << 16 << 4;
         QTest::newRow("font scale and raster")
-            << section("FontScale", "Height=19") + section("Raster", "Abstand=10") << false << 19
-            << 10;
+            << iniSection("FontScale", "Height=19") + iniSection("Raster", "Abstand=10") << false
+            << 19 << 10;
     }
     void readsLayoutSections()
     {
@@ -196,10 +192,10 @@ private slots:
         QFETCH(int, lastSlot);
         QByteArray content;
         for (int slot : {1, lastSlot, lastSlot + 1})
-            content += section("Label" + QByteArray::number(slot), "Visible=1") +
-                       section("Picture" + QByteArray::number(slot), "Visible=1");
-        content += section("Label2", "Visible=0\r\nCaption=frei\r\nLeft=5");
-        content += section("Picture2", "Left=5");
+            content += iniSection("Label" + QByteArray::number(slot), "Visible=1") +
+                       iniSection("Picture" + QByteArray::number(slot), "Visible=1");
+        content += iniSection("Label2", "Visible=0\r\nCaption=frei\r\nLeft=5");
+        content += iniSection("Picture2", "Left=5");
         QVERIFY(putFile(file(), content));
         const Layout layout = LayoutFile(file(), family).read();
         QList<int> labelSlots, pictureSlots;
@@ -306,8 +302,8 @@ private slots:
 
     void designerDefaultsApplyToMissingKeys()
     {
-        QVERIFY(putFile(file(), section("Label1", "Visible=1\r\nLeft=3") +
-                                    section("Picture1", "Visible=1\r\nTop=4")));
+        QVERIFY(putFile(file(), iniSection("Label1", "Visible=1\r\nLeft=3") +
+                                    iniSection("Picture1", "Visible=1\r\nTop=4")));
         LayoutFile layoutFile(file(), LayoutFamily::Badge);
         LayoutLabel labelDefaults;
         labelDefaults.fontColor = 1;
@@ -394,11 +390,11 @@ private slots:
         QFETCH(int, free);
         QByteArray content;
         for (int slot : visible)
-            content += section("Label" + QByteArray::number(slot), "Visible=1");
+            content += iniSection("Label" + QByteArray::number(slot), "Visible=1");
         for (int slot : hidden)
-            content += section("Label" + QByteArray::number(slot), "Visible=0");
+            content += iniSection("Label" + QByteArray::number(slot), "Visible=0");
         // Pictures are counted apart from labels.
-        content += section("Picture1", "Visible=1");
+        content += iniSection("Picture1", "Visible=1");
         QVERIFY(putFile(file(), content));
         const LayoutFile layoutFile(file(), family);
         QCOMPARE(layoutFile.findFreeSlot(ItemKind::Label), free);
@@ -407,15 +403,15 @@ private slots:
 
     void eraseRemovesTheWholeSection()
     {
-        const QByteArray before = section("Orientation", "poPortrait=1") +
-                                  section("Label3", "Visible=1\r\nCaption=weg") +
-                                  section("label3", "Visible=1\r\nCaption=auch weg") +
-                                  section("Label30", "Visible=1") + "; Kommentar\r\n";
+        const QByteArray before = iniSection("Orientation", "poPortrait=1") +
+                                  iniSection("Label3", "Visible=1\r\nCaption=weg") +
+                                  iniSection("label3", "Visible=1\r\nCaption=auch weg") +
+                                  iniSection("Label30", "Visible=1") + "; Kommentar\r\n";
         QVERIFY(putFile(file(), before));
         LayoutFile layoutFile(file(), LayoutFamily::VisitorSheet);
         layoutFile.erase(ItemKind::Label, 3);
-        QCOMPARE(fileBytes(file()), section("Orientation", "poPortrait=1") +
-                                        section("Label30", "Visible=1") + "; Kommentar\r\n");
+        QCOMPARE(fileBytes(file()), iniSection("Orientation", "poPortrait=1") +
+                                        iniSection("Label30", "Visible=1") + "; Kommentar\r\n");
         QVERIFY(!layoutFile.inUse(ItemKind::Label, 3));
         QCOMPARE(layoutFile.findFreeSlot(ItemKind::Label), 1);
 
