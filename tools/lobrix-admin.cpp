@@ -92,6 +92,22 @@ int runSql(const QStringList &args)
     return 0;
 }
 
+QString codePageName(CodePage cp)
+{
+    switch (cp) {
+    case CodePage::Cp850:
+        return QStringLiteral("Codepage 850");
+    case CodePage::Cp437:
+        return QStringLiteral("Codepage 437");
+    case CodePage::Cp1250:
+        return QStringLiteral("Windows-1250");
+    case CodePage::Latin1:
+        return QStringLiteral("ISO-8859-1");
+    default:
+        return QStringLiteral("Windows-1252");
+    }
+}
+
 int runCheck(const QStringList &args)
 {
     if (args.isEmpty() || args.size() > 2 || (args.size() == 2 && args[1] != u"--repair"))
@@ -114,6 +130,7 @@ int runCheck(const QStringList &args)
             const auto h = table->health();
             out() << name << ": Version 0x" << QString::number(table->version(), 16).toUpper()
                   << ", Sprachbyte 0x" << QString::number(table->languageByte(), 16).toUpper()
+                  << " (" << codePageName(table->codePage()) << ")"
                   << ", Datensätze " << h.wholeRecords << ", gelöscht " << h.deleted;
             QStringList problems;
             if (h.headerCount != h.wholeRecords)
