@@ -24,6 +24,26 @@ int wholeNumber(const QString &text)
     return static_cast<int>(value);
 }
 
+// The badge number of a stored record, read from its bytes without decoding the row: the
+// pool is scanned at every arrival and departure.
+int storedNumber(const data::DbfTable &table, const char *record, int field)
+{
+    const data::DbfField &f = table.fields().at(field);
+    const char *p = record + f.offset;
+    const char *end = p + f.length;
+    while (p < end && *p == ' ')
+        ++p;
+    while (end > p && (end[-1] == ' ' || end[-1] == '\0'))
+        --end;
+    qint64 value = 0;
+    for (const char *c = p; c < end; ++c) {
+        if (*c < '0' || *c > '9' || value > 2147483647)
+            return wholeNumber(table.text(record, field)); // "12.0", a sign, binary fields
+        value = value * 10 + (*c - '0');
+    }
+    return p == end || value > 2147483647 ? 0 : static_cast<int>(value);
+}
+
 } // namespace
 
 BadgePool::BadgePool(QString databaseFolder, const shell::EventLog &log)
@@ -62,7 +82,7 @@ QList<BadgeRow> BadgePool::rows(const Progress &progress) const
     forEachRecord(*table, [&](int recno, const char *record) {
         BadgeRow row;
         row.recno = recno;
-        row.number = wholeNumber(table->text(record, fNumber));
+        row.number = storedNumber(*table, record, fNumber);
         row.kommt = table->text(record, fKommt);
         row.tag = table->text(record, fTag);
         if (row.number > 0)
@@ -98,11 +118,16 @@ bool BadgePool::IsBadgeOut(const BadgeRow &row)
 
 std::optional<BadgeRow> BadgePool::find(int number) const
 {
-    for (const BadgeRow &row : rows()) {
-        if (row.number == number)
-            return row;
-    }
-    return std::nullopt;
+    const auto table = openTable(m_folder, TableName, DbfTable::Mode::ReadOnly);
+    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    std::optional<BadgeRow> found;
+    forEachRecord(*table, [&](int recno, const char *record) {
+        if (found || storedNumber(*table, record, fNumber) != number)
+            return;
+        found = BadgeRow{recno, number, table->text(record, table->fieldIndexOrThrow(QStringLiteral("Kommt"))),
+                         table->text(record, table->fieldIndexOrThrow(QStringLiteral("Tag")))};
+    });
+    return found;
 }
 
 bool BadgePool::setRow(int number, const QString &kommt, const QString &tag) const
@@ -113,7 +138,7 @@ bool BadgePool::setRow(int number, const QString &kommt, const QString &tag) con
     const int fTag = table->fieldIndexOrThrow(QStringLiteral("Tag"));
     int found = -1;
     forEachRecord(*table, [&](int recno, const char *record) {
-        if (found < 0 && wholeNumber(table->text(record, fNumber)) == number)
+        if (found < 0 && storedNumber(*table, record, fNumber) == number)
             found = recno;
     });
     if (found < 0)
@@ -190,11 +215,8 @@ QSet<int> personalNumbers(const QString &folder)
     const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
     QSet<int> used;
     forEachRecord(*table, [&](int, const char *record) {
-        const QByteArray raw = table->raw(record, fNumber).trimmed();
-        if (!raw.isEmpty()) {
-            if (const int n = wholeNumber(QString::fromLatin1(raw)); n > 0)
-                used.insert(n);
-        }
+        if (const int n = storedNumber(*table, record, fNumber); n > 0)
+            used.insert(n);
     });
     return used;
 }

@@ -42,8 +42,8 @@ void ArrivalProcessTest::arrivalsSavedTogether()
     QVERIFY2(QFile::exists(worker), "build the target arrival_worker");
 
     QProcess a, b;
-    a.start(worker, {f.installation.startFolder(), QStringLiteral("A"), QString::number(Rounds)});
-    b.start(worker, {f.installation.startFolder(), QStringLiteral("B"), QString::number(Rounds)});
+    a.start(worker, {f.startFolder(), QStringLiteral("A"), QString::number(Rounds)});
+    b.start(worker, {f.startFolder(), QStringLiteral("B"), QString::number(Rounds)});
     QVERIFY(a.waitForStarted() && b.waitForStarted());
 
     int taken = 0;

@@ -13,6 +13,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QMap>
 
 #include <memory>
@@ -23,21 +25,36 @@ using Row = QMap<QString, QString>; // upper-case field name -> text
 
 class DeskFixture {
 public:
-    explicit DeskFixture(int badges = 100, const QDateTime &now = defaultNow())
-        : installation(badges), clock(now),
-          session(std::make_unique<shell::Session>(installation.startFolder(), clock))
+    // A copy of one fresh installation made for the whole run (making one takes a second
+    // of disk syncs), with `badges` free badges 1, 2, ... in its pool.
+    explicit DeskFixture(int badges = 100, const QDateTime &now = defaultNow()) : clock(now)
     {
+        static const TestInstallation pristine(0);
+        copyFolder(pristine.startFolder(), startFolder());
+        copyFolder(pristine.databaseFolder(), db());
+        shell::IniFile settings(data::DbfTable::resolve(startFolder(), QStringLiteral("settings.ini")));
+        shell::keys::write(settings, shell::keys::settings::DatenbankPfad, db());
+        shell::keys::write(settings, shell::keys::settings::ListenPfad, QDir(db()).filePath(QStringLiteral("Listen")));
+        {
+            auto pool = data::DbfTable::open(dbFile(QStringLiteral("Ausweis.dbf")));
+            const int number = pool->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+            const int kommt = pool->fieldIndexOrThrow(QStringLiteral("Kommt"));
+            for (int n = 1; n <= badges; ++n)
+                pool->append({{number, QString::number(n)}, {kommt, QStringLiteral("25:00")}});
+        }
+        session = std::make_unique<shell::Session>(startFolder(), clock);
     }
 
     static QDateTime defaultNow() { return QDateTime(QDate(2026, 12, 10), QTime(8, 15, 30)); }
 
-    QString db() const { return installation.databaseFolder(); }
+    QString startFolder() const { return m_dir.filePath(QStringLiteral("start")); }
+    QString db() const { return m_dir.filePath(QStringLiteral("db")); }
     QString dbFile(const QString &name) const { return data::DbfTable::resolve(db(), name); }
 
     // Another workstation on the same database folder.
     std::unique_ptr<shell::Session> otherSession() const
     {
-        return std::make_unique<shell::Session>(installation.startFolder(), clock);
+        return std::make_unique<shell::Session>(startFolder(), clock);
     }
 
     void setOption(const shell::keys::BoolKey &key, bool value)
@@ -125,7 +142,21 @@ public:
         return out;
     }
 
-    TestInstallation installation;
+private:
+    static void copyFolder(const QString &from, const QString &to)
+    {
+        QDir().mkpath(to);
+        const QDir source(from);
+        for (const QString &name : source.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (QFileInfo(source.filePath(name)).isDir())
+                copyFolder(source.filePath(name), QDir(to).filePath(name));
+            else
+                QFile::copy(source.filePath(name), QDir(to).filePath(name));
+        }
+    }
+    QTemporaryDir m_dir;
+
+public:
     FixedClock clock;
     std::unique_ptr<shell::Session> session;
 };

@@ -1,0 +1,236 @@
+// The reception desk on a large installation (1,000,000 visits, 5,000 badges), each
+// figure next to a reference measured in the same run:
+//   DepartureFormOpen   the departure list with all 5,000 badges out        < 1 s
+//     RawReadVisits     reference: reading Besucher.dbf sequentially in 1 MiB blocks
+//   ArrivalFormOpen     visit number, 5,000 free badges, lists              < 200 ms
+//     RawReadPool       reference: reading Ausweis.dbf whole
+//   ArrivalSave         one arrival saved (visit, log, badge, counter)      median < 20 ms
+//     RawArrivalWrites  reference: the same visit row and badge row written directly
+// The installation is made once by generate_installation in $LOBRIX_BENCH_DIR (default
+// /tmp/lobrix-bench). The benchmarks work on a copy in its folder "desk", made afresh
+// for every run, so the installation itself is never changed.
+#include "common/Clock.h"
+#include "common/Error.h"
+#include "data/DbfTable.h"
+#include "registration/ArrivalService.h"
+#include "registration/DepartureService.h"
+#include "shell/IniFile.h"
+#include "shell/Session.h"
+#include "shell/SettingsKeys.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+using namespace lobrix;
+using data::DbfTable;
+
+namespace {
+
+QString benchFolder()
+{
+    const QByteArray env = qgetenv("LOBRIX_BENCH_DIR");
+    return env.isEmpty() ? QStringLiteral("/tmp/lobrix-bench") : QString::fromLocal8Bit(env);
+}
+
+QString sourceDb() { return QDir(benchFolder()).filePath(QStringLiteral("db")); }
+QString deskFolder() { return QDir(benchFolder()).filePath(QStringLiteral("desk")); }
+QString deskStart() { return QDir(deskFolder()).filePath(QStringLiteral("start")); }
+QString deskDb() { return QDir(deskFolder()).filePath(QStringLiteral("db")); }
+
+void ensureInstallation()
+{
+    if (QFile::exists(QDir(sourceDb()).filePath(QStringLiteral("Besucher.dbf"))))
+        return;
+    const QString generator =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("generate_installation"));
+    std::fprintf(stderr, "generating %s ...\n", qPrintable(benchFolder()));
+    if (QProcess::execute(generator, {benchFolder()}) != 0) {
+        std::fprintf(stderr, "generate_installation failed\n");
+        std::exit(1);
+    }
+}
+
+void copyFiles(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QString &name : source.entryList(QDir::Files)) {
+        QFile::remove(QDir(to).filePath(name));
+        if (!QFile::copy(source.filePath(name), QDir(to).filePath(name))) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(name));
+            std::exit(1);
+        }
+    }
+}
+
+// A working copy of the installation whose start folder points at the copied tables.
+void makeDesk()
+{
+    QDir(deskFolder()).removeRecursively();
+    copyFiles(sourceDb(), deskDb());
+    copyFiles(QDir(benchFolder()).filePath(QStringLiteral("start")), deskStart());
+    shell::IniFile settings(QDir(deskStart()).filePath(QStringLiteral("settings.ini")));
+    shell::keys::write(settings, shell::keys::settings::DatenbankPfad, deskDb());
+    shell::keys::write(settings, shell::keys::settings::ListenPfad, deskDb());
+}
+
+// Sets every badge of the pool free ("25:00") or out since 08:00.
+void setPool(bool free)
+{
+    auto pool = DbfTable::open(DbfTable::resolve(deskDb(), QStringLiteral("Ausweis.dbf")));
+    const int kommt = pool->fieldIndexOrThrow(QStringLiteral("Kommt"));
+    const int tag = pool->fieldIndexOrThrow(QStringLiteral("Tag"));
+    for (int r = 0; r < pool->recordCount(); ++r)
+        pool->update(r, {{kommt, free ? QStringLiteral("25:00") : QStringLiteral("08:00")},
+                         {tag, free ? QString() : QStringLiteral("09.12.2026")}});
+}
+
+void RawReadVisits(benchmark::State &state)
+{
+    const QString path = DbfTable::resolve(deskDb(), QStringLiteral("Besucher.dbf"));
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (auto _ : state) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            state.SkipWithError("cannot open");
+        qint64 total = 0, n = 0;
+        while ((n = f.read(buffer.data(), buffer.size())) > 0)
+            total += n;
+        benchmark::DoNotOptimize(total);
+        state.counters["MB"] = static_cast<double>(total) / 1e6;
+    }
+}
+
+void DepartureFormOpen(benchmark::State &state)
+{
+    shell::Session session(deskStart(), systemClock());
+    registration::DepartureService service(session);
+    for (auto _ : state) {
+        const auto &opening = service.open();
+        service.close();
+        state.counters["entries"] = static_cast<double>(opening.entries.size());
+        // Every out badge is held by a present visit in the generated installation.
+        if (opening.entries.isEmpty() || opening.entries.first().visitRecno < 0)
+            state.SkipWithError("the departure list has no visits");
+    }
+}
+
+void RawReadPool(benchmark::State &state)
+{
+    const QString path = DbfTable::resolve(deskDb(), QStringLiteral("Ausweis.dbf"));
+    for (auto _ : state) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            state.SkipWithError("cannot open");
+        benchmark::DoNotOptimize(f.readAll());
+    }
+}
+
+void ArrivalFormOpen(benchmark::State &state)
+{
+    static const bool poolFreed = (setPool(true), true);
+    benchmark::DoNotOptimize(poolFreed);
+    shell::Session session(deskStart(), systemClock());
+    registration::ArrivalService service(session);
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const auto &opening = service.open();
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        service.cancel();
+        state.counters["free"] = static_cast<double>(opening.badgeEntries.size());
+    }
+}
+
+registration::VisitData benchVisit()
+{
+    registration::VisitData v;
+    v.name = QStringLiteral("O'Brien");
+    v.vorname = QStringLiteral("Jürgen");
+    v.firma = QStringLiteral("Schäfer & Söhne GmbH");
+    v.land = QStringLiteral("Deutschland");
+    v.ziel = QStringLiteral("Werkstatt");
+    v.info = {true, false, false, false};
+    return v;
+}
+
+// One arrival per repetition, timed without the opening of the form.
+void ArrivalSave(benchmark::State &state)
+{
+    static const bool poolFreed = (setPool(true), true);
+    benchmark::DoNotOptimize(poolFreed);
+    shell::Session session(deskStart(), systemClock());
+    registration::ArrivalService service(session);
+    for (auto _ : state) {
+        const auto &opening = service.open();
+        if (opening.badgeEntries.isEmpty()) {
+            state.SkipWithError("no free badge");
+            break;
+        }
+        registration::ArrivalService::Input input;
+        input.visit = benchVisit();
+        input.badgeEntry = opening.badgeEntries.first();
+        QElapsedTimer timer;
+        timer.start();
+        const auto result = service.save(input);
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        if (result.status != registration::ArrivalService::Result::Status::Saved)
+            state.SkipWithError("not saved");
+    }
+}
+
+void RawArrivalWrites(benchmark::State &state)
+{
+    static int badge = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        auto visits = DbfTable::open(DbfTable::resolve(deskDb(), QStringLiteral("Besucher.dbf")));
+        visits->append({{visits->fieldIndexOrThrow(QStringLiteral("Name")), QStringLiteral("Referenz")},
+                        {visits->fieldIndexOrThrow(QStringLiteral("Ausweis")), QStringLiteral("17")},
+                        {visits->fieldIndexOrThrow(QStringLiteral("Kommt")), QStringLiteral("08:15")},
+                        {visits->fieldIndexOrThrow(QStringLiteral("Tag")), QStringLiteral("10.12.2026")}});
+        visits.reset();
+        auto pool = DbfTable::open(DbfTable::resolve(deskDb(), QStringLiteral("Ausweis.dbf")));
+        pool->update(4000 + badge++ % 1000, {{pool->fieldIndexOrThrow(QStringLiteral("Kommt")), QStringLiteral("08:15")},
+                                            {pool->fieldIndexOrThrow(QStringLiteral("Tag")), QStringLiteral("10.12.2026")}});
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+} // namespace
+
+BENCHMARK(RawReadVisits)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(DepartureFormOpen)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(RawReadPool)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(ArrivalFormOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Repetitions(5)->ReportAggregatesOnly(true);
+// One write per repetition, so that the median is the median of single arrivals.
+BENCHMARK(ArrivalSave)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
+BENCHMARK(RawArrivalWrites)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    try {
+        ensureInstallation();
+        makeDesk();
+        setPool(false);
+    } catch (const Error &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    QDir(deskFolder()).removeRecursively();
+    return 0;
+}
