@@ -2,14 +2,11 @@
 
 #include "common/Error.h"
 #include "data/DbfTable.h"
-#include "registration/FormLists.h"
 #include "registration/TableScan.h"
-#include "registration/TimeText.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
 
-#include <cmath>
 #include <memory>
 
 namespace lobrix::registration {
@@ -62,23 +59,12 @@ QList<ColumnValue> masterValues(const ArrivalService::Input &input, const VisitF
 
 } // namespace
 
-ArrivalService::ArrivalService(shell::Session &session)
-    : m_session(session), m_pool(session.folders().database, session.eventLog()),
-      m_countries(session.folders().database)
-{
-}
+ArrivalService::ArrivalService(shell::Session &session) : VisitFormService(session) {}
 
 const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &progress)
 {
-    m_session.registrationLock().SetRegistrationLock();
-    const QString folder = m_session.folders().database;
     Opening o;
-    o.arrivalTime = CurrentTimeText(m_session.clock());
-    o.date = CurrentDateText(m_session.clock());
-    o.settings = VisitFormSettings::read(m_session.settings());
-    o.badgeLayouts = FormLists::badgeLayouts(folder);
-    o.destinations = FormLists::destinations(folder);
-    o.countries = m_countries.open();
+    static_cast<FormOpening &>(o) = FormOpening::open(m_session, m_countries);
     o.badgeEntries = entriesOf(m_pool.ListFreeBadges(progress));
     if (o.badgeEntries.isEmpty())
         o.noBadgeMessage = BadgePool::noFreeBadgeMessage();
@@ -90,11 +76,6 @@ const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &p
 }
 
 void ArrivalService::cancel()
-{
-    m_session.registrationLock().ClearRegistrationLock();
-}
-
-void ArrivalService::close()
 {
     m_session.registrationLock().ClearRegistrationLock();
 }
@@ -190,7 +171,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     // Several forms may have opened at once: the counter and the badge are read again
     // under the save lock, and the visit is stored before the lock is released.
     std::optional<VisitSaveLock> saveLock;
-    saveLock.emplace(folder);
+    saveLock.emplace(folder, m_saveLockTimeoutMs);
     if (!saveLock->acquired()) {
         result.status = Result::Status::Busy;
         result.message = VisitSaveLock::busyMessage();
@@ -236,7 +217,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
                                   programValue("Ausweis", QString::number(badge))};
         values << VisitColumns::visitFields(input.visit, s) << VisitColumns::info(input.visit);
         values << programValue("Quittung", VisitColumns::yesNo(s.quittung))
-               << programValue("Kommt", m_opening.arrivalTime) << programValue("Tag", m_opening.date)
+               << programValue("Kommt", m_opening.time) << programValue("Tag", m_opening.date)
                << ColumnValue{QStringLiteral("Nutzer"), m_session.currentUserName(),
                               QStringLiteral("Benutzer")};
         visitRow = VisitColumns::encode(*visits, values);
@@ -263,7 +244,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     visits.reset();
     log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
                                      "Kommt %2\tVorgang: %3")
-                          .arg(QString::number(badge), m_opening.arrivalTime, visitNumber));
+                          .arg(QString::number(badge), m_opening.time, visitNumber));
     // 6. Master data.
     if (stamm) {
         stamm->append(masterRow);
@@ -278,19 +259,16 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         }
     }
     // 8. to 10. The badge, the counter, the registration lock, the badge's log line.
-    m_pool.occupyRow(badge, m_opening.arrivalTime, m_opening.date);
+    m_pool.occupyRow(badge, m_opening.time, m_opening.date);
     m_session.registrationLock().writeLastSatz(visitNumber.toInt());
     m_session.registrationLock().ClearRegistrationLock();
-    log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.arrivalTime, visitNumber));
+    log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.time, visitNumber));
     result.status = Result::Status::Saved;
     m_opening.visitNumber = visitNumber;
     saveLock.reset();
 
-    // 12. The country list; the visit is stored whatever happens to the list.
-    try {
-        result.countryAdded = m_countries.update(input.visit.land);
-    } catch (const Error &) {
-    }
+    // 12. The country list.
+    result.countryAdded = updateCountries(input.visit.land);
     return result;
 }
 

@@ -5,10 +5,10 @@
 // record, the badge and the visit counter in that order with their log lines.
 //
 // One service lives as long as the form; open() starts each arrival.
-#include "registration/BadgePool.h"
-#include "registration/CountryList.h"
+#include "registration/FormOpening.h"
 #include "registration/VisitData.h"
 #include "registration/VisitFormSettings.h"
+#include "registration/VisitFormService.h"
 
 #include <QList>
 #include <QString>
@@ -23,21 +23,15 @@ class Session;
 
 namespace lobrix::registration {
 
-class ArrivalService {
+class ArrivalService : public VisitFormService {
 public:
-    struct Opening {
-        QString visitNumber; // LastSatz + 1 (lbVorgang)
-        QString arrivalTime; // lbKommt: the time the form opened
-        QString date;        // lbTag, meVon and the form's date text
-        VisitFormSettings settings;
+    struct Opening : FormOpening {
+        QString visitNumber;      // LastSatz + 1 (lbVorgang)
         QStringList badgeEntries; // the free badges in stored order (cbxAusweis)
         int selectedBadge = -1;   // index of the first free badge; -1 when none is free
         // "Es sind keine weiteren Nummern mehr frei." when no badge is free: the form shows
         // it in a box and in the hint panel and hides the save button.
         QString noBadgeMessage;
-        QStringList countries;
-        QStringList destinations; // Ziele.dbf by name
-        QStringList badgeLayouts; // "Ausweis*.ini" of the database folder without ".ini"
     };
 
     // The manual badge entry (AWNManuell) after Enter or leaving the field.
@@ -87,16 +81,13 @@ public:
 
     explicit ArrivalService(shell::Session &session);
 
-    // The form opens in arrival mode: sets the registration lock, takes the arrival time
-    // and date, and reads the visit number, the free badges (progress while the pool is
-    // read), the countries, the destinations and the badge layouts.
+    // The form opens in arrival mode (FormOpening: lock, arrival time and date, lists) and
+    // reads the free badges (progress while the pool is read) and the visit number.
     const Opening &open(const BadgePool::Progress &progress = {});
     const Opening &opening() const { return m_opening; }
 
     // "&Abbrechen": clears the lock; nothing is stored and no visit number is used.
     void cancel();
-    // The form closes (any mode): clears the lock.
-    void close();
 
     ManualBadge checkManualBadge(const QString &text) const;
 
@@ -106,15 +97,10 @@ public:
 
     static QString badgeTakenMessage(int number);
 
-    BadgePool &pool() { return m_pool; }
-
 private:
     struct PreparedSave;
     std::optional<QString> unstorable(const Input &input) const;
 
-    shell::Session &m_session;
-    BadgePool m_pool;
-    CountryList m_countries;
     Opening m_opening;
 };
 

@@ -3,7 +3,7 @@
 #include "common/Error.h"
 #include "data/DbfCursor.h"
 #include "data/DbfTable.h"
-#include "registration/FormLists.h"
+#include "registration/FormOpening.h"
 #include "registration/TableScan.h"
 #include "registration/TimeText.h"
 #include "registration/VisitColumns.h"
@@ -76,11 +76,7 @@ QString entryText(int badge, const QString &firma, const QString &name, const QS
 
 } // namespace
 
-DepartureService::DepartureService(shell::Session &session)
-    : m_session(session), m_pool(session.folders().database, session.eventLog()),
-      m_countries(session.folders().database)
-{
-}
+DepartureService::DepartureService(shell::Session &session) : VisitFormService(session) {}
 
 QString DepartureService::confirmationQuestion()
 {
@@ -109,15 +105,9 @@ QString DepartureService::noVisitMessage(int badge)
 
 const DepartureService::Opening &DepartureService::open(const BadgePool::Progress &progress)
 {
-    m_session.registrationLock().SetRegistrationLock();
     const QString folder = m_session.folders().database;
     Opening o;
-    o.departureTime = CurrentTimeText(m_session.clock());
-    o.date = CurrentDateText(m_session.clock());
-    o.settings = VisitFormSettings::read(m_session.settings());
-    o.badgeLayouts = FormLists::badgeLayouts(folder);
-    o.destinations = FormLists::destinations(folder);
-    o.countries = m_countries.open();
+    static_cast<FormOpening &>(o) = FormOpening::open(m_session, m_countries);
 
     // The badges that are out, in stored order.
     QHash<QByteArray, QList<int>> entriesOfBadge; // badge number text -> entries
@@ -170,11 +160,6 @@ const DepartureService::Opening &DepartureService::open(const BadgePool::Progres
     return m_opening;
 }
 
-void DepartureService::close()
-{
-    m_session.registrationLock().ClearRegistrationLock();
-}
-
 DepartureService::LoadedVisit DepartureService::load(int entryIndex) const
 {
     if (entryIndex < 0 || entryIndex >= m_opening.entries.size())
@@ -197,7 +182,7 @@ DepartureService::LoadedVisit DepartureService::load(int entryIndex) const
     out.kommt = VisitColumns::text(*visits, record.constData(), QStringLiteral("Kommt"));
     out.tag = VisitColumns::text(*visits, record.constData(), QStringLiteral("Tag"));
     try {
-        out.duration = VisitDuration(out.kommt, out.tag, m_opening.departureTime, m_opening.date);
+        out.duration = VisitDuration(out.kommt, out.tag, m_opening.time, m_opening.date);
     } catch (const Error &) {
         // A damaged arrival time or date: the visit can still end, without a duration.
     }
@@ -221,11 +206,15 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
     if (loaded.entry < 0 || loaded.entry >= m_opening.entries.size())
         throw Error(QStringLiteral("Kein Eintrag Nr. %1 in der Ausweisliste.").arg(loaded.entry));
     const Entry &entry = m_opening.entries.at(loaded.entry);
+    if (entry.badge != loaded.badge)
+        throw Error(QStringLiteral("Der Eintrag Nr. %1 der Ausweisliste gehört nicht zum Ausweis %2.")
+                        .arg(loaded.entry)
+                        .arg(loaded.badge));
 
     if (!loaded.hasVisit) {
         // A badge out without a present visit goes back to the pool, unless another
         // workstation has changed it since the list was built.
-        VisitSaveLock saveLock(folder);
+        VisitSaveLock saveLock(folder, m_saveLockTimeoutMs);
         if (!saveLock.acquired()) {
             result.status = Result::Status::Busy;
             result.message = VisitSaveLock::busyMessage();
@@ -267,7 +256,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
     }
 
     {
-        VisitSaveLock saveLock(folder);
+        VisitSaveLock saveLock(folder, m_saveLockTimeoutMs);
         if (!saveLock.acquired()) {
             result.status = Result::Status::Busy;
             result.message = VisitSaveLock::busyMessage();
@@ -283,7 +272,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                                  .arg(loaded.vorgang);
             return result;
         }
-        fields << ColumnValue{QStringLiteral("Geht"), m_opening.departureTime, {}}
+        fields << ColumnValue{QStringLiteral("Geht"), m_opening.time, {}}
                << ColumnValue{QStringLiteral("Quittiert"), VisitColumns::yesNo(confirmedVisit), {}}
                << ColumnValue{QStringLiteral("Anwesend"), loaded.duration, {}};
         const data::DbfValues visitRow = VisitColumns::encode(*visits, fields);
@@ -315,11 +304,8 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
     }
     result.status = Result::Status::Saved;
 
-    // 9. The country list; the departure is stored whatever happens to the list.
-    try {
-        result.countryAdded = m_countries.update(edited.land);
-    } catch (const Error &) {
-    }
+    // 9. The country list.
+    result.countryAdded = updateCountries(edited.land);
     return result;
 }
 

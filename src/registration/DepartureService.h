@@ -5,10 +5,10 @@
 // and returns the badge to the pool, with the log lines.
 //
 // The list is built in one pass over the visits, however many badges are out.
-#include "registration/BadgePool.h"
-#include "registration/CountryList.h"
+#include "registration/FormOpening.h"
 #include "registration/VisitData.h"
 #include "registration/VisitFormSettings.h"
+#include "registration/VisitFormService.h"
 
 #include <QList>
 #include <QString>
@@ -23,7 +23,7 @@ class Session;
 
 namespace lobrix::registration {
 
-class DepartureService {
+class DepartureService : public VisitFormService {
 public:
     // One entry of the badge drop-down.
     struct Entry {
@@ -54,10 +54,7 @@ public:
         QString photoPath; // the photo in the images folder
     };
 
-    struct Opening {
-        QString departureTime; // lbGeht: the time the form opened
-        QString date;          // the form's date text: the departure date
-        VisitFormSettings settings;
+    struct Opening : FormOpening {
         QList<Entry> entries;
         // Hint panel: "Wählen Sie die Ausweis-Nummer des Besuchers aus.", or "Es sind keine
         // Besucher mehr anwesend." (then the save button is hidden); empty when the only
@@ -65,9 +62,6 @@ public:
         QString hint;
         bool saveVisible = true;
         std::optional<LoadedVisit> loaded; // the only entry, loaded at once
-        QStringList countries;
-        QStringList destinations;
-        QStringList badgeLayouts;
     };
 
     struct Result {
@@ -90,12 +84,10 @@ public:
 
     explicit DepartureService(shell::Session &session);
 
-    // The form opens in departure mode: sets the registration lock, takes the departure
-    // time and date, reads the pool (progress while it is read) and lists its out badges.
+    // The form opens in departure mode (FormOpening: lock, departure time and date, lists)
+    // and lists the badges that are out (progress while the pool is read).
     const Opening &open(const BadgePool::Progress &progress = {});
     const Opening &opening() const { return m_opening; }
-    // The form closes: clears the lock.
-    void close();
 
     // cbxAusweisChange: the visit of an entry. Nothing is written.
     LoadedVisit load(int entryIndex) const;
@@ -115,9 +107,6 @@ public:
     static QString noVisitMessage(int badge);
 
 private:
-    shell::Session &m_session;
-    BadgePool m_pool;
-    CountryList m_countries;
     Opening m_opening;
 };
 

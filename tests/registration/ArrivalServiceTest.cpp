@@ -66,7 +66,7 @@ private slots:
     void formsOpenedTogether();
     void acrossMidnightKeepsOpeningDate();
     void failedPrintDoesNotStopSave();
-    void saveLockIsExclusive();
+    void saveWaitsForAnotherSave();
     void mandatoryFields_data();
     void mandatoryFields();
 };
@@ -87,7 +87,7 @@ void ArrivalServiceTest::openShowsNextNumberAndLists()
     const auto &o = service.open([&](int done, int) { progress << done; });
     QCOMPARE(f.global("Locked"), QStringLiteral("1"));
     QCOMPARE(o.visitNumber, QStringLiteral("42"));
-    QCOMPARE(o.arrivalTime, QStringLiteral("08:15"));
+    QCOMPARE(o.time, QStringLiteral("08:15"));
     QCOMPARE(o.date, QStringLiteral("10.12.2026"));
     QCOMPARE(o.badgeEntries, (QStringList{"2", "4", "5", "6", "7", "8", "9", "10"}));
     QCOMPARE(o.selectedBadge, 0);
@@ -483,17 +483,23 @@ void ArrivalServiceTest::failedPrintDoesNotStopSave()
     QCOMPARE(f.global("Locked"), QStringLiteral("0"));
 }
 
-void ArrivalServiceTest::saveLockIsExclusive()
+void ArrivalServiceTest::saveWaitsForAnotherSave()
 {
-    DeskFixture f(1);
+    DeskFixture f(3);
+    ArrivalService service(*f.session);
+    service.setSaveLockTimeout(50);
+    service.open();
+    const auto before = f.snapshot();
     {
-        VisitSaveLock held(f.db());
-        QVERIFY(held.acquired());
-        VisitSaveLock waiting(f.db(), 50);
-        QVERIFY(!waiting.acquired());
+        VisitSaveLock otherWorkstation(f.db());
+        QVERIFY(otherWorkstation.acquired());
+        const auto result = service.save(arrival(sampleVisit(), "1"));
+        QCOMPARE(result.status, Status::Busy);
+        QCOMPARE(result.message, VisitSaveLock::busyMessage());
+        QCOMPARE(f.snapshot(), before);
     }
-    VisitSaveLock again(f.db(), 50);
-    QVERIFY(again.acquired());
+    // Once the other save is done, the same input is saved.
+    QCOMPARE(service.save(arrival(sampleVisit(), "1")).status, Status::Saved);
 }
 
 void ArrivalServiceTest::mandatoryFields_data()

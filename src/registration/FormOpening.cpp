@@ -1,0 +1,48 @@
+#include "registration/FormOpening.h"
+
+#include "data/SqlEngine.h"
+#include "registration/CountryList.h"
+#include "registration/TimeText.h"
+#include "shell/Session.h"
+
+#include <QDir>
+
+namespace lobrix::registration {
+
+FormOpening FormOpening::open(shell::Session &session, CountryList &countries)
+{
+    session.registrationLock().SetRegistrationLock();
+    const QString folder = session.folders().database;
+    FormOpening o;
+    o.time = CurrentTimeText(session.clock());
+    o.date = CurrentDateText(session.clock());
+    o.settings = VisitFormSettings::read(session.settings());
+    o.badgeLayouts = readBadgeLayouts(folder);
+    o.destinations = readDestinations(folder);
+    o.countries = countries.open();
+    return o;
+}
+
+QStringList FormOpening::readDestinations(const QString &databaseFolder)
+{
+    data::SqlEngine sql(databaseFolder, data::SqlEngine::Access::ReadOnly);
+    data::SqlQuery query = sql.query(QStringLiteral("Select *\nFrom Ziele.dbf\nOrder By Name"));
+    const int name = query.columnIndex(QStringLiteral("Name"));
+    QStringList out;
+    while (query.next())
+        out << query.text(name);
+    return out;
+}
+
+QStringList FormOpening::readBadgeLayouts(const QString &databaseFolder)
+{
+    QStringList out;
+    const QStringList files = QDir(databaseFolder)
+                                  .entryList({QStringLiteral("Ausweis*.ini")}, QDir::Files,
+                                             QDir::Name | QDir::IgnoreCase);
+    for (const QString &file : files)
+        out << file.chopped(4);
+    return out;
+}
+
+} // namespace lobrix::registration
