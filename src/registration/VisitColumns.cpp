@@ -97,8 +97,10 @@ data::DbfValues VisitColumns::encode(const data::DbfTable &table, const QList<Co
     for (const ColumnValue &v : values) {
         const int index = table.fieldIndexOrThrow(v.column);
         const data::DbfField &field = table.fields().at(index);
-        // Single-byte code pages: one character is one byte.
-        const QString text = field.type == 'C' ? v.text.left(field.length) : v.text;
+        // Typed texts are cut like the engine did (single-byte code pages: one character is
+        // one byte); numbers and keys the program makes must fit whole.
+        const bool typed = !v.label.isEmpty() && field.type == 'C';
+        const QString text = typed ? v.text.left(field.length) : v.text;
         table.encode(index, text); // throws naming the field when it does not fit
         out.append({index, text});
     }

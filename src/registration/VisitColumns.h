@@ -38,10 +38,10 @@ public:
     static std::optional<QString> unstorableInWindowsText(const ColumnValue &value);
     static QString unstorableMessage(const QString &character, const QString &label);
 
-    // The values as the table stores them. A text longer than its column is cut to the
-    // column's width, as the dBASE engine did; everything else that does not fit (an unknown
-    // column, a number too wide for its column) throws lobrix::Error before anything is
-    // written.
+    // The values as the table stores them. A typed text (one with a label) longer than its
+    // column is cut to the column's width, as the dBASE engine did; everything else that
+    // does not fit (an unknown column, a visit or badge number too wide for its column)
+    // throws lobrix::Error naming the column.
     static data::DbfValues encode(const data::DbfTable &table, const QList<ColumnValue> &values);
 
     // The form's fields from a visit, master-data or pre-registration row; columns that

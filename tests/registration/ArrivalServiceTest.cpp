@@ -67,6 +67,7 @@ private slots:
     void acrossMidnightKeepsOpeningDate();
     void failedPrintDoesNotStopSave();
     void saveWaitsForAnotherSave();
+    void valuesWiderThanTheirColumns();
     void mandatoryFields_data();
     void mandatoryFields();
 };
@@ -500,6 +501,33 @@ void ArrivalServiceTest::saveWaitsForAnotherSave()
     }
     // Once the other save is done, the same input is saved.
     QCOMPARE(service.save(arrival(sampleVisit(), "1")).status, Status::Saved);
+}
+
+void ArrivalServiceTest::valuesWiderThanTheirColumns()
+{
+    DeskFixture f(2);
+    f.append("Ausweis.dbf", {{"Ausweis", "10000"}, {"Kommt", "25:00"}});
+    f.occupy(1, "07:00", "10.12.2026");
+    f.occupy(2, "07:00", "10.12.2026");
+    ArrivalService service(*f.session);
+    QCOMPARE(service.open().badgeEntries, QStringList{"10000"});
+    // Besucher.dbf keeps badge numbers in four characters: cutting would store badge 1000.
+    const auto before = f.snapshot();
+    QString message;
+    try {
+        service.save(arrival(sampleVisit(), "10000"));
+    } catch (const Error &e) {
+        message = e.message();
+    }
+    QVERIFY2(message.contains(QStringLiteral("AUSWEIS"), Qt::CaseInsensitive), qPrintable(message));
+    QCOMPARE(f.snapshot(), before);
+
+    // Typed texts are cut to their columns, as the dBASE engine did.
+    f.update("Ausweis.dbf", 1, {{"Kommt", "25:00"}});
+    VisitData visit = sampleVisit();
+    visit.name = QString(35, u'N');
+    QCOMPARE(service.save(arrival(visit, "2")).status, Status::Saved);
+    QCOMPARE(f.rows("Besucher.dbf").value(0).value("NAME"), QString(30, u'N'));
 }
 
 void ArrivalServiceTest::mandatoryFields_data()
