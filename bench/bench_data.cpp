@@ -10,39 +10,20 @@
 #include "data/DbfTable.h"
 #include "data/SqlEngine.h"
 
+#include "BenchInstallation.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
-#include <cstdlib>
 
 using namespace lobrix::data;
 
 namespace {
 
-QString benchFolder()
-{
-    const QByteArray env = qgetenv("LOBRIX_BENCH_DIR");
-    return env.isEmpty() ? QStringLiteral("/tmp/lobrix-bench") : QString::fromLocal8Bit(env);
-}
-
-QString db() { return QDir(benchFolder()).filePath(QStringLiteral("db")); }
-
-void ensureInstallation()
-{
-    if (QFile::exists(QDir(db()).filePath(QStringLiteral("Besucher.dbf"))))
-        return;
-    const QString generator =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("generate_installation"));
-    std::fprintf(stderr, "generating %s ...\n", qPrintable(benchFolder()));
-    if (QProcess::execute(generator, {benchFolder()}) != 0) {
-        std::fprintf(stderr, "generate_installation failed\n");
-        std::exit(1);
-    }
-}
+QString db() { return lobrix::bench::benchDb(); }
 
 qint64 consume(SqlEngine &sql, const QString &statement)
 {
@@ -58,18 +39,7 @@ qint64 consume(SqlEngine &sql, const QString &statement)
 
 void RawRead(benchmark::State &state)
 {
-    const QString path = QDir(db()).filePath(QStringLiteral("Besucher.dbf"));
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (auto _ : state) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            state.SkipWithError("cannot open");
-        qint64 total = 0, n = 0;
-        while ((n = f.read(buffer.data(), buffer.size())) > 0)
-            total += n;
-        benchmark::DoNotOptimize(total);
-        state.counters["MB"] = static_cast<double>(total) / 1e6;
-    }
+    lobrix::bench::rawSequentialRead(state, QDir(db()).filePath(QStringLiteral("Besucher.dbf")));
 }
 
 void ReportDateRange(benchmark::State &state)
@@ -151,7 +121,7 @@ BENCHMARK(ArrivalWrites)->Unit(benchmark::kMicrosecond)->Iterations(1)->Repetiti
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    ensureInstallation();
+    lobrix::bench::ensureInstallation();
     const int visits = visitCount();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

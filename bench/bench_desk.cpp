@@ -18,16 +18,16 @@
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 
+#include "BenchInstallation.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 using namespace lobrix;
@@ -35,29 +35,13 @@ using data::DbfTable;
 
 namespace {
 
-QString benchFolder()
-{
-    const QByteArray env = qgetenv("LOBRIX_BENCH_DIR");
-    return env.isEmpty() ? QStringLiteral("/tmp/lobrix-bench") : QString::fromLocal8Bit(env);
-}
+using bench::benchFolder;
+using bench::ensureInstallation;
 
-QString sourceDb() { return QDir(benchFolder()).filePath(QStringLiteral("db")); }
+QString sourceDb() { return bench::benchDb(); }
 QString deskFolder() { return QDir(benchFolder()).filePath(QStringLiteral("desk")); }
 QString deskStart() { return QDir(deskFolder()).filePath(QStringLiteral("start")); }
 QString deskDb() { return QDir(deskFolder()).filePath(QStringLiteral("db")); }
-
-void ensureInstallation()
-{
-    if (QFile::exists(QDir(sourceDb()).filePath(QStringLiteral("Besucher.dbf"))))
-        return;
-    const QString generator =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("generate_installation"));
-    std::fprintf(stderr, "generating %s ...\n", qPrintable(benchFolder()));
-    if (QProcess::execute(generator, {benchFolder()}) != 0) {
-        std::fprintf(stderr, "generate_installation failed\n");
-        std::exit(1);
-    }
-}
 
 void copyFiles(const QString &from, const QString &to)
 {
@@ -96,18 +80,7 @@ void setPool(bool free)
 
 void RawReadVisits(benchmark::State &state)
 {
-    const QString path = DbfTable::resolve(deskDb(), QStringLiteral("Besucher.dbf"));
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (auto _ : state) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            state.SkipWithError("cannot open");
-        qint64 total = 0, n = 0;
-        while ((n = f.read(buffer.data(), buffer.size())) > 0)
-            total += n;
-        benchmark::DoNotOptimize(total);
-        state.counters["MB"] = static_cast<double>(total) / 1e6;
-    }
+    bench::rawSequentialRead(state, DbfTable::resolve(deskDb(), QStringLiteral("Besucher.dbf")));
 }
 
 void DepartureFormOpen(benchmark::State &state)
