@@ -1,5 +1,6 @@
 #include "shell/ui/AppWindows.h"
 
+#include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
@@ -16,10 +17,14 @@ AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
 {
     m_main = std::make_unique<TMain>(startFolder, clock);
     main = m_main.get();
+    besucher = add<registration::TBesucher>(main->session(), main->progressBar(), main->progressLabel());
     start = add<TStart>();
     kalender = add<registration::TKalender>(clock);
     info = add<TInfo>();
     main->setWindows({start, info});
+    besucher->setCalendar(kalender);
+    main->setVisitForm([form = besucher] { form->btnBeginnClick(); },
+                       [form = besucher] { form->btnEndeClick(); });
 }
 
 AppWindows::~AppWindows() = default;

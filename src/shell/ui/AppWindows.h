@@ -13,6 +13,7 @@ class Clock;
 }
 
 namespace lobrix::registration {
+class TBesucher;
 class TKalender;
 }
 
@@ -30,6 +31,7 @@ public:
     AppWindows &operator=(const AppWindows &) = delete;
 
     TMain *main = nullptr;
+    registration::TBesucher *besucher = nullptr;
     TStart *start = nullptr;
     registration::TKalender *kalender = nullptr;
     TInfo *info = nullptr;

@@ -114,6 +114,8 @@ void TMain::createControls()
                           QStringLiteral("neuen Besucher erfassen"), QColor(0, 128, 0), true, 166);
     btnEnde = bigButton("btnEnde", QStringLiteral("Besucher geht"),
                         QStringLiteral("beendeten Besuch erfassen"), QColor(255, 0, 0), false, 169);
+    connect(btnBeginn, &QToolButton::clicked, this, &TMain::btnBeginnClick);
+    connect(btnEnde, &QToolButton::clicked, this, &TMain::btnEndeClick);
 
     pnSperre = new QFrame(m_client);
     pnSperre->setObjectName(QStringLiteral("pnSperre"));
@@ -391,6 +393,18 @@ void TMain::closeEvent(QCloseEvent *event)
         m_ended = true;
         m_quit(0);
     }
+}
+
+void TMain::btnBeginnClick()
+{
+    if (m_openArrival)
+        m_openArrival();
+}
+
+void TMain::btnEndeClick()
+{
+    if (m_openDeparture)
+        m_openDeparture();
 }
 
 void TMain::Bedienanleitung1Click()

@@ -46,6 +46,12 @@ public:
         TInfo *info = nullptr;
     };
     void setWindows(const Windows &windows) { m_windows = windows; }
+    // The visit form in arrival and in departure mode, opened by the two large buttons.
+    void setVisitForm(std::function<void()> arrival, std::function<void()> departure)
+    {
+        m_openArrival = std::move(arrival);
+        m_openDeparture = std::move(departure);
+    }
 
     // How the program ends (a failed login, "&Beenden"); QCoreApplication::exit by default.
     void setQuitHandler(std::function<void(int)> quit) { m_quit = std::move(quit); }
@@ -66,6 +72,8 @@ public:
     QProgressBar *progressBar() const { return pgrBar; }
     QLabel *progressLabel() const { return lbFortschritt; }
 
+    void btnBeginnClick();
+    void btnEndeClick();
     void Bedienanleitung1Click();
     void Button1Click();
     void Button2Click();
@@ -88,6 +96,8 @@ private:
     std::unique_ptr<UsersFile> m_users;
     Windows m_windows;
     std::function<void(int)> m_quit;
+    std::function<void()> m_openArrival;
+    std::function<void()> m_openDeparture;
     std::function<void(const QString &, const QString &)> m_tickListener;
     bool m_creationFailed = false;
     bool m_startedUp = false;
