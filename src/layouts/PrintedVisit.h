@@ -1,0 +1,25 @@
+#pragma once
+// What the visit form hands the printers for the visit it shows: the values of its
+// controls as a layout prints them, the information fields as the visit stores them, and
+// the badge type chosen for the badge.
+#include "layouts/VisitValues.h"
+
+#include <QString>
+
+#include <array>
+
+namespace lobrix::layouts {
+
+struct PrintedVisit {
+    // Field key -> text as the form shows it ("Info1" ... "Info4": the caption when the
+    // box is ticked), and the photo as the form displays it.
+    VisitValues values;
+    // Info1 ... Info4 as the visit is stored: true ("ja") for each information label that
+    // is shown. The print table carries these, not the captions.
+    std::array<bool, 4> infoStored{};
+    // The selected entry of the badge type list (cbxAusweisTyp); empty when the list is
+    // empty and the standard badge layout prints.
+    QString badgeType;
+};
+
+} // namespace lobrix::layouts

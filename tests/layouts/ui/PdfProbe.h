@@ -1,0 +1,49 @@
+#pragma once
+// What poppler's tools read from a PDF file the program printed: the text and the
+// document information (title, pages, page size).
+#include <QMap>
+#include <QProcess>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+namespace lobrix::test {
+
+inline QString popplerOutput(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>")
+            .arg(tool, QString::fromLocal8Bit(process.readAllStandardError()));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+inline QString pdfText(const QString &pdf)
+{
+    return popplerOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+}
+
+// pdfinfo's lines as key -> value ("Title", "Pages", "Page size", ...).
+inline QMap<QString, QString> pdfInfo(const QString &pdf)
+{
+    QMap<QString, QString> info;
+    const QString out = popplerOutput(QStringLiteral("pdfinfo"), {pdf});
+    for (const QString &line : out.split(u'\n')) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon > 0)
+            info.insert(line.left(colon), line.mid(colon + 1).trimmed());
+    }
+    return info;
+}
+
+// The first page's size in points ("243.78 x 153.07 pts").
+inline QSizeF pdfPageSize(const QString &pdf)
+{
+    const QStringList parts = pdfInfo(pdf).value(QStringLiteral("Page size")).split(u' ');
+    if (parts.size() < 3)
+        return {};
+    return QSizeF(parts.at(0).toDouble(), parts.at(2).toDouble());
+}
+
+} // namespace lobrix::test
