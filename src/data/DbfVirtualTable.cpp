@@ -182,7 +182,10 @@ int bestIndex(sqlite3_vtab *v, sqlite3_index_info *info)
         if (!pushable(vtab->fields[c.iColumn], c.op, sqlite3_vtab_collation(info, i)))
             continue;
         info->aConstraintUsage[i].argvIndex = ++argIndex;
-        info->aConstraintUsage[i].omit = 0; // SQLite checks again: only exact rows count
+        // Text and date conditions are checked exactly as SQLite would (same collation,
+        // NULL never matches), so SQLite need not check them again; numbers it does.
+        const char type = vtab->fields[c.iColumn].type;
+        info->aConstraintUsage[i].omit = (type == 'C' || type == 'D') ? 1 : 0;
         plan += QByteArray::number(c.iColumn) + opCode(c.op) + ';';
         cost /= c.op == SQLITE_INDEX_CONSTRAINT_EQ ? 10.0 : 3.0;
     }
