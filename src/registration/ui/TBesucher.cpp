@@ -527,14 +527,8 @@ void TBesucher::FormShow()
 bool TBesucher::openArrival()
 {
     const ArrivalService::Opening *o = nullptr;
-    try {
-        o = &m_arrival->open([this](int done, int total) { showProgress(done, total); });
-    } catch (const Error &e) {
-        hideProgress();
-        showError(e.message());
+    if (!readWithProgress([&](const BadgePool::Progress &progress) { o = &m_arrival->open(progress); }))
         return false;
-    }
-    hideProgress();
     prepareCommon(*o);
 
     // The time and date of the opening count for the whole arrival.
@@ -546,9 +540,6 @@ bool TBesucher::openArrival()
     lbGeht->setText(noEntry());
     lbAnwesend->setText(noEntry());
 
-    chkQuittungErbracht->show();
-    chkQuittungErbracht->setChecked(false);
-    chkQuittungErbracht->setEnabled(false);
     setPrintControlsEnabled(false); // until the mandatory-field check allows saving
     chkUebernahme->show();
     chkUebernahme->setEnabled(true);
@@ -586,14 +577,8 @@ bool TBesucher::openArrival()
 bool TBesucher::openDeparture()
 {
     const DepartureService::Opening *o = nullptr;
-    try {
-        o = &m_departure->open([this](int done, int total) { showProgress(done, total); });
-    } catch (const Error &e) {
-        hideProgress();
-        showError(e.message());
+    if (!readWithProgress([&](const BadgePool::Progress &progress) { o = &m_departure->open(progress); }))
         return false;
-    }
-    hideProgress();
     prepareCommon(*o);
 
     // The departure time and date count for the whole form, however long it stays open.
@@ -606,9 +591,6 @@ bool TBesucher::openDeparture()
     lbVorgang->clear();
     lbAnwesend->setText(noEntry());
 
-    chkQuittungErbracht->show();
-    chkQuittungErbracht->setChecked(false);
-    chkQuittungErbracht->setEnabled(false);
     chkUebernahme->show();
     chkUebernahme->setChecked(o->settings.autoStamm); // no effect in this mode
     chkUebernahme->setEnabled(false);
@@ -650,6 +632,9 @@ void TBesucher::prepareCommon(const FormOpening &opening)
     showMandatoryMarks(opening);
     prepareInformation(opening);
     fillLists(opening);
+    chkQuittungErbracht->show();
+    chkQuittungErbracht->setChecked(false);
+    chkQuittungErbracht->setEnabled(false); // the departure enables it when needed
     edZiel->show();
     lbZiel->show();
     lbAusweis->show();
@@ -755,6 +740,19 @@ void TBesucher::showProgress(int done, int total)
     m_progressLabel->show();
     m_progressBar->repaint();
     m_progressLabel->repaint();
+}
+
+bool TBesucher::readWithProgress(const std::function<void(const BadgePool::Progress &)> &open)
+{
+    try {
+        open([this](int done, int total) { showProgress(done, total); });
+    } catch (const Error &e) {
+        hideProgress();
+        showError(e.message());
+        return false;
+    }
+    hideProgress();
+    return true;
 }
 
 void TBesucher::hideProgress()

@@ -161,6 +161,9 @@ private:
 
     bool print(PrintKind kind, bool automatic, const QString &visitNumber);
     VisitPrintRequest printRequest(PrintKind kind) const;
+    // Runs an opening that reads the badge pool, with the main window's progress display;
+    // false (and the clerk told) when it failed.
+    bool readWithProgress(const std::function<void(const std::function<void(int, int)> &)> &open);
     void showProgress(int done, int total);
     void hideProgress();
     void showError(const QString &message);

@@ -41,19 +41,14 @@ void writePicture(const QString &path, int width, int height)
 // The clerk fills in a visitor who needs every field.
 void typeVisitor(const VisitFormFixture &f)
 {
-    f.type("edName", QStringLiteral("Brückner"));
-    f.type("edVorname", QStringLiteral("Anna"));
-    f.type("edFirma", QStringLiteral("Bau-Union KG"));
-    f.type("edStrasse", QStringLiteral("Hafenstraße 3"));
-    f.type("edPLZ", QStringLiteral("20457"));
-    f.type("edOrt", QStringLiteral("Hamburg"));
-    f.type("edTel", QStringLiteral("040 112"));
-    f.type("edPANr", QStringLiteral("PA-9"));
-    f.type("edKFZ", QStringLiteral("HH-AB 1"));
-    f.type("cbxLand", QStringLiteral("Irland"));
-    f.type("edBemerk", QStringLiteral("bringt Werkzeug"));
-    f.type("meBis", QStringLiteral("12.12.2026"));
-    f.type("edZiel", QStringLiteral("Werkstatt"));
+    const QList<std::pair<const char *, QString>> typing = {
+        {"edName", "Brückner"},    {"edVorname", "Anna"},       {"edFirma", "Bau-Union KG"},
+        {"edStrasse", "Hafenstraße 3"}, {"edPLZ", "20457"},     {"edOrt", "Hamburg"},
+        {"edTel", "040 112"},      {"edPANr", "PA-9"},          {"edKFZ", "HH-AB 1"},
+        {"cbxLand", "Irland"},     {"edBemerk", "bringt Werkzeug"}, {"meBis", "12.12.2026"},
+        {"edZiel", "Werkstatt"}};
+    for (const auto &[field, text] : typing)
+        f.type(field, text);
 }
 
 } // namespace

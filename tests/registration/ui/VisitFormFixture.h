@@ -96,6 +96,22 @@ public:
             return b->text();
         return QString();
     }
+    // The texts of the named controls, to compare with a table of expected texts.
+    QMap<QString, QString> texts(const QMap<QString, QString> &expected) const
+    {
+        QMap<QString, QString> out;
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            out.insert(it.key(), text(it.key().toLatin1().constData()));
+        return out;
+    }
+    // The named columns of a table row.
+    static Row columns(const Row &row, const Row &expected)
+    {
+        Row out;
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            out.insert(it.key(), row.value(it.key()));
+        return out;
+    }
     bool shown(const char *name) const { return !w(name)->isHidden(); }
     bool enabled(const char *name) const { return w(name)->isEnabled(); }
     QString focused() const
