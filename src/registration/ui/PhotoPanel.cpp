@@ -2,10 +2,10 @@
 
 #include <QImageReader>
 #include <QPixmap>
-
 #include <algorithm>
 
-namespace lobrix::registration {
+namespace lobrix::registration
+{
 
 PhotoPanel::PhotoPanel(QWidget *parent) : QLabel(parent)
 {

@@ -4,10 +4,10 @@
 #include "registration/ArrivalService.h"
 #include "registration/BadgePool.h"
 #include "registration/DepartureService.h"
-#include "shell/Session.h"
-#include "shell/ui/MessageBoxes.h"
 #include "registration/ui/PhotoPanel.h"
 #include "registration/ui/TKalender.h"
+#include "shell/Session.h"
+#include "shell/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,13 +27,15 @@
 #include <QStyle>
 #include <QToolButton>
 
-namespace lobrix::registration {
+namespace lobrix::registration
+{
 
 struct TBesucher::Loaded {
     DepartureService::LoadedVisit visit;
 };
 
-namespace {
+namespace
+{
 
 constexpr int kFormWidth = 680;
 constexpr int kFormHeight = 672;
@@ -189,7 +191,8 @@ void TBesucher::createHeader()
     meAWN->setObjectName(QStringLiteral("meAWN"));
     meAWN->setGeometry(0, 0, 64, 24);
     meAWN->setMaxLength(4);
-    meAWN->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,4}")), meAWN));
+    meAWN->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,4}")), meAWN));
     meAWN->setAlignment(Qt::AlignCenter);
     pnAWNManuell->hide();
 
@@ -253,8 +256,9 @@ void TBesucher::createHeader()
     lbQuittung->resize(240, lbQuittung->height());
     lbDrucker = label(this, "lbDrucker", QString(), 380, 144);
     lbDrucker->resize(290, lbDrucker->height());
-    for (QWidget *w : {static_cast<QWidget *>(lbBestaetigungNotwendig), static_cast<QWidget *>(lbAusrufezeichen),
-                       static_cast<QWidget *>(lbQuittung), static_cast<QWidget *>(lbDrucker)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(lbBestaetigungNotwendig), static_cast<QWidget *>(lbAusrufezeichen),
+          static_cast<QWidget *>(lbQuittung), static_cast<QWidget *>(lbDrucker)})
         w->hide();
 }
 
@@ -357,7 +361,8 @@ void TBesucher::createSidePanel()
     lbBildpfad = label(this, "lbBildpfad", QString(), x, kFieldsTop + PhotoPanel::PanelSize + 2);
     lbBildpfad->hide();
 
-    const auto small = [&](const char *name, QStyle::StandardPixmap icon, const QString &hint, int y) {
+    const auto small = [&](const char *name, QStyle::StandardPixmap icon, const QString &hint,
+                           int y) {
         auto *b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
         b->setIcon(style()->standardIcon(icon));
@@ -448,16 +453,18 @@ void TBesucher::createLowerPart()
     chkQuittungErbracht->setGeometry(392, 28, 200, 22);
 
     const int by = 66;
-    btnNeu = button(pnUnten, "btnNeu", QStringLiteral("&Neu"), QStringLiteral("neuen Besucher anlegen"),
-                    QRect(8, by, 100, 30));
-    btnLoeschen = button(pnUnten, "btnLoeschen", QStringLiteral("&Löschen"),
-                         QStringLiteral("ausgewählte Besucherdaten löschen"), QRect(112, by, 100, 30));
+    btnNeu = button(pnUnten, "btnNeu", QStringLiteral("&Neu"),
+                    QStringLiteral("neuen Besucher anlegen"), QRect(8, by, 100, 30));
+    btnLoeschen =
+        button(pnUnten, "btnLoeschen", QStringLiteral("&Löschen"),
+               QStringLiteral("ausgewählte Besucherdaten löschen"), QRect(112, by, 100, 30));
     btnNeu->hide();
     btnLoeschen->hide();
     btnSpeichern = button(pnUnten, "btnSpeichern", QStringLiteral("&Speichern"), QString(),
                           QRect(392, by, 136, 30));
-    btnAbbrechen = button(pnUnten, "btnAbbrechen", QStringLiteral("&Abbrechen"),
-                          QStringLiteral("Erfassung abbrechen"), QRect(532, by, kFormWidth - 8 - 532, 30));
+    btnAbbrechen =
+        button(pnUnten, "btnAbbrechen", QStringLiteral("&Abbrechen"),
+               QStringLiteral("Erfassung abbrechen"), QRect(532, by, kFormWidth - 8 - 532, 30));
     connect(btnSpeichern, &QPushButton::clicked, this, &TBesucher::btnSpeichernClick);
     connect(btnAbbrechen, &QPushButton::clicked, this, &TBesucher::btnAbbrechenClick);
 }
@@ -465,14 +472,15 @@ void TBesucher::createLowerPart()
 void TBesucher::setTabOrder()
 {
     const QList<QWidget *> chain = {
-        cbxAusweis,    meAWN,        btnStammAuswahl, edName,         edVorname,
-        edFirma,       edStrasse,    edPLZ,           edOrt,          edTel,
-        edPANr,        edKFZ,        cbxLand,         edBemerk,       meVon,
-        meBis,         btnKalender1, btnKalender2,    btnAusweis,     btnBestaetigung,
-        btnStamm,      btnVoranmeldung, chkUebernahme, cbxAusweisTyp, btnFoto,
-        chkInfo[0],    chkInfo[1],   chkInfo[2],      chkInfo[3],     edRessourcen,
-        edZiel,        chkQuittungErbracht, btnNeu,   btnLoeschen,    btnSpeichern,
-        btnAbbrechen};
+        cbxAusweis,   meAWN,           btnStammAuswahl, edName,
+        edVorname,    edFirma,         edStrasse,       edPLZ,
+        edOrt,        edTel,           edPANr,          edKFZ,
+        cbxLand,      edBemerk,        meVon,           meBis,
+        btnKalender1, btnKalender2,    btnAusweis,      btnBestaetigung,
+        btnStamm,     btnVoranmeldung, chkUebernahme,   cbxAusweisTyp,
+        btnFoto,      chkInfo[0],      chkInfo[1],      chkInfo[2],
+        chkInfo[3],   edRessourcen,    edZiel,          chkQuittungErbracht,
+        btnNeu,       btnLoeschen,     btnSpeichern,    btnAbbrechen};
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
@@ -527,7 +535,8 @@ void TBesucher::FormShow()
 bool TBesucher::openArrival()
 {
     const ArrivalService::Opening *o = nullptr;
-    if (!readWithProgress([&](const BadgePool::Progress &progress) { o = &m_arrival->open(progress); }))
+    if (!readWithProgress(
+            [&](const BadgePool::Progress &progress) { o = &m_arrival->open(progress); }))
         return false;
     prepareCommon(*o);
 
@@ -577,7 +586,8 @@ bool TBesucher::openArrival()
 bool TBesucher::openDeparture()
 {
     const DepartureService::Opening *o = nullptr;
-    if (!readWithProgress([&](const BadgePool::Progress &progress) { o = &m_departure->open(progress); }))
+    if (!readWithProgress(
+            [&](const BadgePool::Progress &progress) { o = &m_departure->open(progress); }))
         return false;
     prepareCommon(*o);
 
@@ -707,7 +717,8 @@ void TBesucher::fillLists(const FormOpening &opening)
     m_filling = false;
 }
 
-void TBesucher::setModePanel(const QColor &ground, const QString &caption, const QString &headerLabel)
+void TBesucher::setModePanel(const QColor &ground, const QString &caption,
+                             const QString &headerLabel)
 {
     setGround(pnModus, ground);
     lbModus->setText(caption);
@@ -768,7 +779,8 @@ void TBesucher::hideProgress()
 void TBesucher::clearVisitor()
 {
     m_filling = true;
-    for (QLineEdit *e : {edName, edVorname, edFirma, edPANr, edKFZ, edStrasse, edPLZ, edOrt, edTel, edBemerk})
+    for (QLineEdit *e :
+         {edName, edVorname, edFirma, edPANr, edKFZ, edStrasse, edPLZ, edOrt, edTel, edBemerk})
         e->clear();
     setDestination(QString());
     cbxLand->setCurrentIndex(-1);
@@ -807,7 +819,8 @@ void TBesucher::setDestination(const QString &destination)
         edZiel->setEditText(destination);
     } else {
         // Only list entries can be chosen: the entry equal to the destination, or none.
-        edZiel->setCurrentIndex(destination.isEmpty() ? -1 : edZiel->findText(destination, Qt::MatchExactly));
+        edZiel->setCurrentIndex(
+            destination.isEmpty() ? -1 : edZiel->findText(destination, Qt::MatchExactly));
     }
     m_filling = filling;
 }
@@ -849,9 +862,10 @@ void TBesucher::edNameChange()
 {
     // Departure: nothing can be saved before a visit is loaded.
     const bool loaded = m_mode != Mode::Departure || m_loaded;
-    const VisitFormSettings &s = m_mode == Mode::Departure ? m_departure->opening().settings
-                                                           : m_arrival->opening().settings;
-    setPrintControlsEnabled(loaded && s.mandatoryFieldsFilled(visitData(), m_mode == Mode::MasterData));
+    const VisitFormSettings &s =
+        m_mode == Mode::Departure ? m_departure->opening().settings : m_arrival->opening().settings;
+    setPrintControlsEnabled(loaded &&
+                            s.mandatoryFieldsFilled(visitData(), m_mode == Mode::MasterData));
 }
 
 void TBesucher::takeOverMasterRecord(const VisitData &record, bool withInformation)
@@ -869,7 +883,8 @@ void TBesucher::takeOverMasterRecord(const VisitData &record, bool withInformati
     meBis->setText(record.gueltigBis);
     m_filling = false;
     // The master record's photo is shown, but the visit records no photo of its own.
-    pnFoto->load(record.photo.isEmpty() ? QString() : QDir(m_session.folders().images).filePath(record.photo));
+    pnFoto->load(record.photo.isEmpty() ? QString()
+                                        : QDir(m_session.folders().images).filePath(record.photo));
     chkUebernahme->setChecked(false);
     chkUebernahme->setEnabled(false);
     edNameChange();
@@ -932,11 +947,11 @@ void TBesucher::btnKalender2Click()
 void TBesucher::btnFotoClick()
 {
     const QString folder = m_session.folders().images;
-    const QString file = m_choosePhoto
-                             ? m_choosePhoto(this, folder)
-                             : QFileDialog::getOpenFileName(
-                                   this, QStringLiteral("Foto auswählen"), folder,
-                                   QStringLiteral("Bitmap (*.bmp);;Bilder (*.bmp *.png *.jpg *.jpeg)"));
+    const QString file =
+        m_choosePhoto ? m_choosePhoto(this, folder)
+                      : QFileDialog::getOpenFileName(
+                            this, QStringLiteral("Foto auswählen"), folder,
+                            QStringLiteral("Bitmap (*.bmp);;Bilder (*.bmp *.png *.jpg *.jpeg)"));
     if (file.isEmpty())
         return;
     // Only the file name is kept: the photo is found again in the images folder.
@@ -1214,8 +1229,9 @@ VisitPrintRequest TBesucher::printRequest(PrintKind kind) const
     r.tag = lbTag->text();
     r.formDate = m_date;
     r.user = m_session.currentUserName();
-    const FormOpening &o = m_mode == Mode::Departure ? static_cast<const FormOpening &>(m_departure->opening())
-                                                     : m_arrival->opening();
+    const FormOpening &o = m_mode == Mode::Departure
+                               ? static_cast<const FormOpening &>(m_departure->opening())
+                               : m_arrival->opening();
     r.quittung = o.settings.quittung;
     for (int i = 0; i < 4; ++i) {
         r.infoCaptions[i] = lbInfo[i]->text();

@@ -12,7 +12,6 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -28,11 +27,13 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 
-namespace lobrix::shell {
+namespace lobrix::shell
+{
 class Session;
 }
 
-namespace lobrix::registration {
+namespace lobrix::registration
+{
 
 class ArrivalService;
 class DepartureService;
@@ -40,7 +41,8 @@ class PhotoPanel;
 class TKalender;
 struct FormOpening;
 
-class TBesucher : public QDialog {
+class TBesucher : public QDialog
+{
     Q_OBJECT
 public:
     enum class Mode { Arrival, Departure, MasterData };
@@ -180,11 +182,11 @@ private:
     PreRegistrationPicker m_pickPreRegistration;
 
     Mode m_mode = Mode::Arrival;
-    bool m_opened = false;     // the services' opening of this showing succeeded
-    bool m_filling = false;    // fields are set by the program: no mandatory check
+    bool m_opened = false;  // the services' opening of this showing succeeded
+    bool m_filling = false; // fields are set by the program: no mandatory check
     bool m_checkingAwn = false;
     bool m_movingFocus = false;
-    bool m_zielFree = true;    // ZielBearbeiten, read at program start
+    bool m_zielFree = true;     // ZielBearbeiten, read at program start
     bool m_manualBadge = false; // AWNManuell, read at program start
     bool m_infoPanelShown = true;
     QString m_date;            // the form's date text

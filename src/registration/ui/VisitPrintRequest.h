@@ -6,11 +6,11 @@
 
 #include <QImage>
 #include <QString>
-
 #include <array>
 #include <functional>
 
-namespace lobrix::registration {
+namespace lobrix::registration
+{
 
 enum class PrintKind {
     Badge,       // "&Ausweis drucken"
@@ -22,17 +22,17 @@ struct VisitPrintRequest {
     // The visitor sheet printed by the arrival save (AutoQuittung) rather than by a button.
     bool automatic = false;
 
-    VisitData visit;      // the fields; info[i] is true for each information label shown
-    QString visitNumber;  // lbVorgang
-    QString badge;        // the badge number of the selected cbxAusweis entry; empty if none
-    QString kommt;        // lbKommt
-    QString tag;          // lbTag
-    QString formDate;     // the form's date text: the date a new visit is stored with
-    QString user;         // the logged-in user's name
+    VisitData visit;       // the fields; info[i] is true for each information label shown
+    QString visitNumber;   // lbVorgang
+    QString badge;         // the badge number of the selected cbxAusweis entry; empty if none
+    QString kommt;         // lbKommt
+    QString tag;           // lbTag
+    QString formDate;      // the form's date text: the date a new visit is stored with
+    QString user;          // the logged-in user's name
     bool quittung = false; // the installation's Quittung setting as the form read it
     std::array<QString, 4> infoCaptions; // lbInfo1 ... lbInfo4
     std::array<bool, 4> infoTicked{};    // chkInfo1 ... chkInfo4
-    QString ressourcen;  // edRessourcen
+    QString ressourcen;                  // edRessourcen
     QString badgeLayout; // the selected cbxAusweisTyp entry; empty when the list is empty
     QImage photo;        // the photo as the form displays it; null when none is shown
 

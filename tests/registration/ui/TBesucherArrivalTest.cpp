@@ -3,7 +3,6 @@
 // in the tables, the event log and Global.ini.
 #include "TestRegistry.h"
 #include "VisitFormFixture.h"
-
 #include "common/TextFile.h"
 #include "shell/UsersFile.h"
 
@@ -19,7 +18,8 @@ using lobrix::test::Row;
 using lobrix::test::VisitFormFixture;
 namespace s = lobrix::shell::keys::settings;
 
-namespace {
+namespace
+{
 
 QColor ground(const QWidget *w)
 {
@@ -41,19 +41,27 @@ void writePicture(const QString &path, int width, int height)
 // The clerk fills in a visitor who needs every field.
 void typeVisitor(const VisitFormFixture &f)
 {
-    const QList<std::pair<const char *, QString>> typing = {
-        {"edName", "Brückner"},    {"edVorname", "Anna"},       {"edFirma", "Bau-Union KG"},
-        {"edStrasse", "Hafenstraße 3"}, {"edPLZ", "20457"},     {"edOrt", "Hamburg"},
-        {"edTel", "040 112"},      {"edPANr", "PA-9"},          {"edKFZ", "HH-AB 1"},
-        {"cbxLand", "Irland"},     {"edBemerk", "bringt Werkzeug"}, {"meBis", "12.12.2026"},
-        {"edZiel", "Werkstatt"}};
+    const QList<std::pair<const char *, QString>> typing = {{"edName", "Brückner"},
+                                                            {"edVorname", "Anna"},
+                                                            {"edFirma", "Bau-Union KG"},
+                                                            {"edStrasse", "Hafenstraße 3"},
+                                                            {"edPLZ", "20457"},
+                                                            {"edOrt", "Hamburg"},
+                                                            {"edTel", "040 112"},
+                                                            {"edPANr", "PA-9"},
+                                                            {"edKFZ", "HH-AB 1"},
+                                                            {"cbxLand", "Irland"},
+                                                            {"edBemerk", "bringt Werkzeug"},
+                                                            {"meBis", "12.12.2026"},
+                                                            {"edZiel", "Werkstatt"}};
     for (const auto &[field, text] : typing)
         f.type(field, text);
 }
 
 } // namespace
 
-class TBesucherArrivalTest : public QObject {
+class TBesucherArrivalTest : public QObject
+{
     Q_OBJECT
 private slots:
     void arrivalIsStoredInOrder();
@@ -127,16 +135,34 @@ void TBesucherArrivalTest::arrivalIsStoredInOrder()
 
     const QList<Row> visits = f.desk.rows("Besucher.dbf");
     QCOMPARE(visits.size(), 1);
-    const Row expected{{"VORGANG", "42"},       {"AUSWEIS", "3"},          {"NAME", "Brückner"},
-                       {"VORNAME", "Anna"},     {"FIRMA", "Bau-Union KG"}, {"STRASSE", "Hafenstraße 3"},
-                       {"PLZ", "20457"},        {"ORT", "Hamburg"},        {"TELEFON", "040 112"},
-                       {"PANR", "PA-9"},        {"KFZ", "HH-AB 1"},        {"LAND", "Irland"},
-                       {"BEMERKUNG", "bringt Werkzeug"}, {"ZIEL", "Werkstatt"}, {"INFO1", "nein"},
-                       {"INFO2", "nein"},       {"INFO3", "nein"},         {"INFO4", "nein"},
-                       {"QUITTUNG", "ja"},      {"QUITTIERT", ""},         {"KOMMT", "08:15"},
-                       {"GEHT", ""},            {"TAG", "10.12.2026"},     {"ANWESEND", ""},
-                       {"NUTZER", "Systemanmeldung"}, {"GUELTIGVON", "10.12.2026"},
-                       {"GUELTIGBIS", "12.12.2026"}, {"STAMMNR", ""}};
+    const Row expected{{"VORGANG", "42"},
+                       {"AUSWEIS", "3"},
+                       {"NAME", "Brückner"},
+                       {"VORNAME", "Anna"},
+                       {"FIRMA", "Bau-Union KG"},
+                       {"STRASSE", "Hafenstraße 3"},
+                       {"PLZ", "20457"},
+                       {"ORT", "Hamburg"},
+                       {"TELEFON", "040 112"},
+                       {"PANR", "PA-9"},
+                       {"KFZ", "HH-AB 1"},
+                       {"LAND", "Irland"},
+                       {"BEMERKUNG", "bringt Werkzeug"},
+                       {"ZIEL", "Werkstatt"},
+                       {"INFO1", "nein"},
+                       {"INFO2", "nein"},
+                       {"INFO3", "nein"},
+                       {"INFO4", "nein"},
+                       {"QUITTUNG", "ja"},
+                       {"QUITTIERT", ""},
+                       {"KOMMT", "08:15"},
+                       {"GEHT", ""},
+                       {"TAG", "10.12.2026"},
+                       {"ANWESEND", ""},
+                       {"NUTZER", "Systemanmeldung"},
+                       {"GUELTIGVON", "10.12.2026"},
+                       {"GUELTIGBIS", "12.12.2026"},
+                       {"STAMMNR", ""}};
     QCOMPARE(visits[0], expected);
 
     QCOMPARE(f.desk.rows("Fotos.dbf"),
@@ -153,9 +179,11 @@ void TBesucherArrivalTest::arrivalIsStoredInOrder()
     QCOMPARE(f.desk.badge(2).value("KOMMT"), QStringLiteral("25:00"));
     QCOMPARE(f.desk.global("LastSatz"), QStringLiteral("42"));
     QCOMPARE(f.desk.global("Locked"), QStringLiteral("0"));
-    QCOMPARE(f.newLogTexts(logBefore),
-             (QStringList{"Besucher KOMMT -> Ausweis 3 in Besuchertabelle gespeichert: Kommt 08:15\tVorgang: 42",
-                          "Besucher KOMMT -> Ausweis 3 in Ausweistabelle belegt: Kommt 08:15\tVorgang: 42"}));
+    QCOMPARE(
+        f.newLogTexts(logBefore),
+        (QStringList{
+            "Besucher KOMMT -> Ausweis 3 in Besuchertabelle gespeichert: Kommt 08:15\tVorgang: 42",
+            "Besucher KOMMT -> Ausweis 3 in Ausweistabelle belegt: Kommt 08:15\tVorgang: 42"}));
     QCOMPARE(f.desk.countries(), (QStringList{"Deutschland", "Irland"}));
     QVERIFY(f.prints.isEmpty()); // nothing is printed without AutoQuittung
 }
@@ -179,10 +207,12 @@ void TBesucherArrivalTest::openingFollowsTheSettings()
     QCOMPARE(f.text("lbRessourcen"), QStringLiteral("Ressourcen"));
     QCOMPARE(f.text("lbInfo2"), QStringLiteral("Schutzbrille"));
     QCOMPARE(ink(f.w("lbInfo2")), QColor(0, 0, 255));
-    for (const char *name : {"lbInfo1", "lbInfo2", "chkInfo1", "chkInfo4", "btnStammAuswahl", "btnNeu",
-                             "btnLoeschen", "pnInfo", "lbDrucker", "btnVoranmeldung", "pnAWNManuell"})
+    for (const char *name :
+         {"lbInfo1", "lbInfo2", "chkInfo1", "chkInfo4", "btnStammAuswahl", "btnNeu", "btnLoeschen",
+          "pnInfo", "lbDrucker", "btnVoranmeldung", "pnAWNManuell"})
         QVERIFY2(!f.shown(name), name);
-    for (const char *name : {"btnStamm", "cbxAusweis", "edZiel", "chkUebernahme", "chkQuittungErbracht"})
+    for (const char *name :
+         {"btnStamm", "cbxAusweis", "edZiel", "chkUebernahme", "chkQuittungErbracht"})
         QVERIFY2(f.shown(name), name);
     QVERIFY(!f.enabled("chkQuittungErbracht"));
     QVERIFY(!f.w<QCheckBox>("chkUebernahme")->isChecked());
@@ -203,7 +233,8 @@ void TBesucherArrivalTest::openingFollowsTheSettings()
     f.click("btnAbbrechen");
 
     // A user without "Besucherstamm einsehen" is not offered the master data.
-    f.desk.session->setUser(shell::LoginUser::fromSlot(0, {"pforte", "", shell::UserRights{shell::Right::Erfassen}}));
+    f.desk.session->setUser(
+        shell::LoginUser::fromSlot(0, {"pforte", "", shell::UserRights{shell::Right::Erfassen}}));
     f.openArrival();
     QVERIFY(!f.shown("btnStamm"));
 }
@@ -285,12 +316,14 @@ void TBesucherArrivalTest::mandatoryFields_data()
     QTest::addColumn<QStringList>("typing");    // field=text, typed in this order
     QTest::addColumn<bool>("enabled");
     QTest::newRow("nothing typed") << QStringList{} << QStringList{} << false;
-    QTest::newRow("none mandatory, any watched field") << QStringList{} << QStringList{"edKFZ=x"} << true;
+    QTest::newRow("none mandatory, any watched field")
+        << QStringList{} << QStringList{"edKFZ=x"} << true;
     QTest::newRow("none mandatory, the remark is not watched")
         << QStringList{} << QStringList{"edBemerk=x"} << false;
     QTest::newRow("name mandatory, other field")
         << QStringList{"Name"} << QStringList{"edVorname=Anna"} << false;
-    QTest::newRow("name mandatory, a space fills it") << QStringList{"Name"} << QStringList{"edName= "} << true;
+    QTest::newRow("name mandatory, a space fills it")
+        << QStringList{"Name"} << QStringList{"edName= "} << true;
     QTest::newRow("destination mandatory and empty")
         << QStringList{"Ziel"} << QStringList{"edName=Meier"} << false;
     QTest::newRow("destination typed freely")
@@ -308,7 +341,8 @@ void TBesucherArrivalTest::mandatoryFields()
     QFETCH(bool, enabled);
     VisitFormFixture f(5);
     for (const QString &key : mandatory)
-        shell::IniFile(QDir(f.desk.startFolder()).filePath("settings.ini")).writeBool("Options", key, true);
+        shell::IniFile(QDir(f.desk.startFolder()).filePath("settings.ini"))
+            .writeBool("Options", key, true);
     f.openArrival();
     const QStringList marks = {"Name", "Vorname", "PANr", "Firma", "Strasse", "PLZ",
                                "Ort",  "Land",    "KFZ",  "Tel",   "Ziel"};
@@ -426,8 +460,9 @@ void TBesucherArrivalTest::confirmationAndAutomaticSheet()
     QCOMPARE(f.shown("lbAusrufezeichen"), quittung);
     QCOMPARE(f.shown("lbQuittung"), quittung);
     if (quittung) {
-        QCOMPARE(f.text("lbQuittung"), autoQuittung ? QStringLiteral("Ausdruck automatisch beim Speichern")
-                                                    : QStringLiteral("Ausstellung erfolgt beim Besuchsziel"));
+        QCOMPARE(f.text("lbQuittung"),
+                 autoQuittung ? QStringLiteral("Ausdruck automatisch beim Speichern")
+                              : QStringLiteral("Ausstellung erfolgt beim Besuchsziel"));
         QCOMPARE(ink(f.w("lbQuittung")), QColor(Qt::black));
     }
     QCOMPARE(f.shown("btnBestaetigung"), quittung && !autoQuittung);
@@ -446,9 +481,11 @@ void TBesucherArrivalTest::confirmationAndAutomaticSheet()
         QCOMPARE(r.badge, QStringLiteral("1"));
         QCOMPARE(r.quittung, quittung);
     }
-    QCOMPARE(f.messageTexts(), printer == u"fails" ? QStringList{"Drucker nicht bereit."} : QStringList{});
+    QCOMPARE(f.messageTexts(),
+             printer == u"fails" ? QStringList{"Drucker nicht bereit."} : QStringList{});
     // Whatever the printer did, the visit, its badge and the counter are stored.
-    QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("QUITTUNG"), quittung ? QStringLiteral("ja") : QStringLiteral("nein"));
+    QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("QUITTUNG"),
+             quittung ? QStringLiteral("ja") : QStringLiteral("nein"));
     QCOMPARE(f.desk.badge(1).value("KOMMT"), QStringLiteral("08:15"));
     QCOMPARE(f.desk.global("LastSatz"), QStringLiteral("1"));
     QCOMPARE(f.desk.global("Locked"), QStringLiteral("0"));
@@ -461,7 +498,8 @@ void TBesucherArrivalTest::printButtonsGetTheFormValues()
     f.desk.setText(s::BezeichnungInfo3, QStringLiteral("Helm"));
     QFile(QDir(f.desk.db()).filePath("Ausweis Gast.ini")).open(QIODevice::WriteOnly);
     writePicture(QDir(f.desk.startFolder()).filePath("breit.png"), 200, 100);
-    f.create().setPhotoChooser([](QWidget *, const QString &folder) { return QDir(folder).filePath("breit.png"); });
+    f.create().setPhotoChooser(
+        [](QWidget *, const QString &folder) { return QDir(folder).filePath("breit.png"); });
     QString statusWhilePrinting;
     bool statusShown = false;
     f.form->setPrintAction([&](const VisitPrintRequest &r) {
@@ -511,7 +549,8 @@ void TBesucherArrivalTest::preRegistrationAndInformationFields()
     f.desk.setOption(s::ShowInfoStamm, true);
     for (int i = 0; i < 4; ++i)
         f.desk.setText(s::BezeichnungInfo[i], QStringLiteral("Hinweis %1").arg(i + 1));
-    f.desk.append("Voranmel.dbf", {{"NR", "7"}, {"Name", "Vorab"}, {"Vorgang", ""}, {"Anwesend", "F"}});
+    f.desk.append("Voranmel.dbf",
+                  {{"NR", "7"}, {"Name", "Vorab"}, {"Vorgang", ""}, {"Anwesend", "F"}});
     TBesucher::PreRegistration row;
     row.visit.name = QStringLiteral("Vorab");
     row.visit.firma = QStringLiteral("Lieferant AG");

@@ -2,7 +2,6 @@
 // that are out, loading a visit, the confirmation question and what a save stores.
 #include "TestRegistry.h"
 #include "VisitFormFixture.h"
-
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/TMain.h"
 
@@ -20,20 +19,19 @@ using lobrix::test::Row;
 using lobrix::test::VisitFormFixture;
 namespace s = lobrix::shell::keys::settings;
 
-namespace {
-
-// A present visit holding an out badge, as an arrival leaves it.
-void presentVisit(const DeskFixture &f, const QString &vorgang, int badge, const QString &firma,
-                  const QString &name, const QString &vorname, const QString &kommt = QStringLiteral("07:45"),
-                  const QString &tag = QStringLiteral("10.12.2026"))
+namespace
 {
-    f.append(QStringLiteral("Besucher.dbf"),
-             {{"Vorgang", vorgang}, {"Ausweis", QString::number(badge)}, {"Firma", firma}, {"Name", name},
-              {"Vorname", vorname}, {"Kommt", kommt}, {"Tag", tag}, {"Land", "Irland"},
-              {"Ziel", "Werkstatt"}, {"Info1", "nein"}, {"Info2", "ja"}, {"Info3", "nein"},
-              {"Info4", "nein"}, {"Quittung", "ja"}, {"Nutzer", "pfoertner"},
-              {"GUELTIGVON", "10.12.2026"}, {"GUELTIGBIS", "11.12.2026"}});
-    f.occupy(badge, kommt, tag);
+
+// A present visit holding an out badge, as an arrival leaves it: the columns given, on
+// top of a visitor who arrived at 07:45 today.
+void presentVisit(const DeskFixture &f, const Row &columns)
+{
+    Row visit{{"Land", "Irland"},    {"Ziel", "Werkstatt"},        {"Info2", "ja"},
+              {"Quittung", "ja"},    {"Nutzer", "pfoertner"},      {"Kommt", "07:45"},
+              {"Tag", "10.12.2026"}, {"GUELTIGVON", "10.12.2026"}, {"GUELTIGBIS", "11.12.2026"}};
+    visit.insert(columns);
+    f.append(QStringLiteral("Besucher.dbf"), visit);
+    f.occupy(visit.value("Ausweis").toInt(), visit.value("Kommt"), visit.value("Tag"));
 }
 
 QColor ground(const QWidget *w)
@@ -61,7 +59,8 @@ void whileOpen(QWidget *owner, const std::function<void(TBesucher *)> &action)
 
 } // namespace
 
-class TBesucherDepartureTest : public QObject {
+class TBesucherDepartureTest : public QObject
+{
     Q_OBJECT
 private slots:
     void departureThroughTheWindow();
@@ -81,9 +80,20 @@ void TBesucherDepartureTest::departureThroughTheWindow()
     VisitFormFixture f(10, QDateTime(QDate(2026, 12, 10), QTime(17, 45, 10)));
     f.desk.setOption(s::Quittung, true);
     f.desk.append("Ziele.dbf", {{"Name", "Werkstatt"}});
-    presentVisit(f.desk, "7", 3, "Bau-Union KG", "Brückner", "Anna", "07:45");
-    presentVisit(f.desk, "8", 5, "Lieferant AG", "Meier", "Jo", "09:10");
-    f.desk.append("Voranmel.dbf", {{"NR", "4"}, {"Name", "Meier"}, {"Vorgang", "8"}, {"Anwesend", "T"}});
+    presentVisit(f.desk, {{"Vorgang", "7"},
+                          {"Ausweis", "3"},
+                          {"Firma", "Bau-Union KG"},
+                          {"Name", "Brückner"},
+                          {"Vorname", "Anna"},
+                          {"Kommt", "07:45"}});
+    presentVisit(f.desk, {{"Vorgang", "8"},
+                          {"Ausweis", "5"},
+                          {"Firma", "Lieferant AG"},
+                          {"Name", "Meier"},
+                          {"Vorname", "Jo"},
+                          {"Kommt", "09:10"}});
+    f.desk.append("Voranmel.dbf",
+                  {{"NR", "4"}, {"Name", "Meier"}, {"Vorgang", "8"}, {"Anwesend", "T"}});
     f.openDeparture();
 
     QCOMPARE(f.text("lbModus"), QStringLiteral("Besuchsende erfassen"));
@@ -92,10 +102,12 @@ void TBesucherDepartureTest::departureThroughTheWindow()
     QCOMPARE(f.text("lbGeht"), QStringLiteral("17:45"));
     QCOMPARE(f.text("lbAnwesend"), QStringLiteral("----"));
     QCOMPARE(f.text("lbKommt"), QString());
-    QCOMPARE(f.items("cbxAusweis"), (QStringList{"3 | Bau-Union KG, Brückner, Anna", "5 | Lieferant AG, Meier, Jo"}));
+    QCOMPARE(f.items("cbxAusweis"),
+             (QStringList{"3 | Bau-Union KG, Brückner, Anna", "5 | Lieferant AG, Meier, Jo"}));
     QCOMPARE(f.w<QComboBox>("cbxAusweis")->currentIndex(), -1);
     QVERIFY(f.shown("pnHinweis"));
-    QCOMPARE(f.text("pnHinweis"), QStringLiteral("Wählen Sie die Ausweis-Nummer des Besuchers aus."));
+    QCOMPARE(f.text("pnHinweis"),
+             QStringLiteral("Wählen Sie die Ausweis-Nummer des Besuchers aus."));
     for (const char *name : {"btnSpeichern", "btnAusweis", "cbxAusweisTyp"})
         QVERIFY2(!f.enabled(name), name);
     for (const char *name : {"btnStamm", "btnVoranmeldung", "btnBestaetigung", "pnAWNManuell"})
@@ -112,11 +124,11 @@ void TBesucherDepartureTest::departureThroughTheWindow()
 
     QTest::keyClick(f.w("cbxAusweis"), Qt::Key_Down);
     QTest::keyClick(f.w("cbxAusweis"), Qt::Key_Down); // the clerk picks Meier
-    const QMap<QString, QString> loaded{
-        {"edName", "Meier"},   {"edFirma", "Lieferant AG"}, {"cbxLand", "Irland"},
-        {"edZiel", "Werkstatt"}, {"lbVorgang", "8"},        {"lbKommt", "09:10"},
-        {"lbTag", "10.12.2026"}, {"meVon", "10.12.2026"},   {"meBis", "11.12.2026"},
-        {"lbAnwesend", "8:35"}};
+    const QMap<QString, QString> loaded{{"edName", "Meier"},     {"edFirma", "Lieferant AG"},
+                                        {"cbxLand", "Irland"},   {"edZiel", "Werkstatt"},
+                                        {"lbVorgang", "8"},      {"lbKommt", "09:10"},
+                                        {"lbTag", "10.12.2026"}, {"meVon", "10.12.2026"},
+                                        {"meBis", "11.12.2026"}, {"lbAnwesend", "8:35"}};
     QCOMPARE(f.texts(loaded), loaded);
     QVERIFY(!f.shown("lbInfo1") && f.shown("lbInfo2"));
     QVERIFY(!f.shown("pnHinweis"));
@@ -136,17 +148,19 @@ void TBesucherDepartureTest::departureThroughTheWindow()
 
     const QList<Row> visits = f.desk.rows("Besucher.dbf");
     QCOMPARE(visits[0].value("GEHT"), QString()); // Brückner is still here
-    const Row stored{{"GEHT", "17:45"},  {"ANWESEND", "8:35"},      {"QUITTIERT", "ja"},
-                     {"FIRMA", "Lieferant GmbH"}, {"LAND", "Irlandx"}, {"INFO2", "ja"},
-                     {"NUTZER", "pfoertner"}, {"KOMMT", "09:10"},     {"VORGANG", "8"}};
+    const Row stored{{"GEHT", "17:45"},           {"ANWESEND", "8:35"}, {"QUITTIERT", "ja"},
+                     {"FIRMA", "Lieferant GmbH"}, {"LAND", "Irlandx"},  {"INFO2", "ja"},
+                     {"NUTZER", "pfoertner"},     {"KOMMT", "09:10"},   {"VORGANG", "8"}};
     QCOMPARE(VisitFormFixture::columns(visits[1], stored), stored);
     QCOMPARE(f.desk.badge(5).value("KOMMT"), QStringLiteral("25:00"));
     QCOMPARE(f.desk.badge(5).value("TAG"), QString());
     QCOMPARE(f.desk.badge(3).value("KOMMT"), QStringLiteral("07:45"));
     QCOMPARE(f.desk.rows("Voranmel.dbf").value(0).value("ANWESEND"), QStringLiteral("F"));
-    QCOMPARE(f.newLogTexts(logBefore),
-             (QStringList{"Besucher GEHT -> Ausweis 5 in Besuchertabelle gespeichert: Kommt 09:10\tVorgang: 8",
-                          "Besucher GEHT -> Ausweis 5 in Ausweistabelle frei gegeben: Kommt 25:00\tVorgang: 8"}));
+    QCOMPARE(
+        f.newLogTexts(logBefore),
+        (QStringList{
+            "Besucher GEHT -> Ausweis 5 in Besuchertabelle gespeichert: Kommt 09:10\tVorgang: 8",
+            "Besucher GEHT -> Ausweis 5 in Ausweistabelle frei gegeben: Kommt 25:00\tVorgang: 8"}));
     QCOMPARE(f.desk.global("Locked"), QStringLiteral("0"));
     QVERIFY(f.desk.countries().contains(QStringLiteral("Irlandx")));
 }
@@ -154,7 +168,12 @@ void TBesucherDepartureTest::departureThroughTheWindow()
 void TBesucherDepartureTest::oneVisitorIsLoadedAtOnce()
 {
     VisitFormFixture f(5, QDateTime(QDate(2026, 12, 10), QTime(8, 15)));
-    presentVisit(f.desk, "12", 4, "Bau-Union KG", "O'Brien", "Anna", "06:30");
+    presentVisit(f.desk, {{"Vorgang", "12"},
+                          {"Ausweis", "4"},
+                          {"Firma", "Bau-Union KG"},
+                          {"Name", "O'Brien"},
+                          {"Vorname", "Anna"},
+                          {"Kommt", "06:30"}});
     QImage(80, 40, QImage::Format_RGB32).save(QDir(f.desk.startFolder()).filePath("obrien.bmp"));
     f.desk.append("Fotos.dbf", {{"Nummer", "12"}, {"Pfad", "obrien.bmp"}, {"TYP", "3"}});
     f.openDeparture();
@@ -204,7 +223,11 @@ void TBesucherDepartureTest::confirmation()
     QFETCH(QString, stored);
     VisitFormFixture f(5);
     f.desk.setOption(s::Quittung, quittung);
-    presentVisit(f.desk, "3", 2, "Firma", "Gast", "G");
+    presentVisit(f.desk, {{"Vorgang", "3"},
+                          {"Ausweis", "2"},
+                          {"Firma", "Firma"},
+                          {"Name", "Gast"},
+                          {"Vorname", "G"}});
     f.answer = answer;
     f.openDeparture();
     QCOMPARE(f.enabled("chkQuittungErbracht"), quittung);
@@ -218,9 +241,10 @@ void TBesucherDepartureTest::confirmation()
         QCOMPARE(f.questions[0].caption, QStringLiteral("Achtung"));
         QCOMPARE(f.questions[0].icon, QMessageBox::Warning);
         QCOMPARE(f.questions[0].text,
-                 QStringLiteral("Es wurde keine Bestätigung des Besuches eingetragen, obwohl eine "
-                                "Besuchsbestätigung angefordert wurde.\nWollen Sie die Eingaben trotzdem "
-                                "speichern ?"));
+                 QStringLiteral(
+                     "Es wurde keine Bestätigung des Besuches eingetragen, obwohl eine "
+                     "Besuchsbestätigung angefordert wurde.\nWollen Sie die Eingaben trotzdem "
+                     "speichern ?"));
     }
     if (stored.isEmpty()) {
         // "Nein": nothing written, the form stays open and the save can be repeated.
@@ -242,10 +266,15 @@ void TBesucherDepartureTest::duration_data()
     QTest::addColumn<QString>("tag");
     QTest::addColumn<QDateTime>("opened");
     QTest::addColumn<QString>("anwesend");
-    QTest::newRow("two nights") << "22:30" << "08.12.2026" << QDateTime(QDate(2026, 12, 10), QTime(6, 15)) << "31:45";
+    QTest::newRow("two nights") << "22:30"
+                                << "08.12.2026" << QDateTime(QDate(2026, 12, 10), QTime(6, 15))
+                                << "31:45";
     QTest::newRow("arrival stored after the departure")
-        << "10:00" << "11.12.2026" << QDateTime(QDate(2026, 12, 10), QTime(8, 15)) << "-25:45";
-    QTest::newRow("same minute") << "08:15" << "10.12.2026" << QDateTime(QDate(2026, 12, 10), QTime(8, 15, 59)) << "0:00";
+        << "10:00"
+        << "11.12.2026" << QDateTime(QDate(2026, 12, 10), QTime(8, 15)) << "-25:45";
+    QTest::newRow("same minute") << "08:15"
+                                 << "10.12.2026" << QDateTime(QDate(2026, 12, 10), QTime(8, 15, 59))
+                                 << "0:00";
 }
 
 void TBesucherDepartureTest::duration()
@@ -255,7 +284,13 @@ void TBesucherDepartureTest::duration()
     QFETCH(QDateTime, opened);
     QFETCH(QString, anwesend);
     VisitFormFixture f(5, opened);
-    presentVisit(f.desk, "9", 1, "Firma", "Gast", "G", kommt, tag);
+    presentVisit(f.desk, {{"Vorgang", "9"},
+                          {"Ausweis", "1"},
+                          {"Firma", "Firma"},
+                          {"Name", "Gast"},
+                          {"Vorname", "G"},
+                          {"Kommt", kommt},
+                          {"Tag", tag}});
     f.openDeparture();
     QCOMPARE(f.text("lbAnwesend"), anwesend);
     // Left open across midnight, the form keeps the time of its opening.
@@ -269,7 +304,11 @@ void TBesucherDepartureTest::duration()
 void TBesucherDepartureTest::badgeOutWithoutVisit()
 {
     VisitFormFixture f(5);
-    presentVisit(f.desk, "3", 2, "Firma", "Gast", "G");
+    presentVisit(f.desk, {{"Vorgang", "3"},
+                          {"Ausweis", "2"},
+                          {"Firma", "Firma"},
+                          {"Name", "Gast"},
+                          {"Vorname", "G"}});
     f.desk.occupy(4, "06:00", "10.12.2026"); // out, but no present visit holds it
     f.openDeparture();
     QCOMPARE(f.items("cbxAusweis"), (QStringList{"2 | Firma, Gast, G", "4 | "}));
@@ -288,9 +327,14 @@ void TBesucherDepartureTest::badgeOutWithoutVisit()
 void TBesucherDepartureTest::longEntriesAreCut()
 {
     VisitFormFixture f(5);
-    presentVisit(f.desk, "3", 2, QStringLiteral("Internationale Schwermaschinenbau"), QStringLiteral("Müller-Lüdenscheidt"),
-                 QStringLiteral("Maximiliane"));
-    presentVisit(f.desk, "4", 3, "AB", "Kurz", "K");
+    presentVisit(f.desk, {{"Vorgang", "3"},
+                          {"Ausweis", "2"},
+                          {"Firma", QStringLiteral("Internationale Schwermaschinenbau")},
+                          {"Name", QStringLiteral("Müller-Lüdenscheidt")},
+                          {"Vorname", QStringLiteral("Maximiliane")}});
+    presentVisit(
+        f.desk,
+        {{"Vorgang", "4"}, {"Ausweis", "3"}, {"Firma", "AB"}, {"Name", "Kurz"}, {"Vorname", "K"}});
     f.openDeparture();
     auto *box = f.w<QComboBox>("cbxAusweis");
     const QString cut = box->itemText(0);
@@ -315,8 +359,10 @@ void TBesucherDepartureTest::mainWindowOpensBothModes()
     QString modeCaption;
     whileOpen(windows.main, [&](TBesucher *form) {
         modeCaption = form->findChild<QLabel *>(QStringLiteral("lbModus"))->text();
-        VisitFormFixture::typeInto(form->findChild<QLineEdit *>(QStringLiteral("edName")), QStringLiteral("Über"));
-        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnSpeichern")), Qt::LeftButton);
+        VisitFormFixture::typeInto(form->findChild<QLineEdit *>(QStringLiteral("edName")),
+                                   QStringLiteral("Über"));
+        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnSpeichern")),
+                          Qt::LeftButton);
     });
     arrival->click();
     QCOMPARE(modeCaption, QStringLiteral("Besuchsbeginn erfassen"));
@@ -325,7 +371,8 @@ void TBesucherDepartureTest::mainWindowOpensBothModes()
 
     whileOpen(windows.main, [&](TBesucher *form) {
         modeCaption = form->findChild<QLabel *>(QStringLiteral("lbModus"))->text();
-        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnSpeichern")), Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnSpeichern")),
+                          Qt::LeftButton);
     });
     departure->click();
     QCOMPARE(modeCaption, QStringLiteral("Besuchsende erfassen"));

@@ -2,7 +2,6 @@
 // buttons and the photo.
 #include "TestRegistry.h"
 #include "VisitFormFixture.h"
-
 #include "registration/ui/TKalender.h"
 
 #include <QCheckBox>
@@ -17,7 +16,8 @@ using lobrix::test::Row;
 using lobrix::test::VisitFormFixture;
 namespace s = lobrix::shell::keys::settings;
 
-namespace {
+namespace
+{
 
 const QColor LightYellow(255, 255, 128);
 
@@ -40,9 +40,14 @@ void prepareManualEntry(VisitFormFixture &f)
     f.restartSession();
     f.desk.occupy(12, "07:00", "10.12.2026");
     QImage(30, 40, QImage::Format_RGB32).save(QDir(f.desk.startFolder()).filePath("sina.bmp"));
-    f.desk.append("Stamm.dbf", {{"Ausweis", "5"}, {"Name", "Stammgast"}, {"Vorname", "Sina"},
-                                {"Firma", "Stamm AG"}, {"Land", "Irland"}, {"GUELTIGBIS", "31.12.2026"},
-                                {"Info1", "ja"}, {"FOTO", "sina.bmp"}});
+    f.desk.append("Stamm.dbf", {{"Ausweis", "5"},
+                                {"Name", "Stammgast"},
+                                {"Vorname", "Sina"},
+                                {"Firma", "Stamm AG"},
+                                {"Land", "Irland"},
+                                {"GUELTIGBIS", "31.12.2026"},
+                                {"Info1", "ja"},
+                                {"FOTO", "sina.bmp"}});
     f.desk.append("Stamm.dbf", {{"Ausweis", "12"}, {"Name", "Schon da"}});
     f.openArrival();
 }
@@ -71,7 +76,8 @@ QLabel *dayCell(const TKalender &kal, int day)
 
 } // namespace
 
-class TBesucherFormTest : public QObject {
+class TBesucherFormTest : public QObject
+{
     Q_OBJECT
 private slots:
     void manualBadgeEntry_data();
@@ -93,18 +99,39 @@ void TBesucherFormTest::manualBadgeEntry_data()
     QTest::addColumn<bool>("accepted"); // yellow, focus to the name; otherwise red, focus kept
     QTest::addColumn<QString>("badge"); // the drop-down entry selected afterwards
     QTest::addColumn<QString>("name");
-    const QString invalid = QStringLiteral("Ausweisnummer ungültig. Bitte geben Sie eine neue Ausweisnummer ein.");
-    QTest::newRow("0000") << "0000" << "enter" << invalid << false << "1" << "";
-    QTest::newRow("no digits") << "" << "enter" << invalid << false << "1" << "";
-    QTest::newRow("0000, leaving by Tab") << "0000" << "tab" << invalid << false << "1" << "";
+    const QString invalid =
+        QStringLiteral("Ausweisnummer ungültig. Bitte geben Sie eine neue Ausweisnummer ein.");
+    QTest::newRow("0000") << "0000"
+                          << "enter" << invalid << false << "1"
+                          << "";
+    QTest::newRow("no digits") << ""
+                               << "enter" << invalid << false << "1"
+                               << "";
+    QTest::newRow("0000, leaving by Tab") << "0000"
+                                          << "tab" << invalid << false << "1"
+                                          << "";
     QTest::newRow("0012 while 12 is out")
-        << "0012" << "enter" << "Ausweis-Nr. '12' ist ungültig oder ist bereits anwesend." << false << "1"
+        << "0012"
+        << "enter"
+        << "Ausweis-Nr. '12' ist ungültig oder ist bereits anwesend." << false << "1"
         << "Schon da";
     QTest::newRow("a number the pool does not hold")
-        << "0099" << "enter" << "Ausweis-Nr. '99' ist ungültig oder ist bereits anwesend." << false << "1" << "";
-    QTest::newRow("free badge without master record") << "0007" << "enter" << "" << false << "7" << "";
-    QTest::newRow("personal number") << "0005" << "enter" << "" << true << "5" << "Stammgast";
-    QTest::newRow("personal number, leaving by Tab") << "5" << "tab" << "" << true << "5" << "Stammgast";
+        << "0099"
+        << "enter"
+        << "Ausweis-Nr. '99' ist ungültig oder ist bereits anwesend." << false << "1"
+        << "";
+    QTest::newRow("free badge without master record") << "0007"
+                                                      << "enter"
+                                                      << "" << false << "7"
+                                                      << "";
+    QTest::newRow("personal number") << "0005"
+                                     << "enter"
+                                     << "" << true << "5"
+                                     << "Stammgast";
+    QTest::newRow("personal number, leaving by Tab") << "5"
+                                                     << "tab"
+                                                     << "" << true << "5"
+                                                     << "Stammgast";
 }
 
 void TBesucherFormTest::manualBadgeEntry()
@@ -133,7 +160,8 @@ void TBesucherFormTest::manualBadgeEntry()
     QCOMPARE(f.focused(), accepted ? QStringLiteral("edName") : QStringLiteral("meAWN"));
     QCOMPARE(f.text("cbxAusweis"), badge);
     QCOMPARE(f.text("edName"), name);
-    if (message == QStringLiteral("Ausweisnummer ungültig. Bitte geben Sie eine neue Ausweisnummer ein."))
+    if (message ==
+        QStringLiteral("Ausweisnummer ungültig. Bitte geben Sie eine neue Ausweisnummer ein."))
         QCOMPARE(f.text("edFirma"), QStringLiteral("vorher")); // an invalid entry changes nothing
     else
         QVERIFY(f.text("edFirma") != QStringLiteral("vorher"));
@@ -210,13 +238,13 @@ void TBesucherFormTest::enterMovesLikeTab()
     VisitFormFixture f(5);
     f.openArrival();
     f.type("edName", QStringLiteral("Meier"));
-    const QStringList order = {"edName",       "edVorname",     "edFirma",      "edStrasse",
-                               "edPLZ",        "edOrt",         "edTel",        "edPANr",
-                               "edKFZ",        "cbxLand",       "edBemerk",     "meVon",
-                               "meBis",        "btnKalender1",  "btnKalender2", "btnAusweis",
+    const QStringList order = {"edName",       "edVorname",       "edFirma",       "edStrasse",
+                               "edPLZ",        "edOrt",           "edTel",         "edPANr",
+                               "edKFZ",        "cbxLand",         "edBemerk",      "meVon",
+                               "meBis",        "btnKalender1",    "btnKalender2",  "btnAusweis",
                                "btnStamm",     "btnVoranmeldung", "chkUebernahme", "cbxAusweisTyp",
-                               "btnFoto",      "edRessourcen",  "edZiel",       "btnSpeichern",
-                               "btnAbbrechen", "cbxAusweis",    "edName"};
+                               "btnFoto",      "edRessourcen",    "edZiel",        "btnSpeichern",
+                               "btnAbbrechen", "cbxAusweis",      "edName"};
     QCOMPARE(f.focused(), order.first());
     QStringList visited{f.focused()};
     for (qsizetype i = 1; i < order.size(); ++i) {
@@ -240,9 +268,12 @@ void TBesucherFormTest::calendarButtons_data()
     QTest::addColumn<bool>("pick");
     QTest::addColumn<QString>("von");
     QTest::addColumn<QString>("bis");
-    QTest::newRow("valid from, picked") << "btnKalender1" << true << "24.12.2026" << "";
-    QTest::newRow("valid to, picked") << "btnKalender2" << true << "10.12.2026" << "24.12.2026";
-    QTest::newRow("valid to, cancelled") << "btnKalender2" << false << "10.12.2026" << "";
+    QTest::newRow("valid from, picked") << "btnKalender1" << true << "24.12.2026"
+                                        << "";
+    QTest::newRow("valid to, picked") << "btnKalender2" << true << "10.12.2026"
+                                      << "24.12.2026";
+    QTest::newRow("valid to, cancelled") << "btnKalender2" << false << "10.12.2026"
+                                         << "";
 }
 
 void TBesucherFormTest::calendarButtons()
@@ -255,7 +286,8 @@ void TBesucherFormTest::calendarButtons()
     TKalender kal(f.desk.clock);
     f.create().setCalendar(&kal);
     f.openArrival();
-    QCOMPARE(f.w(button.toLatin1().constData())->toolTip(), QStringLiteral("Datum aus Kalender auswählen"));
+    QCOMPARE(f.w(button.toLatin1().constData())->toolTip(),
+             QStringLiteral("Datum aus Kalender auswählen"));
     bool opened = false;
     QTimer::singleShot(0, &kal, [&] {
         opened = kal.isVisible();
@@ -285,11 +317,14 @@ void TBesucherFormTest::photo_data()
     QTest::addColumn<QSize>("size");     // of the picture written there; empty: not a picture
     QTest::addColumn<QRect>("shownAt");  // empty: no photo shown
     QTest::addColumn<QString>("stored"); // Pfad of the photo row; empty: no row
-    QTest::newRow("upright bitmap") << "hoch.bmp" << QSize(100, 200) << QRect(28, 2, 53, 106) << "hoch.bmp";
-    QTest::newRow("wide png") << "breit.png" << QSize(200, 100) << QRect(2, 28, 106, 53) << "breit.png";
-    QTest::newRow("square jpg") << "quadrat.jpg" << QSize(50, 50) << QRect(2, 2, 106, 106) << "quadrat.jpg";
-    QTest::newRow("from another folder") << "Archiv/alt.bmp" << QSize(120, 90) << QRect(2, 15, 106, 79)
-                                         << "alt.bmp";
+    QTest::newRow("upright bitmap")
+        << "hoch.bmp" << QSize(100, 200) << QRect(28, 2, 53, 106) << "hoch.bmp";
+    QTest::newRow("wide png") << "breit.png" << QSize(200, 100) << QRect(2, 28, 106, 53)
+                              << "breit.png";
+    QTest::newRow("square jpg") << "quadrat.jpg" << QSize(50, 50) << QRect(2, 2, 106, 106)
+                                << "quadrat.jpg";
+    QTest::newRow("from another folder")
+        << "Archiv/alt.bmp" << QSize(120, 90) << QRect(2, 15, 106, 79) << "alt.bmp";
     QTest::newRow("not a picture") << "kaputt.bmp" << QSize() << QRect() << "";
 }
 

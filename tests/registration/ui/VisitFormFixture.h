@@ -3,7 +3,6 @@
 // so the test keeps control), fields are typed into key by key and buttons clicked.
 // Message boxes and questions are recorded and answered; print requests are recorded.
 #include "../DeskFixture.h"
-
 #include "common/Error.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/VisitPrintRequest.h"
@@ -16,12 +15,13 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
-
 #include <memory>
 
-namespace lobrix::test {
+namespace lobrix::test
+{
 
-class VisitFormFixture {
+class VisitFormFixture
+{
 public:
     explicit VisitFormFixture(int badges = 10, const QDateTime &now = DeskFixture::defaultNow())
         : desk(badges, now)
@@ -41,7 +41,10 @@ public:
     VisitFormFixture &operator=(const VisitFormFixture &) = delete;
 
     // Options read once at program start (AWNManuell, ZielBearbeiten) need a new session.
-    void restartSession() { desk.session = std::make_unique<shell::Session>(desk.startFolder(), desk.clock); }
+    void restartSession()
+    {
+        desk.session = std::make_unique<shell::Session>(desk.startFolder(), desk.clock);
+    }
 
     registration::TBesucher &create()
     {
@@ -141,7 +144,8 @@ public:
             if (ch.unicode() < 128)
                 QTest::keyClick(field, ch.toLatin1());
             else
-                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch),
+                                    Qt::NoModifier);
         }
     }
     void type(const char *name, const QString &text) const { typeInto(w(name), text); }
