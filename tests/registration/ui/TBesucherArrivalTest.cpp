@@ -81,6 +81,8 @@ private slots:
     void printButtonsGetTheFormValues();
     void preRegistrationAndInformationFields();
     void progressWhileThePoolIsRead();
+    void badgeTakenMeanwhile();
+    void destinationFromTheListOnly();
 };
 
 void TBesucherArrivalTest::arrivalIsStoredInOrder()
@@ -198,6 +200,7 @@ void TBesucherArrivalTest::openingFollowsTheSettings()
     for (const char *file : {"Ausweis Gast.ini", "Ausweis Standard.ini"})
         QFile(QDir(f.desk.db()).filePath(QString::fromLatin1(file))).open(QIODevice::WriteOnly);
     f.openArrival();
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Besucher"));
     QCOMPARE(f.text("lbModus"), QStringLiteral("Besuchsbeginn erfassen"));
     QCOMPARE(ground(f.w("pnModus")), QColor(0, 128, 0));
     QCOMPARE(ink(f.w("lbModus")), QColor(Qt::white));
@@ -619,6 +622,47 @@ void TBesucherArrivalTest::progressWhileThePoolIsRead()
     QCOMPARE(labels.last(), QStringLiteral(" 100%  Moment bitte ..."));
     QVERIFY(f.bar.isHidden());
     QVERIFY(f.progressLabel.isHidden());
+}
+
+void TBesucherArrivalTest::badgeTakenMeanwhile()
+{
+    VisitFormFixture f(3);
+    f.openArrival();
+    f.type("edName", QStringLiteral("Zweiter"));
+    f.desk.occupy(1, "08:14", "10.12.2026"); // another workstation hands out badge 1
+    f.click("btnSpeichern");
+    QCOMPARE(f.messageTexts(),
+             QStringList{"Der Ausweis Nr. '1' wurde inzwischen an einem anderen Arbeitsplatz "
+                         "ausgegeben. Bitte wählen Sie einen anderen Ausweis aus."});
+    QVERIFY(f.form->isVisible());
+    QVERIFY(f.desk.rows("Besucher.dbf").isEmpty());
+    QCOMPARE(f.items("cbxAusweis"), (QStringList{"2", "3"}));
+    QVERIFY(f.enabled("btnSpeichern"));
+    f.click("btnSpeichern");
+    QVERIFY(!f.form->isVisible());
+    QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("AUSWEIS"), QStringLiteral("2"));
+    QCOMPARE(f.desk.badge(1).value("KOMMT"), QStringLiteral("08:14"));
+}
+
+void TBesucherArrivalTest::destinationFromTheListOnly()
+{
+    VisitFormFixture f(3);
+    f.desk.setOption(s::ZielBearbeiten, false);
+    f.desk.setOption(s::Ziel, true);
+    f.restartSession();
+    for (const char *name : {"Werkstatt", "Einkauf"})
+        f.desk.append("Ziele.dbf", {{"Name", name}});
+    f.openArrival();
+    QVERIFY(!f.w<QComboBox>("edZiel")->isEditable());
+    QCOMPARE(f.items("edZiel"), (QStringList{"Einkauf", "Werkstatt"}));
+    QCOMPARE(f.text("edZiel"), QString());
+    f.type("edName", QStringLiteral("Gast"));
+    QVERIFY(!f.enabled("btnSpeichern")); // the destination is still missing
+    QTest::keyClick(f.w("edZiel"), Qt::Key_Down);
+    QCOMPARE(f.text("edZiel"), QStringLiteral("Einkauf"));
+    QVERIFY(f.enabled("btnSpeichern"));
+    f.click("btnSpeichern");
+    QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("ZIEL"), QStringLiteral("Einkauf"));
 }
 
 LOBRIX_TEST(TBesucherArrivalTest)

@@ -72,6 +72,7 @@ private slots:
     void duration();
     void badgeOutWithoutVisit();
     void longEntriesAreCut();
+    void visitEndedElsewhere();
     void mainWindowOpensBothModes();
 };
 
@@ -345,6 +346,26 @@ void TBesucherDepartureTest::longEntriesAreCut()
     // The cut entry still loads its visitor.
     QTest::keyClick(box, Qt::Key_Down);
     QCOMPARE(f.text("edName"), QStringLiteral("Müller-Lüdenscheidt"));
+}
+
+void TBesucherDepartureTest::visitEndedElsewhere()
+{
+    VisitFormFixture f(5);
+    f.desk.setOption(s::ZielBearbeiten, false);
+    f.restartSession();
+    f.desk.append("Ziele.dbf", {{"Name", "Werkstatt"}});
+    presentVisit(f.desk, {{"Vorgang", "3"}, {"Ausweis", "2"}, {"Name", "Gast"}});
+    f.openDeparture();
+    QCOMPARE(f.text("edZiel"), QStringLiteral("Werkstatt")); // the list entry is selected
+    f.desk.update("Besucher.dbf", 0, {{"Geht", "08:10"}});   // another workstation ends it
+    f.click("btnSpeichern");
+    QCOMPARE(
+        f.messageTexts(),
+        QStringList{"Der Besuch Nr. '3' wurde inzwischen an einem anderen Arbeitsplatz beendet."});
+    QVERIFY(f.form->isVisible());
+    QVERIFY(!f.enabled("btnSpeichern"));
+    QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("GEHT"), QStringLiteral("08:10"));
+    QCOMPARE(f.desk.badge(2).value("KOMMT"), QStringLiteral("07:45"));
 }
 
 void TBesucherDepartureTest::mainWindowOpensBothModes()
