@@ -44,6 +44,7 @@ constexpr int kInfoPanelHeight = 76;
 constexpr int kLowerTop = kInfoPanelTop + kInfoPanelHeight + 6;
 constexpr int kRowHeight = 26;
 constexpr int kFieldsTop = 168;
+constexpr int kFieldLeft = 124; // the visitor fields, right of their labels
 
 const QColor Blue(0, 0, 255);
 const QColor Grey(128, 128, 128);
@@ -245,15 +246,17 @@ void TBesucher::createHeader()
     lbBestaetigungNotwendig = label(this, "lbBestaetigungNotwendig",
                                     QStringLiteral("Besuchsbestätigung notwendig"), 8, 144);
     lbBestaetigungNotwendig->setFont(strong);
+    lbBestaetigungNotwendig->adjustSize();
     setInk(lbBestaetigungNotwendig, Qt::red);
-    lbAusrufezeichen = label(this, "lbAusrufezeichen", QStringLiteral("!"), 206, 138);
+    const int markX = lbBestaetigungNotwendig->geometry().right() + 8;
+    lbAusrufezeichen = label(this, "lbAusrufezeichen", QStringLiteral("!"), markX, 138);
     QFont big = strong;
     big.setPointSize(16);
     lbAusrufezeichen->setFont(big);
     lbAusrufezeichen->adjustSize();
     setInk(lbAusrufezeichen, Qt::red);
-    lbQuittung = label(this, "lbQuittung", QString(), 226, 144);
-    lbQuittung->resize(240, lbQuittung->height());
+    lbQuittung = label(this, "lbQuittung", QString(), markX + 20, 144);
+    lbQuittung->resize(370 - markX - 20, lbQuittung->height());
     lbDrucker = label(this, "lbDrucker", QString(), 380, 144);
     lbDrucker->resize(290, lbDrucker->height());
     for (QWidget *w :
@@ -268,7 +271,7 @@ void TBesucher::createVisitorFields()
     const auto row = [&](const char *labelName, const QString &caption, const char *editName,
                          int maxLength, int width) {
         label(this, labelName, caption, 8, y + 4);
-        QLineEdit *e = edit(this, editName, maxLength, QRect(110, y, width, 22));
+        QLineEdit *e = edit(this, editName, maxLength, QRect(kFieldLeft, y, width, 22));
         y += kRowHeight;
         return e;
     };
@@ -288,24 +291,24 @@ void TBesucher::createVisitorFields()
     cbxLand->setEditable(true);
     cbxLand->setInsertPolicy(QComboBox::NoInsert);
     cbxLand->lineEdit()->setMaxLength(40);
-    cbxLand->setGeometry(110, y, 250, 22);
+    cbxLand->setGeometry(kFieldLeft, y, 250, 22);
     y += kRowHeight;
 
     lbBemerk = label(this, "lbBemerk", QStringLiteral("Bemerkungen"), 8, y + 4);
     lbBemerk->resize(100, lbBemerk->height());
-    edBemerk = edit(this, "edBemerk", 100, QRect(110, y, 250, 22));
+    edBemerk = edit(this, "edBemerk", 100, QRect(kFieldLeft, y, 250, 22));
     y += kRowHeight;
 
     label(this, "lbVon", QStringLiteral("Ausweis gültig von"), 8, y + 4);
-    meVon = edit(this, "meVon", 10, QRect(110, y, 84, 22));
+    meVon = edit(this, "meVon", 10, QRect(kFieldLeft, y, 84, 22));
     btnKalender1 = new QToolButton(this);
     btnKalender1->setObjectName(QStringLiteral("btnKalender1"));
-    btnKalender1->setGeometry(196, y, 24, 22);
-    label(this, "lbBis", QStringLiteral("bis"), 228, y + 4);
-    meBis = edit(this, "meBis", 10, QRect(252, y, 84, 22));
+    btnKalender1->setGeometry(kFieldLeft + 86, y, 24, 22);
+    label(this, "lbBis", QStringLiteral("bis"), kFieldLeft + 116, y + 4);
+    meBis = edit(this, "meBis", 10, QRect(kFieldLeft + 138, y, 84, 22));
     btnKalender2 = new QToolButton(this);
     btnKalender2->setObjectName(QStringLiteral("btnKalender2"));
-    btnKalender2->setGeometry(338, y, 24, 22);
+    btnKalender2->setGeometry(kFieldLeft + 224, y, 24, 22);
     for (QToolButton *b : {btnKalender1, btnKalender2}) {
         b->setIcon(calendarIcon());
         b->setToolTip(QStringLiteral("Datum aus Kalender auswählen"));
@@ -349,7 +352,7 @@ void TBesucher::createVisitorFields()
 
 void TBesucher::createSidePanel()
 {
-    const int x = 392;
+    const int x = 400;
     pnFoto = new PhotoPanel(this);
     pnFoto->move(x, kFieldsTop);
     btnFoto = new QToolButton(this);
@@ -423,14 +426,15 @@ void TBesucher::createLowerPart()
 
     lbRessourcen = label(pnUnten, "lbRessourcen", QStringLiteral("Ressourcen"), 8, 4);
     lbRessourcen->resize(100, lbRessourcen->height());
-    edRessourcen = edit(pnUnten, "edRessourcen", 100, QRect(110, 0, kFormWidth - 118, 22));
+    edRessourcen =
+        edit(pnUnten, "edRessourcen", 100, QRect(kFieldLeft, 0, kFormWidth - 8 - kFieldLeft, 22));
     edRessourcen->setReadOnly(true);
 
     lbZiel = label(pnUnten, "lbZiel", QStringLiteral("Ziel"), 8, 32);
     lbZiel->resize(100, lbZiel->height());
     edZiel = new QComboBox(pnUnten);
     edZiel->setObjectName(QStringLiteral("edZiel"));
-    edZiel->setGeometry(110, 28, 250, 22);
+    edZiel->setGeometry(kFieldLeft, 28, 250, 22);
     edZiel->setEditable(m_zielFree);
     if (m_zielFree) {
         edZiel->setInsertPolicy(QComboBox::NoInsert);
@@ -440,7 +444,7 @@ void TBesucher::createLowerPart()
         if (!m_filling)
             edNameChange();
     });
-    QLabel *zielMark = label(pnUnten, "lbZielSoll", QStringLiteral("*"), 363, 30);
+    QLabel *zielMark = label(pnUnten, "lbZielSoll", QStringLiteral("*"), kFieldLeft + 253, 30);
     QFont f = zielMark->font();
     f.setBold(true);
     zielMark->setFont(f);
@@ -450,7 +454,7 @@ void TBesucher::createLowerPart()
 
     chkQuittungErbracht = new QCheckBox(QStringLiteral("Besuch bestätigt"), pnUnten);
     chkQuittungErbracht->setObjectName(QStringLiteral("chkQuittungErbracht"));
-    chkQuittungErbracht->setGeometry(392, 28, 200, 22);
+    chkQuittungErbracht->setGeometry(400, 28, 200, 22);
 
     const int by = 66;
     btnNeu = button(pnUnten, "btnNeu", QStringLiteral("&Neu"),
@@ -461,10 +465,10 @@ void TBesucher::createLowerPart()
     btnNeu->hide();
     btnLoeschen->hide();
     btnSpeichern = button(pnUnten, "btnSpeichern", QStringLiteral("&Speichern"), QString(),
-                          QRect(392, by, 136, 30));
+                          QRect(400, by, 134, 30));
     btnAbbrechen =
         button(pnUnten, "btnAbbrechen", QStringLiteral("&Abbrechen"),
-               QStringLiteral("Erfassung abbrechen"), QRect(532, by, kFormWidth - 8 - 532, 30));
+               QStringLiteral("Erfassung abbrechen"), QRect(538, by, kFormWidth - 8 - 538, 30));
     connect(btnSpeichern, &QPushButton::clicked, this, &TBesucher::btnSpeichernClick);
     connect(btnAbbrechen, &QPushButton::clicked, this, &TBesucher::btnAbbrechenClick);
 }
@@ -677,7 +681,6 @@ void TBesucher::prepareInformation(const FormOpening &opening)
 void TBesucher::showInfoPanel(bool shown)
 {
     // Without the panel the form is shorter, the controls below it moving up.
-    m_infoPanelShown = shown;
     pnInfo->setVisible(shown);
     const int lift = shown ? 0 : kLowerTop - kInfoPanelTop;
     pnUnten->move(0, kLowerTop - lift);

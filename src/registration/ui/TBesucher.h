@@ -188,7 +188,6 @@ private:
     bool m_movingFocus = false;
     bool m_zielFree = true;     // ZielBearbeiten, read at program start
     bool m_manualBadge = false; // AWNManuell, read at program start
-    bool m_infoPanelShown = true;
     QString m_date;            // the form's date text
     QString m_preRegistration; // NR of the pre-registration taken over
     std::unique_ptr<Loaded> m_loaded;
