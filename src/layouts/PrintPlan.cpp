@@ -7,8 +7,10 @@
 
 #include <QDir>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 namespace s = shell::keys::settings;
 
@@ -21,8 +23,8 @@ PrintPlan common(LayoutFamily family, const QString &startFolder)
     plan.family = family;
     plan.startFolder = startFolder;
     plan.external = shell::keys::read(settings, s::DruckExtern) != 0;
-    plan.externalDocument = shell::keys::read(
-        settings, badge ? s::AusweisdruckExternPfad : s::BesucherscheinExternPfad);
+    plan.externalDocument = shell::keys::read(settings, badge ? s::AusweisdruckExternPfad
+                                                              : s::BesucherscheinExternPfad);
     plan.printerPosition = shell::keys::read(settings, badge ? s::Printer2 : s::Printer1);
     plan.options = LayoutRenderOptions::fromSettings(startFolder);
     return plan;
@@ -64,10 +66,11 @@ QPageLayout::Orientation PrintPlan::orientation(const Layout &layout) const
 
 QPageSize PrintPlan::pageSize() const
 {
-    if (family != LayoutFamily::Badge || options.ausweisBreiteMm <= 1 || options.ausweisHoeheMm <= 1)
+    if (family != LayoutFamily::Badge || options.ausweisBreiteMm <= 1 ||
+        options.ausweisHoeheMm <= 1)
         return {};
-    return QPageSize(QSizeF(options.ausweisBreiteMm, options.ausweisHoeheMm),
-                     QPageSize::Millimeter, QStringLiteral("Ausweis"), QPageSize::ExactMatch);
+    return QPageSize(QSizeF(options.ausweisBreiteMm, options.ausweisHoeheMm), QPageSize::Millimeter,
+                     QStringLiteral("Ausweis"), QPageSize::ExactMatch);
 }
 
 QString PrintPlan::externalDocumentFile() const

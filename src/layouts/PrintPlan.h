@@ -9,7 +9,8 @@
 #include <QPageSize>
 #include <QString>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 struct Layout;
 

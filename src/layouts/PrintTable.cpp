@@ -5,29 +5,40 @@
 #include "data/DefaultStructure.h"
 #include "layouts/LayoutFields.h"
 #include "layouts/PrintedVisit.h"
-#include "registration/TimeText.h"
+#include "registration/BadgePool.h"
 #include "registration/VisitColumns.h"
 
 #include <QFileInfo>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 using registration::ColumnValue;
 using registration::VisitColumns;
 
 // Columns whose texts the clerk typed: cut to the column like a save cuts them.
 const char *const kTyped[][2] = {
-    {"Name", fields::Name},         {"Vorname", fields::Vorname}, {"Firma", fields::Firma},
-    {"PANR", fields::PANR},         {"KFZ", fields::KFZ},         {"Strasse", fields::Strasse},
-    {"PLZ", fields::PLZ},           {"Ort", fields::ORT},         {"Land", fields::LAND},
-    {"Telefon", fields::Telefon},   {"Bemerkung", fields::Bemerkung},
+    {"Name", fields::Name},
+    {"Vorname", fields::Vorname},
+    {"Firma", fields::Firma},
+    {"PANR", fields::PANR},
+    {"KFZ", fields::KFZ},
+    {"Strasse", fields::Strasse},
+    {"PLZ", fields::PLZ},
+    {"Ort", fields::ORT},
+    {"Land", fields::LAND},
+    {"Telefon", fields::Telefon},
+    {"Bemerkung", fields::Bemerkung},
     {"Ziel", fields::ZIEL},
 };
 
-QList<ColumnValue> columnValues(const PrintedVisit &visit, const QString &today)
+QList<ColumnValue> columnValues(const PrintedVisit &visit)
 {
-    const auto value = [&](const char *key) { return visit.values.value(QString::fromLatin1(key)); };
+    const auto value = [&](const char *key) {
+        return visit.values.value(QString::fromLatin1(key));
+    };
     // Values the program makes must fit their column whole.
     const auto made = [](const QString &column, const QString &text) {
         return ColumnValue{column, text, {}};
@@ -37,7 +48,8 @@ QList<ColumnValue> columnValues(const PrintedVisit &visit, const QString &today)
     };
     QList<ColumnValue> out;
     out << made(QStringLiteral("Vorgang"), value(fields::VORGANG))
-        << made(QStringLiteral("Ausweis"), PrintTable::badgeNumber(value(fields::Ausweis)));
+        << made(QStringLiteral("Ausweis"),
+                registration::BadgePool::BadgeOfListEntry(value(fields::Ausweis)));
     for (const auto &[column, key] : kTyped)
         out << typed(QString::fromLatin1(column), value(key), QString::fromLatin1(column));
     for (int i = 0; i < 4; ++i)
@@ -46,7 +58,7 @@ QList<ColumnValue> columnValues(const PrintedVisit &visit, const QString &today)
         << made(QStringLiteral("Kommt"), value(fields::Kommt)) << made(QStringLiteral("Geht"), {})
         << made(QStringLiteral("Anwesend"), {})
         << made(QStringLiteral("Quittiert"), QStringLiteral("nein"))
-        << made(QStringLiteral("Tag"), today)
+        << made(QStringLiteral("Tag"), visit.formDate)
         << typed(QStringLiteral("Nutzer"), value(fields::NUTZER), QStringLiteral("Nutzer"))
         << typed(QStringLiteral("GUELTIGVON"), value(fields::GUELTIGVON),
                  QStringLiteral("Ausweis gültig von"))
@@ -56,14 +68,7 @@ QList<ColumnValue> columnValues(const PrintedVisit &visit, const QString &today)
 
 } // namespace
 
-QString PrintTable::badgeNumber(const QString &badgeEntry)
-{
-    const qsizetype bar = badgeEntry.indexOf(QStringLiteral(" |"));
-    return bar < 0 ? badgeEntry : badgeEntry.left(bar);
-}
-
-void PrintTable::FillPrintTable(const QString &startFolder, const PrintedVisit &visit,
-                                const Clock &clock)
+void PrintTable::FillPrintTable(const QString &startFolder, const PrintedVisit &visit)
 {
     const QString fileName = QString::fromLatin1(data::DefaultStructure::kPrintTable);
     const QString path = data::DbfTable::resolve(startFolder, fileName);
@@ -75,7 +80,7 @@ void PrintTable::FillPrintTable(const QString &startFolder, const PrintedVisit &
     data::DbfCursor cursor(startFolder, fileName);
     data::DbfTable &table = cursor.table();
     QList<ColumnValue> values;
-    for (const ColumnValue &v : columnValues(visit, registration::CurrentDateText(clock)))
+    for (const ColumnValue &v : columnValues(visit))
         if (table.fieldIndex(v.column) >= 0)
             values.append(v);
     if (const auto message = VisitColumns::unstorable(table, values))

@@ -4,28 +4,20 @@
 // visit the form shows.
 #include <QString>
 
-namespace lobrix {
-class Clock;
-}
-
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 struct PrintedVisit;
 
 class PrintTable
 {
 public:
-    // The badge number of an entry of the badge list: the text before the first " |"
-    // (departure entries carry the visitor after it), the whole entry when there is none.
-    static QString badgeNumber(const QString &badgeEntry);
-
-    // Writes the row: edits the table's current (first) row and adds one only when the
-    // table has none. A start folder without the table gets a new one of the standard
-    // structure; columns an older table lacks are left out, and typed texts longer than
+    // Writes the row (Tag: the visit's form date): edits the table's current (first) row and adds
+    // one only when the table has none. A start folder without the table gets a new one of the
+    // standard structure; columns an older table lacks are left out, and typed texts longer than
     // their column are cut as a save cuts them. Throws lobrix::Error when the table
     // cannot be written or a value cannot be stored; nothing is written then.
-    static void FillPrintTable(const QString &startFolder, const PrintedVisit &visit,
-                               const Clock &clock);
+    static void FillPrintTable(const QString &startFolder, const PrintedVisit &visit);
 };
 
 } // namespace lobrix::layouts

@@ -5,10 +5,10 @@
 #include "layouts/VisitValues.h"
 
 #include <QString>
-
 #include <array>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 struct PrintedVisit {
     // Field key -> text as the form shows it ("Info1" ... "Info4": the caption when the
@@ -17,6 +17,8 @@ struct PrintedVisit {
     // Info1 ... Info4 as the visit is stored: true ("ja") for each information label that
     // is shown. The print table carries these, not the captions.
     std::array<bool, 4> infoStored{};
+    // The date text a new visit is stored with (the form's date): the print table's Tag.
+    QString formDate;
     // The selected entry of the badge type list (cbxAusweisTyp); empty when the list is
     // empty and the standard badge layout prints.
     QString badgeType;

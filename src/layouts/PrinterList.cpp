@@ -2,14 +2,16 @@
 
 #include "common/Error.h"
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 QString PrinterList::at(int position) const
 {
     const QString nothingPrinted = QStringLiteral(" Es wurde nichts gedruckt.");
     if (position == -1) {
         if (m_default.isEmpty())
-            throw Error(QStringLiteral("Es ist kein Standarddrucker eingerichtet.") + nothingPrinted);
+            throw Error(QStringLiteral("Es ist kein Standarddrucker eingerichtet.") +
+                        nothingPrinted);
         return m_default;
     }
     if (m_names.isEmpty())

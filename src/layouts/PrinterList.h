@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 class PrinterList
 {

@@ -9,10 +9,10 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
-
 #include <utility>
 
-namespace lobrix::test {
+namespace lobrix::test
+{
 
 // "Section/Key" -> value, written into settings.ini in this order.
 using PrintSettings = QList<std::pair<QString, QString>>;

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <optional>
 
 using namespace lobrix;
@@ -55,15 +54,18 @@ private slots:
         QTest::addColumn<bool>("external");
         QTest::addColumn<QString>("document");
         QTest::addColumn<int>("printer");
-        const Settings both{{QStringLiteral("Druck/Extern"), QStringLiteral("1")},
-                            {QStringLiteral("BesucherscheinExtern/Pfad"), QStringLiteral("schein.odt")},
-                            {QStringLiteral("AusweisdruckExtern/Pfad"), QStringLiteral("karte.odt")},
-                            {QStringLiteral("Options/Printer1"), QStringLiteral("2")},
-                            {QStringLiteral("Options/Printer2"), QStringLiteral("-1")}};
+        const Settings both{
+            {QStringLiteral("Druck/Extern"), QStringLiteral("1")},
+            {QStringLiteral("BesucherscheinExtern/Pfad"), QStringLiteral("schein.odt")},
+            {QStringLiteral("AusweisdruckExtern/Pfad"), QStringLiteral("karte.odt")},
+            {QStringLiteral("Options/Printer1"), QStringLiteral("2")},
+            {QStringLiteral("Options/Printer2"), QStringLiteral("-1")}};
         QTest::newRow("nothing set: sheet") << Settings{} << false << false << QString() << 0;
         QTest::newRow("nothing set: badge") << Settings{} << true << false << QString() << 0;
-        QTest::newRow("external sheet") << both << false << true << QStringLiteral("schein.odt") << 2;
-        QTest::newRow("external badge") << both << true << true << QStringLiteral("karte.odt") << -1;
+        QTest::newRow("external sheet")
+            << both << false << true << QStringLiteral("schein.odt") << 2;
+        QTest::newRow("external badge")
+            << both << true << true << QStringLiteral("karte.odt") << -1;
         QTest::newRow("any value but 0 is external")
             << Settings{{QStringLiteral("Druck/Extern"), QStringLiteral("7")}} << true << true
             << QString() << 0;
@@ -120,7 +122,8 @@ private slots:
         QTest::newRow("badge landscape, HochQuer") << true << false << "1" << QPageLayout::Portrait;
         QTest::newRow("badge portrait, HochQuer") << true << true << "1" << QPageLayout::Landscape;
         QTest::newRow("sheet portrait, HochQuer") << false << true << "1" << QPageLayout::Portrait;
-        QTest::newRow("sheet landscape, HochQuer") << false << false << "1" << QPageLayout::Landscape;
+        QTest::newRow("sheet landscape, HochQuer")
+            << false << false << "1" << QPageLayout::Landscape;
     }
     void orientation()
     {
@@ -167,10 +170,14 @@ private slots:
     {
         QTest::addColumn<QString>("pfad");
         QTest::addColumn<QString>("file"); // relative to the start folder, or absolute
-        QTest::newRow("name in the start folder") << "Vorlagen/Schein.odt" << "Vorlagen/Schein.odt";
-        QTest::newRow("absolute path") << "/srv/druck/Karte.odt" << "/srv/druck/Karte.odt";
-        QTest::newRow("not set") << "" << "";
-        QTest::newRow("blank") << "  " << "";
+        QTest::newRow("name in the start folder") << "Vorlagen/Schein.odt"
+                                                  << "Vorlagen/Schein.odt";
+        QTest::newRow("absolute path") << "/srv/druck/Karte.odt"
+                                       << "/srv/druck/Karte.odt";
+        QTest::newRow("not set") << ""
+                                 << "";
+        QTest::newRow("blank") << "  "
+                               << "";
     }
     void externalDocumentFile()
     {

@@ -7,8 +7,10 @@
 #include <QPrinter>
 #include <QPushButton>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 PrintConfirmation::Hook &hook()
 {

@@ -8,7 +8,8 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 class PrintConfirmation
 {

@@ -11,14 +11,15 @@
 #include "shell/ui/MessageBoxes.h"
 
 #include <QFileInfo>
-#include <QLabel>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QUrl>
 
-namespace lobrix::layouts {
-namespace {
+namespace lobrix::layouts
+{
+namespace
+{
 
 VisitPrinter::Hooks &hooks()
 {
@@ -52,9 +53,8 @@ PrintConfirmation::Paint painterFor(const PrintPlan &plan, const Layout &layout,
 
 } // namespace
 
-VisitPrinter::VisitPrinter(QString startFolder, QString databaseFolder, const Clock &clock)
-    : m_startFolder(std::move(startFolder)), m_databaseFolder(std::move(databaseFolder)),
-      m_clock(clock)
+VisitPrinter::VisitPrinter(QString startFolder, QString databaseFolder)
+    : m_startFolder(std::move(startFolder)), m_databaseFolder(std::move(databaseFolder))
 {
 }
 
@@ -129,8 +129,7 @@ VisitPrinter::Result VisitPrinter::PrintVisitorSheet(QWidget *parent, const Prin
 }
 
 VisitPrinter::Result VisitPrinter::PrintBadge(QWidget *parent, QPrinter &printer,
-                                              const QString &printerName,
-                                              const PrintedVisit &visit)
+                                              const QString &printerName, const PrintedVisit &visit)
 {
     try {
         const PrintPlan plan = PrintPlan::badge(m_startFolder, m_databaseFolder, visit.badgeType);
@@ -145,7 +144,7 @@ VisitPrinter::Result VisitPrinter::printExternally(QWidget *parent, const PrintP
                                                    const PrintedVisit &visit)
 {
     // Without the row the document would print the previous visitor's values.
-    PrintTable::FillPrintTable(m_startFolder, visit, m_clock);
+    PrintTable::FillPrintTable(m_startFolder, visit);
     const QString file = plan.externalDocumentFile();
     // An empty or missing name fails as the desktop would; opening the start folder
     // instead would help nobody.
@@ -176,8 +175,7 @@ bool VisitPrinter::attachPrinter(QWidget *parent, const PrintPlan &plan, QPrinte
 
 VisitPrinter::Result VisitPrinter::printPage(QWidget *parent, const PrintPlan &plan,
                                              const Layout &layout, QPrinter &printer,
-                                             const QString &printerName,
-                                             const PrintedVisit &visit)
+                                             const QString &printerName, const PrintedVisit &visit)
 {
     setUp(printer, plan, layout);
     const bool named =
@@ -190,8 +188,7 @@ VisitPrinter::Result VisitPrinter::printPage(QWidget *parent, const PrintPlan &p
     if (begun)
         LayoutRenderer::render(painter, layout, &visit.values, plan.options);
     const bool done = begun && painter.end();
-    if (m_statusLine)
-        m_statusLine->hide();
+    showStatus(QString());
     if (!done) {
         shell::MessageBoxes::error(
             parent, begun ? QStringLiteral("Der Druck auf '%1' ist fehlgeschlagen.").arg(shownName)
@@ -205,11 +202,8 @@ VisitPrinter::Result VisitPrinter::printPage(QWidget *parent, const PrintPlan &p
 
 void VisitPrinter::showStatus(const QString &text) const
 {
-    if (!m_statusLine)
-        return;
-    m_statusLine->setText(text);
-    m_statusLine->show();
-    m_statusLine->repaint();
+    if (m_statusLine)
+        m_statusLine(text);
 }
 
 } // namespace lobrix::layouts

@@ -10,20 +10,14 @@
 // has just saved a visit never loses the save to a print problem.
 #include "layouts/PrinterList.h"
 
-#include <QPointer>
 #include <QString>
-
 #include <functional>
 
-class QLabel;
 class QPrinter;
 class QWidget;
 
-namespace lobrix {
-class Clock;
-}
-
-namespace lobrix::layouts {
+namespace lobrix::layouts
+{
 
 struct Layout;
 struct PrintPlan;
@@ -33,17 +27,18 @@ class VisitPrinter
 {
 public:
     enum class Result {
-        Printed,  // the page went to the printer
-        Opened,   // external: the print table is written and the document opened
+        Printed,   // the page went to the printer
+        Opened,    // external: the print table is written and the document opened
         Cancelled, // the clerk cancelled the print dialog; nothing changed
-        Failed    // the clerk has been told why; nothing was printed
+        Failed     // the clerk has been told why; nothing was printed
     };
 
-    VisitPrinter(QString startFolder, QString databaseFolder, const Clock &clock);
+    VisitPrinter(QString startFolder, QString databaseFolder);
 
-    // The visit form's lbDrucker: it shows "Drucke ... auf <printer>" while a page prints
-    // and is hidden otherwise.
-    void setStatusLine(QLabel *lbDrucker) { m_statusLine = lbDrucker; }
+    // The visit form's status line lbDrucker: gets "Drucke ... auf <printer>" before a page
+    // prints (shown and repainted) and an empty text (hidden) when it is done.
+    using StatusLine = std::function<void(const QString &)>;
+    void setStatusLine(StatusLine statusLine) { m_statusLine = std::move(statusLine); }
 
     // btnBestaetigungClick: the visitor sheet, external or through the print dialog. The
     // dialog only confirms: the sheet always prints on the Printer1 printer.
@@ -82,8 +77,7 @@ private:
 
     QString m_startFolder;
     QString m_databaseFolder;
-    const Clock &m_clock;
-    QPointer<QLabel> m_statusLine;
+    StatusLine m_statusLine;
 };
 
 } // namespace lobrix::layouts

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::test {
+namespace lobrix::test
+{
 
 inline QString popplerOutput(const QString &tool, const QStringList &arguments)
 {
@@ -22,6 +23,18 @@ inline QString popplerOutput(const QString &tool, const QStringList &arguments)
 inline QString pdfText(const QString &pdf)
 {
     return popplerOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+}
+
+// The text line by line as laid out on the page, runs of spaces made one.
+inline QStringList pdfLines(const QString &pdf)
+{
+    QStringList lines;
+    const QString text = popplerOutput(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    for (const QString &line : text.split(u'\n'))
+        if (!line.trimmed().isEmpty())
+            lines << line.simplified();
+    return lines;
 }
 
 // pdfinfo's lines as key -> value ("Title", "Pages", "Page size", ...).

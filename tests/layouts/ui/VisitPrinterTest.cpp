@@ -2,9 +2,9 @@
 
 #include "../PrintFixtures.h"
 #include "PdfProbe.h"
+#include "PrintHooks.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
-#include "common/Clock.h"
 #include "data/DbfCursor.h"
 #include "data/DefaultStructure.h"
 #include "layouts/LayoutLocations.h"
@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -23,7 +22,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <optional>
 
 using namespace lobrix;
@@ -34,7 +32,8 @@ using Result = VisitPrinter::Result;
 using Settings = PrintSettings;
 Q_DECLARE_METATYPE(LayoutFamily)
 
-namespace {
+namespace
+{
 
 // 86 x 54 mm in points.
 const QSizeF kCardLandscape(243.78, 153.07);
@@ -54,19 +53,6 @@ bool sameSize(QSizeF a, QSizeF b)
     return qAbs(a.width() - b.width()) < 1 && qAbs(a.height() - b.height()) < 1;
 }
 
-// Records the texts a label shows while it is visible.
-class ShownTexts : public QObject
-{
-public:
-    QStringList texts;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show)
-            texts << static_cast<QLabel *>(watched)->text();
-        return false;
-    }
-};
-
 } // namespace
 
 // Printing a visit's visitor sheet and badge from the visit form: printers by position,
@@ -76,37 +62,10 @@ class VisitPrinterTest : public QObject
     Q_OBJECT
 
     std::optional<TestInstallation> m_install;
-    FixedClock m_clock{QDateTime(QDate(2026, 3, 5), QTime(9, 30))};
     QWidget *m_form = nullptr;
-    QLabel *m_lbDrucker = nullptr;
-    ShownTexts m_status;
+    QStringList m_status; // the texts the status line got
 
-    // The system as the tests make it.
-    QStringList m_printers{QStringLiteral("Empfang"), QStringLiteral("Karten")};
-    QString m_defaultPrinter = QStringLiteral("Karten");
-    QStringList m_attached; // printer names, in the order printers were set up
-    bool m_accept = true;
-    std::function<void(QPrinter &)> m_clerkChanges; // what the clerk does in the dialog
-    struct DialogSeen {
-        QString output;
-        QString docName;
-        QPageLayout::Orientation orientation;
-        int copies;
-    };
-    QList<DialogSeen> m_dialogs;
-    QList<shell::MessageRecord> m_messages;
-    QList<QUrl> m_opened;
-    bool m_openSucceeds = true;
-
-    QString outputOf(int attachment) const
-    {
-        return QDir(m_install->root())
-            .filePath(QStringLiteral("%1-%2.pdf").arg(m_attached.at(attachment)).arg(attachment));
-    }
-    QStringList printedFiles() const
-    {
-        return QDir(m_install->root()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-    }
+    std::optional<PrintHooks> m_hooks;
 
     void writeSettings(const Settings &settings)
     {
@@ -118,10 +77,10 @@ class VisitPrinterTest : public QObject
         writePrintLayout(path, family, portrait, labels);
     }
 
-    VisitPrinter printer() const
+    VisitPrinter printer()
     {
-        VisitPrinter p(m_install->startFolder(), m_install->databaseFolder(), m_clock);
-        p.setStatusLine(m_lbDrucker);
+        VisitPrinter p(m_install->startFolder(), m_install->databaseFolder());
+        p.setStatusLine([this](const QString &text) { m_status << text; });
         return p;
     }
 
@@ -143,22 +102,10 @@ private slots:
     void init()
     {
         m_install.emplace(1);
-        m_attached.clear();
-        m_dialogs.clear();
-        m_messages.clear();
-        m_opened.clear();
-        m_status.texts.clear();
-        m_accept = true;
-        m_openSucceeds = true;
-        m_clerkChanges = nullptr;
-        m_printers = {QStringLiteral("Empfang"), QStringLiteral("Karten")};
-        m_defaultPrinter = QStringLiteral("Karten");
+        m_hooks.emplace(m_install->root());
+        m_status.clear();
 
         m_form = new QWidget;
-        m_lbDrucker = new QLabel(m_form);
-        m_lbDrucker->setObjectName(QStringLiteral("lbDrucker"));
-        m_lbDrucker->hide();
-        m_lbDrucker->installEventFilter(&m_status);
         m_form->show();
 
         writeSettings({{QStringLiteral("Options/Printer1"), QStringLiteral("0")},
@@ -171,39 +118,15 @@ private slots:
                     {captionLabel(1, 50, 20, QStringLiteral("Besuchsbestätigung")),
                      boundLabel(2, 50, 100, fields::Name), boundLabel(3, 50, 140, fields::Firma),
                      boundLabel(4, 50, 180, fields::VORGANG)});
-        writeLayout(LayoutLocations::standardBadge(m_install->startFolder()), LayoutFamily::Badge,
-                    false,
-                    {captionLabel(1, 20, 20, QStringLiteral("STANDARD")),
-                     boundLabel(2, 20, 120, fields::Name), boundLabel(3, 20, 220, fields::Ausweis)});
-
-        VisitPrinter::setHooks(
-            {[this] { return PrinterList(m_printers, m_defaultPrinter); },
-             [this](QPrinter &p, const QString &name) {
-                 m_attached << name;
-                 p.setOutputFormat(QPrinter::PdfFormat);
-                 p.setOutputFileName(outputOf(m_attached.size() - 1));
-             }});
-        PrintConfirmation::setHook([this](QPrinter &p, QWidget *) {
-            m_dialogs.append({p.outputFileName(), p.docName(), p.pageLayout().orientation(),
-                              p.copyCount()});
-            if (m_clerkChanges)
-                m_clerkChanges(p);
-            return m_accept;
-        });
-        shell::MessageBoxes::setHooks([this](const shell::MessageRecord &m) { m_messages << m; },
-                                      [](const shell::MessageRecord &) { return false; });
-        shell::Desktop::setOpener([this](const QUrl &url) {
-            m_opened << url;
-            return m_openSucceeds;
-        });
+        writeLayout(
+            LayoutLocations::standardBadge(m_install->startFolder()), LayoutFamily::Badge, false,
+            {captionLabel(1, 20, 20, QStringLiteral("STANDARD")),
+             boundLabel(2, 20, 120, fields::Name), boundLabel(3, 20, 220, fields::Ausweis)});
     }
 
     void cleanup()
     {
-        VisitPrinter::setHooks({});
-        PrintConfirmation::setHook({});
-        shell::MessageBoxes::setHooks({}, {});
-        shell::Desktop::setOpener({});
+        m_hooks.reset();
         delete m_form;
         m_form = nullptr;
         m_install.reset();
@@ -211,35 +134,37 @@ private slots:
 
     void visitorSheetPrintsTheVisit()
     {
-        m_printers.prepend(QStringLiteral("Büro"));
+        m_hooks->printers.prepend(QStringLiteral("Büro"));
         writeSettings({{QStringLiteral("Options/Printer1"), QStringLiteral("1")}});
-        m_lbDrucker->setText(QStringLiteral("bereit"));
 
         QCOMPARE(request(LayoutFamily::VisitorSheet), Result::Printed);
 
-        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
+        QVERIFY2(m_hooks->messages.isEmpty(), qPrintable(m_hooks->messages.value(0).text));
         // The dialog printer and the sheet's own printer, both the Printer1 printer.
-        QCOMPARE(m_attached, QStringList({QStringLiteral("Empfang"), QStringLiteral("Empfang")}));
-        QCOMPARE(m_dialogs.size(), 1);
-        QCOMPARE(m_dialogs.first().docName, QStringLiteral("Besucherschein"));
-        QCOMPARE(m_dialogs.first().orientation, QPageLayout::Portrait);
-        QCOMPARE(m_dialogs.first().copies, 1);
-        QCOMPARE(printedFiles(), QStringList(QFileInfo(outputOf(1)).fileName()));
+        QCOMPARE(m_hooks->attached,
+                 QStringList({QStringLiteral("Empfang"), QStringLiteral("Empfang")}));
+        QCOMPARE(m_hooks->dialogs.size(), 1);
+        QCOMPARE(m_hooks->dialogs.first().docName, QStringLiteral("Besucherschein"));
+        QCOMPARE(m_hooks->dialogs.first().orientation, QPageLayout::Portrait);
+        QCOMPARE(m_hooks->dialogs.first().copies, 1);
+        QCOMPARE(m_hooks->printedFiles(), QStringList(QFileInfo(m_hooks->outputOf(1)).fileName()));
 
-        const QString text = pdfText(outputOf(1));
-        for (const QString &expected : {QStringLiteral("Besuchsbestätigung"), QStringLiteral("Müller"),
-                                        QStringLiteral("Straßenbau Öhringen"), QStringLiteral("4711")})
-            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in: ") + text));
+        const QString text = pdfText(m_hooks->outputOf(1));
+        for (const QString &expected :
+             {QStringLiteral("Besuchsbestätigung"), QStringLiteral("Müller"),
+              QStringLiteral("Straßenbau Öhringen"), QStringLiteral("4711")})
+            QVERIFY2(text.contains(expected),
+                     qPrintable(expected + QStringLiteral(" in: ") + text));
         QVERIFY2(!text.contains(QStringLiteral("Jürgen")), qPrintable(text)); // sheet: surname only
-        const auto info = pdfInfo(outputOf(1));
+        const auto info = pdfInfo(m_hooks->outputOf(1));
         QCOMPARE(info.value(QStringLiteral("Title")), QStringLiteral("Besucherschein"));
         QCOMPARE(info.value(QStringLiteral("Pages")), QStringLiteral("1"));
-        const QSizeF page = pdfPageSize(outputOf(1));
+        const QSizeF page = pdfPageSize(m_hooks->outputOf(1));
         QVERIFY2(page.height() > page.width(), qPrintable(info.value(QStringLiteral("Page size"))));
 
         // Shown with the printer's name while printing, hidden afterwards.
-        QCOMPARE(m_status.texts, QStringList(QStringLiteral("Drucke Bestätigung auf Empfang")));
-        QVERIFY(!m_lbDrucker->isVisible());
+        QCOMPARE(m_status,
+                 QStringList({QStringLiteral("Drucke Bestätigung auf Empfang"), QString()}));
     }
 
     // The dialog only confirms the visitor sheet, which keeps to the Printer1 printer; the
@@ -256,13 +181,14 @@ private slots:
         QFETCH(LayoutFamily, family);
         QFETCH(bool, followsDialog);
         const QString chosen = QDir(m_install->root()).filePath(QStringLiteral("gewaehlt.pdf"));
-        m_clerkChanges = [&](QPrinter &p) { p.setOutputFileName(chosen); };
+        m_hooks->clerkChanges = [&](QPrinter &p) { p.setOutputFileName(chosen); };
 
         QCOMPARE(request(family), Result::Printed);
 
-        QCOMPARE(printedFiles().size(), 1);
+        QCOMPARE(m_hooks->printedFiles().size(), 1);
         QCOMPARE(QFile::exists(chosen), followsDialog);
-        const QString printed = followsDialog ? chosen : outputOf(m_attached.size() - 1);
+        const QString printed =
+            followsDialog ? chosen : m_hooks->outputOf(m_hooks->attached.size() - 1);
         QVERIFY(pdfText(printed).contains(QStringLiteral("Müller")));
     }
 
@@ -288,16 +214,16 @@ private slots:
 
         QCOMPARE(request(LayoutFamily::Badge), Result::Printed);
 
-        QCOMPARE(m_attached, QStringList(QStringLiteral("Karten")));
-        QCOMPARE(m_dialogs.size(), 1);
-        QCOMPARE(m_dialogs.first().docName, QStringLiteral("Besucherausweis"));
-        QCOMPARE(m_dialogs.first().orientation,
+        QCOMPARE(m_hooks->attached, QStringList(QStringLiteral("Karten")));
+        QCOMPARE(m_hooks->dialogs.size(), 1);
+        QCOMPARE(m_hooks->dialogs.first().docName, QStringLiteral("Besucherausweis"));
+        QCOMPARE(m_hooks->dialogs.first().orientation,
                  page.width() > page.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
-        const QString pdf = outputOf(0);
+        const QString pdf = m_hooks->outputOf(0);
         QVERIFY2(sameSize(pdfPageSize(pdf), page), qPrintable(pdfInfo(pdf).value("Page size")));
         QCOMPARE(pdfInfo(pdf).value(QStringLiteral("Title")), QStringLiteral("Besucherausweis"));
         QVERIFY2(pdfText(pdf).contains(QStringLiteral("Müller, Jürgen")), qPrintable(pdfText(pdf)));
-        QCOMPARE(m_status.texts, QStringList(QStringLiteral("Drucke Ausweis auf Karten")));
+        QCOMPARE(m_status, QStringList({QStringLiteral("Drucke Ausweis auf Karten"), QString()}));
     }
 
     void printerPositions_data()
@@ -305,12 +231,14 @@ private slots:
         QTest::addColumn<LayoutFamily>("family");
         QTest::addColumn<QString>("position");
         QTest::addColumn<QString>("printer");
-        QTest::newRow("sheet on the second printer")
-            << LayoutFamily::VisitorSheet << "1" << "Karten";
-        QTest::newRow("sheet on the default printer")
-            << LayoutFamily::VisitorSheet << "-1" << "Karten";
-        QTest::newRow("badge on the first printer") << LayoutFamily::Badge << "0" << "Empfang";
-        QTest::newRow("badge on the default printer") << LayoutFamily::Badge << "-1" << "Karten";
+        QTest::newRow("sheet on the second printer") << LayoutFamily::VisitorSheet << "1"
+                                                     << "Karten";
+        QTest::newRow("sheet on the default printer") << LayoutFamily::VisitorSheet << "-1"
+                                                      << "Karten";
+        QTest::newRow("badge on the first printer") << LayoutFamily::Badge << "0"
+                                                    << "Empfang";
+        QTest::newRow("badge on the default printer") << LayoutFamily::Badge << "-1"
+                                                      << "Karten";
     }
     void printerPositions()
     {
@@ -318,14 +246,16 @@ private slots:
         QFETCH(QString, position);
         QFETCH(QString, printer);
         const bool badge = family == LayoutFamily::Badge;
-        writeSettings({{badge ? QStringLiteral("Options/Printer2") : QStringLiteral("Options/Printer1"),
-                        position}});
+        writeSettings(
+            {{badge ? QStringLiteral("Options/Printer2") : QStringLiteral("Options/Printer1"),
+              position}});
         QCOMPARE(request(family), Result::Printed);
-        QVERIFY(!m_attached.isEmpty());
-        QCOMPARE(QSet<QString>(m_attached.begin(), m_attached.end()), QSet<QString>({printer}));
-        QCOMPARE(m_status.texts.size(), 1);
-        QVERIFY2(m_status.texts.first().endsWith(QStringLiteral(" auf ") + printer),
-                 qPrintable(m_status.texts.first()));
+        QVERIFY(!m_hooks->attached.isEmpty());
+        QCOMPARE(QSet<QString>(m_hooks->attached.begin(), m_hooks->attached.end()),
+                 QSet<QString>({printer}));
+        QCOMPARE(m_status.size(), 2);
+        QVERIFY2(m_status.first().endsWith(QStringLiteral(" auf ") + printer),
+                 qPrintable(m_status.first()));
     }
 
     // A position that names no printer is refused with a message; nothing is printed and
@@ -337,11 +267,13 @@ private slots:
         QTest::addColumn<QStringList>("printers");
         QTest::addColumn<QString>("defaultPrinter");
         const QStringList two{QStringLiteral("Empfang"), QStringLiteral("Karten")};
-        QTest::newRow("sheet beyond the list") << LayoutFamily::VisitorSheet << "2" << two << "Karten";
+        QTest::newRow("sheet beyond the list")
+            << LayoutFamily::VisitorSheet << "2" << two << "Karten";
         QTest::newRow("badge beyond the list") << LayoutFamily::Badge << "5" << two << "Karten";
         QTest::newRow("below -1") << LayoutFamily::Badge << "-2" << two << "Karten";
         QTest::newRow("no default printer") << LayoutFamily::VisitorSheet << "-1" << two << "";
-        QTest::newRow("no printer installed") << LayoutFamily::VisitorSheet << "0" << QStringList() << "";
+        QTest::newRow("no printer installed")
+            << LayoutFamily::VisitorSheet << "0" << QStringList() << "";
     }
     void refusedPrinterPosition()
     {
@@ -349,21 +281,22 @@ private slots:
         QFETCH(QString, position);
         QFETCH(QStringList, printers);
         QFETCH(QString, defaultPrinter);
-        m_printers = printers;
-        m_defaultPrinter = defaultPrinter;
+        m_hooks->printers = printers;
+        m_hooks->defaultPrinter = defaultPrinter;
         writeSettings({{family == LayoutFamily::Badge ? QStringLiteral("Options/Printer2")
                                                       : QStringLiteral("Options/Printer1"),
                         position}});
 
         QCOMPARE(request(family), Result::Failed);
 
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.first().text.endsWith(QStringLiteral("Es wurde nichts gedruckt.")),
-                 qPrintable(m_messages.first().text));
-        QVERIFY(m_dialogs.isEmpty());
-        QVERIFY(m_attached.isEmpty());
-        QVERIFY(printedFiles().isEmpty());
-        QVERIFY(m_status.texts.isEmpty());
+        QCOMPARE(m_hooks->messages.size(), 1);
+        QVERIFY2(
+            m_hooks->messages.first().text.endsWith(QStringLiteral("Es wurde nichts gedruckt.")),
+            qPrintable(m_hooks->messages.first().text));
+        QVERIFY(m_hooks->dialogs.isEmpty());
+        QVERIFY(m_hooks->attached.isEmpty());
+        QVERIFY(m_hooks->printedFiles().isEmpty());
+        QVERIFY(m_status.isEmpty());
     }
 
     void cancelledDialogPrintsNothing_data()
@@ -375,12 +308,12 @@ private slots:
     void cancelledDialogPrintsNothing()
     {
         QFETCH(LayoutFamily, family);
-        m_accept = false;
+        m_hooks->accept = false;
         QCOMPARE(request(family), Result::Cancelled);
-        QCOMPARE(m_dialogs.size(), 1);
-        QVERIFY(printedFiles().isEmpty());
-        QVERIFY(m_messages.isEmpty());
-        QVERIFY(m_status.texts.isEmpty());
+        QCOMPARE(m_hooks->dialogs.size(), 1);
+        QVERIFY(m_hooks->printedFiles().isEmpty());
+        QVERIFY(m_hooks->messages.isEmpty());
+        QVERIFY(m_status.isEmpty());
     }
 
     // The badge type chosen in the form picks the layout; without one the standard badge
@@ -389,8 +322,10 @@ private slots:
     {
         QTest::addColumn<QString>("badgeType");
         QTest::addColumn<QString>("printed");
-        QTest::newRow("badge type") << "Ausweis Gast" << "GAST";
-        QTest::newRow("no badge type") << "" << "STANDARD";
+        QTest::newRow("badge type") << "Ausweis Gast"
+                                    << "GAST";
+        QTest::newRow("no badge type") << ""
+                                       << "STANDARD";
     }
     void badgeTypeChoosesTheLayout()
     {
@@ -403,7 +338,7 @@ private slots:
 
         QCOMPARE(request(LayoutFamily::Badge, visit), Result::Printed);
 
-        const QString text = pdfText(outputOf(0));
+        const QString text = pdfText(m_hooks->outputOf(0));
         QVERIFY2(text.contains(printed), qPrintable(text));
         QCOMPARE(text.contains(QStringLiteral("GAST")), printed == QStringLiteral("GAST"));
         QCOMPARE(text.contains(QStringLiteral("STANDARD")), printed == QStringLiteral("STANDARD"));
@@ -414,7 +349,7 @@ private slots:
     {
         QVERIFY(QFile::remove(LayoutLocations::visitorSheet(m_install->startFolder())));
         QCOMPARE(request(LayoutFamily::VisitorSheet), Result::Printed);
-        const QString pdf = outputOf(m_attached.size() - 1);
+        const QString pdf = m_hooks->outputOf(m_hooks->attached.size() - 1);
         QCOMPARE(pdfInfo(pdf).value(QStringLiteral("Pages")), QStringLiteral("1"));
         QVERIFY(pdfText(pdf).trimmed().isEmpty());
     }
@@ -428,11 +363,16 @@ private slots:
         QTest::addColumn<bool>("fileExists");
         QTest::addColumn<bool>("openSucceeds");
         QTest::addColumn<bool>("opened");
-        QTest::newRow("sheet document") << LayoutFamily::VisitorSheet << "Schein.odt" << true << true << true;
-        QTest::newRow("badge document") << LayoutFamily::Badge << "Karte.odt" << true << true << true;
-        QTest::newRow("no document set") << LayoutFamily::VisitorSheet << "" << false << true << false;
-        QTest::newRow("document missing") << LayoutFamily::Badge << "Fehlt.odt" << false << true << false;
-        QTest::newRow("desktop cannot open it") << LayoutFamily::VisitorSheet << "Schein.odt" << true << false << false;
+        QTest::newRow("sheet document")
+            << LayoutFamily::VisitorSheet << "Schein.odt" << true << true << true;
+        QTest::newRow("badge document")
+            << LayoutFamily::Badge << "Karte.odt" << true << true << true;
+        QTest::newRow("no document set")
+            << LayoutFamily::VisitorSheet << "" << false << true << false;
+        QTest::newRow("document missing")
+            << LayoutFamily::Badge << "Fehlt.odt" << false << true << false;
+        QTest::newRow("desktop cannot open it")
+            << LayoutFamily::VisitorSheet << "Schein.odt" << true << false << false;
     }
     void externalPrint()
     {
@@ -456,22 +396,23 @@ private slots:
             QFile file(document);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        m_openSucceeds = openSucceeds;
+        m_hooks->openSucceeds = openSucceeds;
 
         QCOMPARE(request(family), opened ? Result::Opened : Result::Failed);
 
         QCOMPARE(printTableName(), QStringLiteral("Müller"));
-        QVERIFY(m_dialogs.isEmpty());
-        QVERIFY(m_attached.isEmpty());
-        QVERIFY(m_status.texts.isEmpty());
+        QVERIFY(m_hooks->dialogs.isEmpty());
+        QVERIFY(m_hooks->attached.isEmpty());
+        QVERIFY(m_status.isEmpty());
         if (opened) {
-            QCOMPARE(m_opened, QList<QUrl>({QUrl::fromLocalFile(document)}));
-            QVERIFY(m_messages.isEmpty());
+            QCOMPARE(m_hooks->opened, QList<QUrl>({QUrl::fromLocalFile(document)}));
+            QVERIFY(m_hooks->messages.isEmpty());
         } else {
-            QCOMPARE(m_opened.size(), fileExists ? 1 : 0);
-            QCOMPARE(m_messages.size(), 1);
-            QCOMPARE(m_messages.first().text,
-                     QStringLiteral("Datei '") + pfad + QStringLiteral("' konnte nicht geöffnet werden."));
+            QCOMPARE(m_hooks->opened.size(), fileExists ? 1 : 0);
+            QCOMPARE(m_hooks->messages.size(), 1);
+            QCOMPARE(m_hooks->messages.first().text,
+                     QStringLiteral("Datei '") + pfad +
+                         QStringLiteral("' konnte nicht geöffnet werden."));
         }
     }
 
@@ -479,8 +420,9 @@ private slots:
     // otherwise print the previous visitor.
     void externalPrintStopsWhenTheTableRefuses()
     {
-        writeSettings({{QStringLiteral("Druck/Extern"), QStringLiteral("1")},
-                       {QStringLiteral("BesucherscheinExtern/Pfad"), QStringLiteral("Schein.odt")}});
+        writeSettings(
+            {{QStringLiteral("Druck/Extern"), QStringLiteral("1")},
+             {QStringLiteral("BesucherscheinExtern/Pfad"), QStringLiteral("Schein.odt")}});
         QFile file(QDir(m_install->startFolder()).filePath(QStringLiteral("Schein.odt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         PrintedVisit visit = printedVisit();
@@ -488,10 +430,10 @@ private slots:
 
         QCOMPARE(request(LayoutFamily::VisitorSheet, visit), Result::Failed);
 
-        QVERIFY(m_opened.isEmpty());
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.first().text.contains(QStringLiteral("'ő'")),
-                 qPrintable(m_messages.first().text));
+        QVERIFY(m_hooks->opened.isEmpty());
+        QCOMPARE(m_hooks->messages.size(), 1);
+        QVERIFY2(m_hooks->messages.first().text.contains(QStringLiteral("'ő'")),
+                 qPrintable(m_hooks->messages.first().text));
         QCOMPARE(printTableName(), QString());
     }
 
@@ -507,8 +449,8 @@ private slots:
         QString failure;
         QTimer::singleShot(0, this, [&] {
             auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
-            auto *btnVorschau = dialog ? dialog->findChild<QPushButton *>(QStringLiteral("btnVorschau"))
-                                       : nullptr;
+            auto *btnVorschau =
+                dialog ? dialog->findChild<QPushButton *>(QStringLiteral("btnVorschau")) : nullptr;
             if (!btnVorschau) {
                 failure = QStringLiteral("no print dialog with btnVorschau");
                 if (dialog)
@@ -516,7 +458,8 @@ private slots:
                 return;
             }
             QTimer::singleShot(0, this, [&] {
-                auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+                auto *preview =
+                    qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
                 auto *widget = preview ? preview->findChild<QPrintPreviewWidget *>() : nullptr;
                 if (widget) {
                     previewSeen = true;
@@ -550,7 +493,7 @@ private slots:
         QCOMPARE(pages, 1);
         QCOMPARE(shownOrientation, QPageLayout::Landscape);
         QVERIFY2(darkPixels > 20, qPrintable(QString::number(darkPixels)));
-        QVERIFY(printedFiles().isEmpty());
+        QVERIFY(m_hooks->printedFiles().isEmpty());
     }
 };
 
