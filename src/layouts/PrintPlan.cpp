@@ -7,10 +7,8 @@
 
 #include <QDir>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 namespace s = shell::keys::settings;
 

@@ -9,8 +9,7 @@
 #include <QPageSize>
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct Layout;
 

@@ -10,10 +10,8 @@
 
 #include <QFileInfo>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 using registration::ColumnValue;
 using registration::VisitColumns;

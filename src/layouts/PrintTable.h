@@ -4,8 +4,7 @@
 // visit the form shows.
 #include <QString>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct PrintedVisit;
 

@@ -7,8 +7,7 @@
 #include <QString>
 #include <array>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct PrintedVisit {
     // Field key -> text as the form shows it ("Info1" ... "Info4": the caption when the

@@ -2,8 +2,7 @@
 
 #include "common/Error.h"
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 QString PrinterList::at(int position) const
 {

@@ -4,8 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class PrinterList
 {

@@ -11,8 +11,7 @@
 #include <QString>
 #include <utility>
 
-namespace lobrix::test
-{
+namespace lobrix::test {
 
 // "Section/Key" -> value, written into settings.ini in this order.
 using PrintSettings = QList<std::pair<QString, QString>>;

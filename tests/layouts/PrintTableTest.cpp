@@ -21,8 +21,7 @@ using namespace lobrix;
 using namespace lobrix::layouts;
 using namespace lobrix::test;
 
-namespace
-{
+namespace {
 
 const QString kTable = QString::fromLatin1(data::DefaultStructure::kPrintTable);
 

@@ -7,10 +7,8 @@
 #include <QPrinter>
 #include <QPushButton>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 PrintConfirmation::Hook &hook()
 {

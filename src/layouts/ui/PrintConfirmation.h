@@ -8,8 +8,7 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class PrintConfirmation
 {

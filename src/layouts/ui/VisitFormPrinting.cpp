@@ -7,8 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 PrintedVisit VisitFormPrinting::printedVisit(const registration::VisitPrintRequest &r)
 {

@@ -8,8 +8,7 @@
 
 class QWidget;
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 class VisitFormPrinting
 {

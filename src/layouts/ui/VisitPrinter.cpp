@@ -16,10 +16,8 @@
 #include <QPrinterInfo>
 #include <QUrl>
 
-namespace lobrix::layouts
-{
-namespace
-{
+namespace lobrix::layouts {
+namespace {
 
 VisitPrinter::Hooks &hooks()
 {
@@ -51,6 +49,17 @@ PrintConfirmation::Paint painterFor(const PrintPlan &plan, const Layout &layout,
     };
 }
 
+// Runs a print; an error of the tables or files is told to the clerk instead of thrown.
+template <typename Print> VisitPrinter::Result reported(QWidget *parent, Print print)
+{
+    try {
+        return print();
+    } catch (const Error &e) {
+        shell::MessageBoxes::error(parent, e.message());
+        return VisitPrinter::Result::Failed;
+    }
+}
+
 } // namespace
 
 VisitPrinter::VisitPrinter(QString startFolder, QString databaseFolder)
@@ -72,72 +81,56 @@ void VisitPrinter::setHooks(Hooks h)
 
 VisitPrinter::Result VisitPrinter::requestVisitorSheet(QWidget *parent, const PrintedVisit &visit)
 {
-    try {
-        const PrintPlan plan = PrintPlan::visitorSheet(m_startFolder);
-        if (plan.external)
-            return printExternally(parent, plan, visit);
-        const Layout layout = readLayout(plan);
-        QPrinter printer(QPrinter::HighResolution);
-        QString printerName;
-        if (!attachPrinter(parent, plan, printer, printerName))
-            return Result::Failed;
-        setUp(printer, plan, layout);
-        if (!PrintConfirmation::confirm(parent, printer, painterFor(plan, layout, visit)))
-            return Result::Cancelled;
-        return PrintVisitorSheet(parent, visit);
-    } catch (const Error &e) {
-        shell::MessageBoxes::error(parent, e.message());
-        return Result::Failed;
-    }
+    return reported(parent,
+                    [&] { return request(parent, PrintPlan::visitorSheet(m_startFolder), visit); });
 }
 
 VisitPrinter::Result VisitPrinter::requestBadge(QWidget *parent, const PrintedVisit &visit)
 {
-    try {
-        const PrintPlan plan = PrintPlan::badge(m_startFolder, m_databaseFolder, visit.badgeType);
-        if (plan.external)
-            return printExternally(parent, plan, visit);
-        const Layout layout = readLayout(plan);
-        QPrinter printer(QPrinter::HighResolution);
-        QString printerName;
-        if (!attachPrinter(parent, plan, printer, printerName))
-            return Result::Failed;
-        setUp(printer, plan, layout);
-        if (!PrintConfirmation::confirm(parent, printer, painterFor(plan, layout, visit)))
-            return Result::Cancelled;
-        return printPage(parent, plan, layout, printer, printerName, visit);
-    } catch (const Error &e) {
-        shell::MessageBoxes::error(parent, e.message());
-        return Result::Failed;
-    }
+    return reported(parent, [&] {
+        return request(parent, PrintPlan::badge(m_startFolder, m_databaseFolder, visit.badgeType),
+                       visit);
+    });
 }
 
 VisitPrinter::Result VisitPrinter::PrintVisitorSheet(QWidget *parent, const PrintedVisit &visit)
 {
-    try {
+    return reported(parent, [&] {
         const PrintPlan plan = PrintPlan::visitorSheet(m_startFolder);
-        const Layout layout = readLayout(plan);
         QPrinter printer(QPrinter::HighResolution);
         QString printerName;
         if (!attachPrinter(parent, plan, printer, printerName))
             return Result::Failed;
-        return printPage(parent, plan, layout, printer, printerName, visit);
-    } catch (const Error &e) {
-        shell::MessageBoxes::error(parent, e.message());
-        return Result::Failed;
-    }
+        return printPage(parent, plan, readLayout(plan), printer, printerName, visit);
+    });
 }
 
 VisitPrinter::Result VisitPrinter::PrintBadge(QWidget *parent, QPrinter &printer,
                                               const QString &printerName, const PrintedVisit &visit)
 {
-    try {
+    return reported(parent, [&] {
         const PrintPlan plan = PrintPlan::badge(m_startFolder, m_databaseFolder, visit.badgeType);
         return printPage(parent, plan, readLayout(plan), printer, printerName, visit);
-    } catch (const Error &e) {
-        shell::MessageBoxes::error(parent, e.message());
+    });
+}
+
+VisitPrinter::Result VisitPrinter::request(QWidget *parent, const PrintPlan &plan,
+                                           const PrintedVisit &visit)
+{
+    if (plan.external)
+        return printExternally(parent, plan, visit);
+    const Layout layout = readLayout(plan);
+    QPrinter printer(QPrinter::HighResolution);
+    QString printerName;
+    if (!attachPrinter(parent, plan, printer, printerName))
         return Result::Failed;
-    }
+    setUp(printer, plan, layout);
+    if (!PrintConfirmation::confirm(parent, printer, painterFor(plan, layout, visit)))
+        return Result::Cancelled;
+    // The dialog only confirms the visitor sheet, which prints on a printer of its own.
+    if (plan.family == LayoutFamily::VisitorSheet)
+        return PrintVisitorSheet(parent, visit);
+    return printPage(parent, plan, layout, printer, printerName, visit);
 }
 
 VisitPrinter::Result VisitPrinter::printExternally(QWidget *parent, const PrintPlan &plan,

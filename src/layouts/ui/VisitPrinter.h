@@ -16,8 +16,7 @@
 class QPrinter;
 class QWidget;
 
-namespace lobrix::layouts
-{
+namespace lobrix::layouts {
 
 struct Layout;
 struct PrintPlan;
@@ -66,6 +65,8 @@ public:
     static void setHooks(Hooks hooks);
 
 private:
+    // The print request: external, or the print dialog and then the page.
+    Result request(QWidget *parent, const PrintPlan &plan, const PrintedVisit &visit);
     Result printExternally(QWidget *parent, const PrintPlan &plan, const PrintedVisit &visit);
     // Attaches the printer at the plan's position; false (and the clerk told) when the
     // position names no printer.

@@ -19,8 +19,7 @@ using namespace lobrix;
 using namespace lobrix::layouts;
 using namespace lobrix::test;
 
-namespace
-{
+namespace {
 
 // The queue scripts/cups-test-queue sets up: every job lands in one PDF file.
 const QString kQueue = QStringLiteral("PDFFILE");

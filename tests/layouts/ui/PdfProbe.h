@@ -7,8 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace lobrix::test
-{
+namespace lobrix::test {
 
 inline QString popplerOutput(const QString &tool, const QStringList &arguments)
 {

@@ -14,8 +14,7 @@
 #include <QUrl>
 #include <functional>
 
-namespace lobrix::test
-{
+namespace lobrix::test {
 
 struct PrintHooks {
     struct DialogSeen {

@@ -32,8 +32,7 @@ using Result = VisitPrinter::Result;
 using Settings = PrintSettings;
 Q_DECLARE_METATYPE(LayoutFamily)
 
-namespace
-{
+namespace {
 
 // 86 x 54 mm in points.
 const QSizeF kCardLandscape(243.78, 153.07);
