@@ -4,8 +4,7 @@
 #include <QPixmap>
 #include <algorithm>
 
-namespace lobrix::registration
-{
+namespace lobrix::registration {
 
 PhotoPanel::PhotoPanel(QWidget *parent) : QLabel(parent)
 {

@@ -5,11 +5,9 @@
 #include <QLabel>
 #include <QRect>
 
-namespace lobrix::registration
-{
+namespace lobrix::registration {
 
-class PhotoPanel : public QLabel
-{
+class PhotoPanel : public QLabel {
     Q_OBJECT
 public:
     static constexpr int PanelSize = 110;

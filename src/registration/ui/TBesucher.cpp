@@ -27,15 +27,13 @@
 #include <QStyle>
 #include <QToolButton>
 
-namespace lobrix::registration
-{
+namespace lobrix::registration {
 
 struct TBesucher::Loaded {
     DepartureService::LoadedVisit visit;
 };
 
-namespace
-{
+namespace {
 
 constexpr int kFormWidth = 680;
 constexpr int kFormHeight = 672;

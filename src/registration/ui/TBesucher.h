@@ -27,13 +27,11 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 
-namespace lobrix::shell
-{
+namespace lobrix::shell {
 class Session;
 }
 
-namespace lobrix::registration
-{
+namespace lobrix::registration {
 
 class ArrivalService;
 class DepartureService;
@@ -41,8 +39,7 @@ class PhotoPanel;
 class TKalender;
 struct FormOpening;
 
-class TBesucher : public QDialog
-{
+class TBesucher : public QDialog {
     Q_OBJECT
 public:
     enum class Mode { Arrival, Departure, MasterData };

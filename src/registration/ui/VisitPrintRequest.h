@@ -9,8 +9,7 @@
 #include <array>
 #include <functional>
 
-namespace lobrix::registration
-{
+namespace lobrix::registration {
 
 enum class PrintKind {
     Badge,       // "&Ausweis drucken"

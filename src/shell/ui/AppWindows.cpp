@@ -1,7 +1,9 @@
 #include "shell/ui/AppWindows.h"
 
+#include "layouts/ui/VisitFormPrinting.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
+#include "shell/Session.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
 #include "shell/ui/TStart.h"
@@ -23,6 +25,8 @@ AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
     info = add<TInfo>();
     main->setWindows({start, info});
     besucher->setCalendar(kalender);
+    besucher->setPrintAction(layouts::VisitFormPrinting::action(
+        main->session().folders().start, main->session().folders().database, besucher));
     main->setVisitForm([form = besucher] { form->btnBeginnClick(); },
                        [form = besucher] { form->btnEndeClick(); });
 }

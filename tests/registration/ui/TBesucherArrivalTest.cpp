@@ -18,8 +18,7 @@ using lobrix::test::Row;
 using lobrix::test::VisitFormFixture;
 namespace s = lobrix::shell::keys::settings;
 
-namespace
-{
+namespace {
 
 QColor ground(const QWidget *w)
 {
@@ -60,8 +59,7 @@ void typeVisitor(const VisitFormFixture &f)
 
 } // namespace
 
-class TBesucherArrivalTest : public QObject
-{
+class TBesucherArrivalTest : public QObject {
     Q_OBJECT
 private slots:
     void arrivalIsStoredInOrder();

@@ -2,15 +2,9 @@
 // that are out, loading a visit, the confirmation question and what a save stores.
 #include "TestRegistry.h"
 #include "VisitFormFixture.h"
-#include "shell/ui/AppWindows.h"
-#include "shell/ui/TMain.h"
-
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
-#include <QPushButton>
-#include <QTimer>
-#include <QToolButton>
 
 using namespace lobrix;
 using namespace lobrix::registration;
@@ -19,8 +13,7 @@ using lobrix::test::Row;
 using lobrix::test::VisitFormFixture;
 namespace s = lobrix::shell::keys::settings;
 
-namespace
-{
+namespace {
 
 // A present visit holding an out badge, as an arrival leaves it: the columns given, on
 // top of a visitor who arrived at 07:45 today.
@@ -44,23 +37,9 @@ QColor ink(const QWidget *w)
     return w->palette().color(QPalette::WindowText);
 }
 
-// Runs `action` while the modal form is open and closes it afterwards if the action
-// did not, so that a failing check cannot leave the test waiting.
-void whileOpen(QWidget *owner, const std::function<void(TBesucher *)> &action)
-{
-    QTimer::singleShot(0, owner, [owner, action] {
-        auto *form = owner->findChild<TBesucher *>();
-        QVERIFY(form && form->isVisible());
-        action(form);
-        if (form->isVisible())
-            form->reject();
-    });
-}
-
 } // namespace
 
-class TBesucherDepartureTest : public QObject
-{
+class TBesucherDepartureTest : public QObject {
     Q_OBJECT
 private slots:
     void departureThroughTheWindow();
@@ -73,7 +52,6 @@ private slots:
     void badgeOutWithoutVisit();
     void longEntriesAreCut();
     void visitEndedElsewhere();
-    void mainWindowOpensBothModes();
 };
 
 void TBesucherDepartureTest::departureThroughTheWindow()
@@ -366,41 +344,6 @@ void TBesucherDepartureTest::visitEndedElsewhere()
     QVERIFY(!f.enabled("btnSpeichern"));
     QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("GEHT"), QStringLiteral("08:10"));
     QCOMPARE(f.desk.badge(2).value("KOMMT"), QStringLiteral("07:45"));
-}
-
-void TBesucherDepartureTest::mainWindowOpensBothModes()
-{
-    DeskFixture desk(5);
-    QList<shell::MessageRecord> messages;
-    shell::MessageBoxes::setHooks([&](const shell::MessageRecord &m) { messages << m; }, {});
-    shell::AppWindows windows(desk.startFolder(), desk.clock);
-    auto *arrival = windows.main->findChild<QToolButton *>(QStringLiteral("btnBeginn"));
-    auto *departure = windows.main->findChild<QToolButton *>(QStringLiteral("btnEnde"));
-
-    QString modeCaption;
-    whileOpen(windows.main, [&](TBesucher *form) {
-        modeCaption = form->findChild<QLabel *>(QStringLiteral("lbModus"))->text();
-        VisitFormFixture::typeInto(form->findChild<QLineEdit *>(QStringLiteral("edName")),
-                                   QStringLiteral("Über"));
-        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnSpeichern")),
-                          Qt::LeftButton);
-    });
-    arrival->click();
-    QCOMPARE(modeCaption, QStringLiteral("Besuchsbeginn erfassen"));
-    QCOMPARE(desk.rows("Besucher.dbf").value(0).value("NAME"), QStringLiteral("Über"));
-    QCOMPARE(desk.badge(1).value("KOMMT"), QStringLiteral("08:15"));
-
-    whileOpen(windows.main, [&](TBesucher *form) {
-        modeCaption = form->findChild<QLabel *>(QStringLiteral("lbModus"))->text();
-        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnSpeichern")),
-                          Qt::LeftButton);
-    });
-    departure->click();
-    QCOMPARE(modeCaption, QStringLiteral("Besuchsende erfassen"));
-    QCOMPARE(desk.rows("Besucher.dbf").value(0).value("GEHT"), QStringLiteral("08:15"));
-    QCOMPARE(desk.badge(1).value("KOMMT"), QStringLiteral("25:00"));
-    QVERIFY(messages.isEmpty());
-    shell::MessageBoxes::setHooks({}, {});
 }
 
 LOBRIX_TEST(TBesucherDepartureTest)

@@ -16,8 +16,7 @@ using lobrix::test::Row;
 using lobrix::test::VisitFormFixture;
 namespace s = lobrix::shell::keys::settings;
 
-namespace
-{
+namespace {
 
 const QColor LightYellow(255, 255, 128);
 
@@ -76,8 +75,7 @@ QLabel *dayCell(const TKalender &kal, int day)
 
 } // namespace
 
-class TBesucherFormTest : public QObject
-{
+class TBesucherFormTest : public QObject {
     Q_OBJECT
 private slots:
     void manualBadgeEntry_data();

@@ -17,11 +17,9 @@
 #include <QTest>
 #include <memory>
 
-namespace lobrix::test
-{
+namespace lobrix::test {
 
-class VisitFormFixture
-{
+class VisitFormFixture {
 public:
     explicit VisitFormFixture(int badges = 10, const QDateTime &now = DeskFixture::defaultNow())
         : desk(badges, now)
