@@ -57,6 +57,13 @@ void bind(sqlite3_stmt *st, const QVariantList &params)
 
 SqlEngine::SqlEngine(QString folder, Access access) : m_folder(std::move(folder)), m_access(access)
 {
+    // SQLite's allocation statistics take a global mutex on every allocation; reports
+    // allocate for every value they read. Only possible before SQLite is first used.
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    Q_UNUSED(configured);
     if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                         nullptr) !=
         SQLITE_OK) {

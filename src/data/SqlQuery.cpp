@@ -70,12 +70,18 @@ bool SqlQuery::isNull(int column) const
 
 QString SqlQuery::text(int column) const
 {
-    if (isNull(column))
+    if (!m_statement)
         return {};
-    if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT)
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_FLOAT:
         return QString::number(sqlite3_column_double(m_statement, column), 'g', 15);
-    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-    return QString::fromUtf8(p, sqlite3_column_bytes(m_statement, column));
+    default: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return QString::fromUtf8(p, sqlite3_column_bytes(m_statement, column));
+    }
+    }
 }
 
 QVariant SqlQuery::value(int column) const
