@@ -167,6 +167,29 @@ QString decode(CodePage cp, const char *data, int size)
     return s;
 }
 
+int decodeToUtf8(CodePage cp, const char *data, int size, char *out)
+{
+    const Half *h = half(cp);
+    char *o = out;
+    for (int i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        char16_t c = b;
+        if (b >= 0x80 && h)
+            c = (*h)[b - 0x80] ? (*h)[b - 0x80] : u'\uFFFD';
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *o++ = static_cast<char>(0xC0 | (c >> 6));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *o++ = static_cast<char>(0xE0 | (c >> 12));
+            *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return static_cast<int>(o - out);
+}
+
 bool encode(CodePage cp, const QString &text, QByteArray &out)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);

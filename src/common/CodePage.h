@@ -17,6 +17,10 @@ inline QString decode(CodePage cp, const QByteArray &bytes)
 {
     return decode(cp, bytes.constData(), static_cast<int>(bytes.size()));
 }
+// Decodes straight into UTF-8 (for SQL results): `out` must hold 3 * size bytes.
+// Returns the bytes written.
+int decodeToUtf8(CodePage cp, const char *data, int size, char *out);
+
 // Encodes text; returns false (and leaves out) if a character cannot be stored.
 bool encode(CodePage cp, const QString &text, QByteArray &out);
 bool canEncode(CodePage cp, const QString &text);

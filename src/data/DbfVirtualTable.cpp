@@ -433,16 +433,27 @@ void resultText(sqlite3_context *ctx, const QString &text)
     sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
-// Most stored texts are plain ASCII, which reads the same in every code page: hand those
-// to SQLite straight from the record. False when the field needs decoding.
-bool resultAsciiText(sqlite3_context *ctx, const char *p, int len)
+// A text field handed to SQLite as UTF-8 straight from the record, right-trimmed, without
+// a detour through QString. False for a field with a NUL inside (decoded the slow way).
+bool resultStoredText(sqlite3_context *ctx, CodePage cp, const char *p, int len)
 {
     while (len > 0 && (p[len - 1] == ' ' || p[len - 1] == '\0'))
         --len;
-    for (int i = 0; i < len; ++i)
-        if (static_cast<unsigned char>(p[i]) >= 0x80 || p[i] == '\0')
+    bool ascii = true;
+    for (int i = 0; i < len; ++i) {
+        if (p[i] == '\0')
             return false;
-    sqlite3_result_text(ctx, p, len, SQLITE_TRANSIENT);
+        ascii = ascii && static_cast<unsigned char>(p[i]) < 0x80;
+    }
+    if (ascii) {
+        sqlite3_result_text(ctx, p, len, SQLITE_TRANSIENT);
+        return true;
+    }
+    char utf8[3 * 256];
+    const int n = len <= 256 ? decodeToUtf8(cp, p, len, utf8) : -1;
+    if (n < 0)
+        return false;
+    sqlite3_result_text(ctx, utf8, n, SQLITE_TRANSIENT);
     return true;
 }
 
@@ -498,7 +509,7 @@ int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int col)
             resultText(ctx, c->table->memo(c->record, f));
             break;
         case 'C':
-            if (!resultAsciiText(ctx, c->record + field.offset, field.length))
+            if (!resultStoredText(ctx, c->table->codePage(), c->record + field.offset, field.length))
                 resultText(ctx, c->table->text(c->record, f));
             break;
         case 'D':
