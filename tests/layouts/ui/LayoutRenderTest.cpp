@@ -1,3 +1,4 @@
+#include "PdfProbe.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
 #include "layouts/LayoutFields.h"
@@ -9,7 +10,6 @@
 #include <QFont>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,26 +100,14 @@ struct PdfWord {
     QRectF box; // points
 };
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>")
-            .arg(program, QString::fromLocal8Bit(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString pdfText(const QString &pdf)
-{
-    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-}
+using lobrix::test::pdfText;
+using lobrix::test::popplerOutput;
 
 // The page size and the words of page 1 with their boxes in points.
 std::pair<QSizeF, QList<PdfWord>> pdfWords(const QString &pdf)
 {
     const QString html =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        popplerOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     QSizeF size;
     const QRegularExpression pageRe(
         QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)")re"));
@@ -546,7 +534,7 @@ private slots:
             QVERIFY2(w.box.right() <= extent.width() && w.box.bottom() <= extent.height(),
                      qPrintable(w.text));
         // The logo is in the document.
-        const QString images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        const QString images = popplerOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
         QVERIFY2(images.count(u'\n') >= 3, qPrintable(images));
     }
 };
