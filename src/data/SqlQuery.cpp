@@ -84,6 +84,14 @@ QString SqlQuery::text(int column) const
     }
 }
 
+QByteArrayView SqlQuery::utf8(int column) const
+{
+    if (!m_statement)
+        return {};
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(m_statement, column)) : QByteArrayView();
+}
+
 QVariant SqlQuery::value(int column) const
 {
     if (!m_statement)

@@ -1,6 +1,7 @@
 #pragma once
 // One running SQL statement whose rows are read one at a time (never copied whole).
 // A query must not outlive the SqlEngine that made it.
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -25,6 +26,9 @@ public:
     QString dbaseColumnName(int column) const;  // upper case, at most 10 characters
     bool isNull(int column) const;
     QString text(int column) const;             // "" for NULL
+    // The value as UTF-8 bytes without a copy, valid until the next call of next(): what
+    // a result model keeps, converting only the cells it shows.
+    QByteArrayView utf8(int column) const;
     QVariant value(int column) const;
     // Index of a result column by name, without regard to case; -1 when there is none.
     int columnIndex(const QString &name) const;
