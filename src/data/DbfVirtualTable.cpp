@@ -298,7 +298,8 @@ bool matches(const Cursor *c, const Constraint &k)
 }
 
 // Moves to the first record from c->recno on that is not deleted and meets every
-// constraint. Blocks of about 512 KiB: few reads, and each block still sits in the cache while it is checked.
+// constraint. Blocks of about 512 KiB: few reads, and each block still sits in the
+// cache while it is checked.
 bool loadRecord(Cursor *c)
 {
     const int size = c->recordSize;

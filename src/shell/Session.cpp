@@ -28,15 +28,20 @@ QString databaseFolder(const QString &start)
 } // namespace
 
 Session::Session(const QString &startFolder, const Clock &clock)
+    : Session(startFolder, databaseFolder(startFolder), clock)
+{
+}
+
+Session::Session(const QString &startFolder, const QString &database, const Clock &clock)
     : m_clock(clock),
       m_settings(startSettingsPath(startFolder)),
-      m_global(data::DbfTable::resolve(databaseFolder(startFolder), QString::fromLatin1(keys::GlobalFile))),
-      m_voranmel(data::DbfTable::resolve(databaseFolder(startFolder), QString::fromLatin1(keys::VoranmelFile))),
-      m_eventLog(databaseFolder(startFolder), [this] { return currentUserName(); }, clock),
-      m_lock(databaseFolder(startFolder))
+      m_global(data::DbfTable::resolve(database, QString::fromLatin1(keys::GlobalFile))),
+      m_voranmel(data::DbfTable::resolve(database, QString::fromLatin1(keys::VoranmelFile))),
+      m_eventLog(database, [this] { return currentUserName(); }, clock),
+      m_lock(database)
 {
     m_folders.start = QDir::cleanPath(QDir(startFolder).absolutePath());
-    m_folders.database = databaseFolder(startFolder);
+    m_folders.database = database;
     m_folders.lists = folderOf(m_folders.start, keys::read(m_settings, keys::settings::ListenPfad));
     m_folders.images =
         folderOf(m_folders.start, keys::read(m_settings, keys::settings::BilderPfad, m_folders.start));

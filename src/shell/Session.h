@@ -62,6 +62,9 @@ public:
     RegistrationLock &registrationLock() { return m_lock; }
 
 private:
+    // settings.ini is read once for the database folder that every member needs.
+    Session(const QString &startFolder, const QString &databaseFolder, const Clock &clock);
+
     const Clock &m_clock;
     Folders m_folders;
     IniFile m_settings;
