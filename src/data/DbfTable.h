@@ -6,7 +6,8 @@
 // updates take byte-range locks (see DbfLocks); every open table holds a shared "in use"
 // lock so that pack and addField (which need exclusive use) fail cleanly.
 //
-// Record numbers are 0-based. One DbfTable is used by one thread at a time.
+// Record numbers are 0-based. One DbfTable is used by one thread at a time; only
+// readBlock may be called from several threads at once (it reads with pread alone).
 #include "common/CodePage.h"
 #include "common/Error.h"
 

@@ -1,5 +1,6 @@
 #include "data/DbfVirtualTable.h"
 
+#include "data/DbfParallelScan.h"
 #include "data/DbfTable.h"
 #include "data/SqlCollations.h"
 
@@ -50,6 +51,9 @@ struct Cursor : sqlite3_vtab_cursor {
     int recordSize = 1;
     const char *record = nullptr;
     bool eof = true;
+    // Large tables are read ahead on threads; declared last, so it stops before the
+    // table and the constraints it reads go away.
+    std::unique_ptr<DbfParallelScan> scan;
 };
 
 Vtab *vtabOf(sqlite3_vtab_cursor *c) { return static_cast<Vtab *>(c->pVtab); }
@@ -268,11 +272,11 @@ bool eightDigits(quint64 v)
            (((v & 0x0F0F0F0F0F0F0F0Full) + 0x0606060606060606ull) & highNibbles) == 0;
 }
 
-bool matches(const Cursor *c, const Constraint &k)
+bool matches(const char *record, const Constraint &k)
 {
     if (k.offset < 0) // the field is gone from the file: SQLite sees NULL, never true
         return false;
-    const char *p = c->record + k.offset;
+    const char *p = record + k.offset;
     const int len = k.length;
     switch (k.type) {
     case 'C': {
@@ -297,11 +301,26 @@ bool matches(const Cursor *c, const Constraint &k)
     }
 }
 
+bool passes(const char *record, const std::vector<Constraint> &constraints)
+{
+    if (DbfTable::isDeleted(record))
+        return false;
+    for (const Constraint &k : constraints)
+        if (!matches(record, k))
+            return false;
+    return true;
+}
+
 // Moves to the first record from c->recno on that is not deleted and meets every
 // constraint. Blocks of about 512 KiB: few reads, and each block still sits in the
 // cache while it is checked.
 bool loadRecord(Cursor *c)
 {
+    if (c->scan) {
+        c->record = c->scan->next(&c->recno);
+        c->eof = c->record == nullptr;
+        return true;
+    }
     const int size = c->recordSize;
     for (;;) {
         if (c->recno >= c->total) {
@@ -322,13 +341,8 @@ bool loadRecord(Cursor *c)
         const int end = c->blockFirst + c->blockCount;
         for (; c->recno < end; ++c->recno) {
             const char *record = base + static_cast<qsizetype>(c->recno - c->blockFirst) * size;
-            if (DbfTable::isDeleted(record))
-                continue;
-            c->record = record;
-            bool ok = true;
-            for (size_t i = 0; ok && i < c->constraints.size(); ++i)
-                ok = matches(c, c->constraints[i]);
-            if (ok) {
+            if (passes(record, c->constraints)) {
+                c->record = record;
                 c->eof = false;
                 return true;
             }
@@ -341,6 +355,7 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
     auto *c = static_cast<Cursor *>(cur);
     Vtab *vtab = vtabOf(cur);
     try {
+        c->scan.reset(); // it reads the constraints replaced below
         if (!c->table)
             c->table = DbfTable::open(vtab->path, DbfTable::Mode::Shared);
         c->fieldOf.assign(static_cast<size_t>(vtab->fields.size()), -1);
@@ -407,6 +422,17 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
         c->recno = 0;
         c->blockFirst = 0;
         c->blockCount = 0;
+        if (DbfParallelScan::worthwhile(static_cast<long long>(c->total) * c->recordSize)) {
+            const std::vector<Constraint> *constraints = &c->constraints;
+            const int size = c->recordSize;
+            c->scan = std::make_unique<DbfParallelScan>(
+                *c->table, c->total,
+                [constraints, size](const char *block, int count, std::vector<int> &passing) {
+                    for (int i = 0; i < count; ++i)
+                        if (passes(block + static_cast<qsizetype>(i) * size, *constraints))
+                            passing.push_back(i);
+                });
+        }
         loadRecord(c);
         return SQLITE_OK;
     } catch (const Error &e) {
@@ -418,7 +444,8 @@ int next(sqlite3_vtab_cursor *cur)
 {
     auto *c = static_cast<Cursor *>(cur);
     try {
-        ++c->recno;
+        if (!c->scan)
+            ++c->recno;
         loadRecord(c);
         return SQLITE_OK;
     } catch (const Error &e) {
