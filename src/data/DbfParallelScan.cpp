@@ -39,11 +39,51 @@ struct Block {
     }
 };
 
+// Block buffers are kept from scan to scan: fresh memory costs a page fault per 4 KiB on
+// first use, which on a virtual machine adds up to more than reading the block.
+class BufferPool {
+public:
+    QByteArray take(qsizetype capacity)
+    {
+        QByteArray b;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_free.empty()) {
+                b = std::move(m_free.back());
+                m_free.pop_back();
+            }
+        }
+        b.reserve(capacity);
+        return b;
+    }
+    void giveBack(QByteArray &&b)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_free.size() < kKept && b.capacity() <= kLargest)
+            m_free.push_back(std::move(b));
+    }
+
+private:
+    static constexpr size_t kKept = 16;
+    static constexpr qsizetype kLargest = 2 << 20;
+    std::mutex m_mutex;
+    std::vector<QByteArray> m_free;
+};
+
+BufferPool &bufferPool()
+{
+    static BufferPool pool;
+    return pool;
+}
+
 } // namespace
 
-// The reader reads the even blocks itself, when it gets to them; one helper thread reads
-// the odd ones ahead into a ring. Each side wakes the other only when it waits, so a
-// scan costs a few wake-ups rather than two per block.
+// Blocks are taken in file order by whichever thread is free: the helper thread reads
+// ahead, and the reader reads the block it needs itself when nobody has taken it yet, or
+// reads ahead while the helper finishes the one it needs. So the faster core does more;
+// on a virtual machine the two cores are seldom equally fast. A block read ahead goes to
+// ring[block % size] with only the records that pass; the reader's own block is handed
+// out from its buffer as read.
 struct DbfParallelScan::State {
     const DbfTable &table;
     BlockFilter filter;
@@ -55,74 +95,111 @@ struct DbfParallelScan::State {
     std::mutex mutex;
     std::condition_variable helperWake;
     std::condition_variable readerWake;
-    std::vector<Block> ring; // helper block j (block 2j + 1) goes to ring[j % size]
-    std::atomic<int> helperDone = 0; // helper blocks filled, in order (set under the mutex)
-    int helperReleased = 0;  // helper blocks the reader is done with
+    std::vector<Block> ring;
+    std::vector<std::atomic<int>> readyBlock; // per slot: the block it holds, once filled
+    int taken = 0;    // blocks taken by either thread, in order
+    int released = 0; // blocks the reader is done with
     bool helperWaiting = false;
     bool readerWaiting = false;
     bool stopping = false;
     std::thread helper;
 
-    Block own;        // the reader's even blocks
-    Block scratch;    // the helper reads into this one buffer, which stays in its cache,
-                      // and copies only the passing records into the ring
-    int current = -1; // block being handed out
+    Block helperBuffer; // each thread reads into one buffer that stays in its cache
+    Block readerBuffer;
+    const Block *current = nullptr; // the block being handed out
+    int currentBlock = -1;
     size_t passIndex = 0;
     bool ended = false;
 
     State(const DbfTable &t, BlockFilter f) : table(t), filter(std::move(f)) {}
 
+    void takeBuffers(qsizetype capacity)
+    {
+        helperBuffer.bytes = bufferPool().take(capacity);
+        readerBuffer.bytes = bufferPool().take(capacity);
+        for (Block &b : ring)
+            b.bytes = bufferPool().take(capacity);
+    }
+
+    ~State()
+    {
+        bufferPool().giveBack(std::move(helperBuffer.bytes));
+        bufferPool().giveBack(std::move(readerBuffer.bytes));
+        for (Block &b : ring)
+            bufferPool().giveBack(std::move(b.bytes));
+    }
+
     int ringSize() const { return static_cast<int>(ring.size()); }
-    // Free slots for helper block j.
-    int freeFor(int j) const { return helperReleased + ringSize() - j; }
+    Block &slotOf(int block) { return ring[static_cast<size_t>(block % ringSize())]; }
+    // Under the mutex: the next block may be taken once its slot is free.
+    bool canTake() const { return taken < blocks && taken < released + ringSize(); }
     // A waiting helper is woken once half the ring is free, not for every slot: on a
     // virtual machine each wake-up costs about as much as reading a block.
-    int wakeHelperAt() const { return std::max(1, ringSize() / 2); }
-    Block &blockAt(int block) { return block % 2 == 0 ? own : ring[static_cast<size_t>(block / 2 % ringSize())]; }
+    bool helperShouldWake() const
+    {
+        return taken >= blocks || taken < released + std::max(1, ringSize() / 2);
+    }
 
     void fill(Block &b, int block)
     {
         b.first = block * perBlock;
         b.passing.clear();
         b.error.clear();
+        b.compact = false;
         const int got = table.readBlock(b.first, std::min(perBlock, total - b.first), b.bytes);
         filter(b.bytes.constData(), got, b.passing);
     }
 
+    // Reads `block` into `buffer` and puts the passing records into its ring slot; a
+    // failure is kept there for the reader. False when it failed.
+    bool readAhead(Block &buffer, int block)
+    {
+        Block &slot = slotOf(block);
+        try {
+            fill(buffer, block);
+            slot.first = buffer.first;
+            slot.passing.swap(buffer.passing);
+            slot.error.clear();
+            // Few passing records are copied out, so the thread's buffer stays where it
+            // is; when many pass, the buffers trade places instead of copying them all.
+            slot.compact = slot.passing.size() * 4 < static_cast<size_t>(perBlock);
+            if (!slot.compact) {
+                slot.bytes.swap(buffer.bytes);
+            } else {
+                slot.bytes.resize(static_cast<qsizetype>(slot.passing.size()) * recordSize);
+                for (size_t k = 0; k < slot.passing.size(); ++k)
+                    std::memcpy(slot.bytes.data() + static_cast<qsizetype>(k) * recordSize,
+                                buffer.bytes.constData() + qsizetype(slot.passing[k]) * recordSize,
+                                static_cast<size_t>(recordSize));
+            }
+        } catch (const Error &e) {
+            slot.error = e.message();
+        } catch (const std::exception &e) {
+            slot.error = QString::fromLocal8Bit(e.what());
+        }
+        std::lock_guard lock(mutex);
+        readyBlock[static_cast<size_t>(block % ringSize())].store(block, std::memory_order_release);
+        if (readerWaiting)
+            readerWake.notify_one();
+        return slot.error.isEmpty();
+    }
+
     void help()
     {
-        for (int j = 0; 2 * j + 1 < blocks; ++j) {
+        for (;;) {
+            int block = 0;
             {
                 std::unique_lock lock(mutex);
-                if (!stopping && freeFor(j) <= 0) {
+                if (!stopping && !canTake() && taken < blocks) {
                     helperWaiting = true;
-                    helperWake.wait(lock, [&] { return stopping || freeFor(j) >= wakeHelperAt(); });
+                    helperWake.wait(lock, [&] { return stopping || helperShouldWake(); });
                     helperWaiting = false;
                 }
-                if (stopping)
+                if (stopping || taken >= blocks)
                     return;
+                block = taken++;
             }
-            Block &b = ring[static_cast<size_t>(j % ringSize())];
-            try {
-                fill(scratch, 2 * j + 1);
-                b.first = scratch.first;
-                b.passing = scratch.passing;
-                b.compact = true;
-                b.bytes.resize(static_cast<qsizetype>(b.passing.size()) * recordSize);
-                for (size_t k = 0; k < b.passing.size(); ++k)
-                    std::memcpy(b.bytes.data() + static_cast<qsizetype>(k) * recordSize,
-                                scratch.record(k, recordSize), static_cast<size_t>(recordSize));
-                b.error.clear();
-            } catch (const Error &e) {
-                b.error = e.message();
-            } catch (const std::exception &e) {
-                b.error = QString::fromLocal8Bit(e.what());
-            }
-            std::lock_guard lock(mutex);
-            helperDone.store(j + 1, std::memory_order_release);
-            if (readerWaiting)
-                readerWake.notify_one();
-            if (!b.error.isEmpty())
+            if (!readAhead(helperBuffer, block))
                 return; // the reader stops there
         }
     }
@@ -138,44 +215,66 @@ struct DbfParallelScan::State {
             helper.join();
     }
 
-    // Makes `current + 1` the current block, read and filtered.
+    bool isReady(int block) const
+    {
+        return readyBlock[static_cast<size_t>(block % ringSize())].load(std::memory_order_acquire) == block;
+    }
+
+    // Makes the next block the current one, read and filtered.
     void advance()
     {
-        if (current >= 0 && current % 2 == 1) {
-            std::lock_guard lock(mutex);
-            ++helperReleased;
-            if (helperWaiting && freeFor(helperDone) >= wakeHelperAt())
+        passIndex = 0;
+        current = nullptr;
+        const int wanted = ++currentBlock;
+        std::unique_lock lock(mutex);
+        if (wanted > 0) {
+            released = wanted;
+            if (helperWaiting && helperShouldWake())
                 helperWake.notify_one();
         }
-        passIndex = 0;
-        if (++current >= blocks) {
+        if (wanted >= blocks) {
             ended = true;
             return;
         }
-        if (current % 2 == 0) {
+        if (taken == wanted) { // nobody has it: read it here and hand it out as read
+            ++taken;
+            lock.unlock();
             try {
-                fill(own, current);
+                fill(readerBuffer, wanted);
             } catch (...) {
                 ended = true;
                 throw;
             }
+            current = &readerBuffer;
             return;
         }
-        const int j = current / 2;
-        // The helper is usually a fraction of a block behind: waiting briefly costs less
-        // than being put to sleep and woken.
-        for (int spin = 0; spin < 4000 && helperDone.load(std::memory_order_acquire) <= j; ++spin)
-            pauseBriefly();
-        std::unique_lock lock(mutex);
-        if (helperDone <= j) {
-            readerWaiting = true;
-            readerWake.wait(lock, [&] { return helperDone > j; });
-            readerWaiting = false;
+        // The helper has it. While it is not ready, read ahead rather than wait idle.
+        while (!isReady(wanted)) {
+            if (canTake()) {
+                const int block = taken++;
+                lock.unlock();
+                readAhead(readerBuffer, block);
+                lock.lock();
+                continue;
+            }
+            lock.unlock();
+            // Usually the helper is a fraction of a block from done: waiting briefly
+            // costs less than being put to sleep and woken.
+            for (int spin = 0; spin < 4000 && !isReady(wanted); ++spin)
+                pauseBriefly();
+            lock.lock();
+            if (!isReady(wanted)) {
+                readerWaiting = true;
+                readerWake.wait(lock, [&] { return isReady(wanted) || canTake(); });
+                readerWaiting = false;
+            }
         }
-        if (const Block &b = blockAt(current); !b.error.isEmpty()) {
+        const Block &b = slotOf(wanted);
+        if (!b.error.isEmpty()) {
             ended = true; // nothing after a failed block is handed out
             throw Error(b.error);
         }
+        current = &b;
     }
 };
 
@@ -193,6 +292,10 @@ DbfParallelScan::DbfParallelScan(const DbfTable &table, int total, BlockFilter f
     d->perBlock = std::max(1, options.blockBytes / d->recordSize);
     d->blocks = static_cast<int>((static_cast<long long>(d->total) + d->perBlock - 1) / d->perBlock);
     d->ring.resize(static_cast<size_t>(std::max(1, options.ring)));
+    d->readyBlock = std::vector<std::atomic<int>>(d->ring.size());
+    for (auto &r : d->readyBlock)
+        r.store(-1);
+    d->takeBuffers(static_cast<qsizetype>(d->perBlock) * d->recordSize);
     if (d->blocks > 1)
         d->helper = std::thread([state = d.get()] { state->help(); });
 }
@@ -203,8 +306,8 @@ const char *DbfParallelScan::next(int *recno)
 {
     State &s = *d;
     while (!s.ended) {
-        if (s.current >= 0) {
-            const Block &b = s.blockAt(s.current);
+        if (s.current) {
+            const Block &b = *s.current;
             if (s.passIndex < b.passing.size()) {
                 const size_t k = s.passIndex++;
                 *recno = b.first + b.passing[k];

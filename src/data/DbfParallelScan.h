@@ -2,9 +2,10 @@
 // A scan over a large table that reads on two threads.
 //
 // Reading a table from the page cache is bound by copying the bytes; on a machine with
-// two cores, two threads copying different blocks halve that. The reading thread and a
-// helper thread read alternate blocks and pick out the records that pass a filter; the
-// reader gets those records in file order.
+// two cores, two threads copying different blocks nearly halve that. The reading thread
+// and a helper thread take the blocks in turn, whichever is free, and pick out the
+// records that pass a filter; the reader gets those records in file order. Block buffers
+// (at most 16 of blockBytes) are kept for the next scan.
 #include <functional>
 #include <memory>
 #include <vector>
@@ -24,7 +25,7 @@ public:
 
     struct Options {
         int blockBytes = 512 << 10; // a block stays in the reading core's cache
-        int ring = 8;               // blocks the helper thread reads ahead, at most
+        int ring = 8;               // blocks read ahead of the reader, at most
     };
 
     // Scans records [0, total) of `table`, which must outlive the scan and stay open.

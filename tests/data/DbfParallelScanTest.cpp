@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 using namespace lobrix;
@@ -114,16 +116,22 @@ private slots:
         QTest::addColumn<int>("ring");
         QTest::addColumn<int>("total");
         QTest::addColumn<int>("filter"); // 0 live records, 1 none, 2 every 13th live one
+        // Which thread filters slowly, so that the other one does most of the reading:
+        // 0 neither, 1 the helper, 2 the reader (the test's thread).
+        QTest::addColumn<int>("slow");
 
-        QTest::newRow("many blocks") << 64 << 4 << kRecords << 0;
-        QTest::newRow("last block partial") << 333 << 2 << kRecords << 0;
-        QTest::newRow("one record a block") << 1 << 3 << 400 << 0;
-        QTest::newRow("ring of one") << 50 << 1 << kRecords << 2;
-        QTest::newRow("a single block") << 10000 << 4 << kRecords << 0;
-        QTest::newRow("two blocks") << 2500 << 4 << kRecords << 0;
-        QTest::newRow("nothing passes") << 64 << 4 << kRecords << 1;
-        QTest::newRow("part of the table") << 64 << 4 << 1234 << 2;
-        QTest::newRow("empty") << 64 << 4 << 0 << 0;
+        QTest::newRow("many blocks") << 64 << 4 << kRecords << 0 << 0;
+        QTest::newRow("last block partial") << 333 << 2 << kRecords << 0 << 0;
+        QTest::newRow("one record a block") << 1 << 3 << 400 << 0 << 0;
+        QTest::newRow("ring of one") << 50 << 1 << kRecords << 2 << 0;
+        QTest::newRow("a single block") << 10000 << 4 << kRecords << 0 << 0;
+        QTest::newRow("two blocks") << 2500 << 4 << kRecords << 0 << 0;
+        QTest::newRow("nothing passes") << 64 << 4 << kRecords << 1 << 0;
+        QTest::newRow("part of the table") << 64 << 4 << 1234 << 2 << 0;
+        QTest::newRow("empty") << 64 << 4 << 0 << 0 << 0;
+        QTest::newRow("slow helper") << 64 << 4 << kRecords << 0 << 1;
+        QTest::newRow("slow reader") << 64 << 4 << kRecords << 2 << 2;
+        QTest::newRow("slow helper, ring of one") << 64 << 1 << kRecords << 2 << 1;
     }
 
     void handsOutWhatASequentialReadDoes()
@@ -132,6 +140,7 @@ private slots:
         QFETCH(int, ring);
         QFETCH(int, total);
         QFETCH(int, filter);
+        QFETCH(int, slow);
         auto table = DbfTable::open(m_path, DbfTable::Mode::ReadOnly);
         const int size = table->recordSize();
         Filter blockFilter = liveRecords(size);
@@ -145,6 +154,14 @@ private slots:
                         passing.push_back(i);
                 }
             };
+        if (slow != 0) {
+            const std::thread::id reader = std::this_thread::get_id();
+            blockFilter = [blockFilter, slow, reader](const char *block, int count, std::vector<int> &passing) {
+                if ((std::this_thread::get_id() == reader) == (slow == 2))
+                    std::this_thread::sleep_for(std::chrono::microseconds(300));
+                blockFilter(block, count, passing);
+            };
+        }
         const Handed expected = sequential(*table, total, [filter](int i, const char *) {
             return filter == 0 ? !deletedAt(i) : filter == 2 && !deletedAt(i) && i % 13 == 0;
         });
