@@ -6,8 +6,9 @@
 // updates take byte-range locks (see DbfLocks); every open table holds a shared "in use"
 // lock so that pack and addField (which need exclusive use) fail cleanly.
 //
-// Record numbers are 0-based. One DbfTable is used by one thread at a time; only
-// readBlock may be called from several threads at once (it reads with pread alone).
+// Record numbers are 0-based. One DbfTable is used by one thread at a time, except that
+// readBlock may also run on other threads meanwhile: it reads with pread and the header
+// fixed at open, nothing else (DbfParallelScan relies on it).
 #include "common/CodePage.h"
 #include "common/Error.h"
 
