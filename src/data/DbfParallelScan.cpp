@@ -72,8 +72,10 @@ private:
 
 BufferPool &bufferPool()
 {
-    static BufferPool pool;
-    return pool;
+    // Never destroyed: a scan still open while statics are torn down at exit gives its
+    // buffers back all the same.
+    static auto *pool = new BufferPool;
+    return *pool;
 }
 
 } // namespace
