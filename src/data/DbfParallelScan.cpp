@@ -84,8 +84,8 @@ BufferPool &bufferPool()
 // ahead, and the reader reads the block it needs itself when nobody has taken it yet, or
 // reads ahead while the helper finishes the one it needs. So the faster core does more;
 // on a virtual machine the two cores are seldom equally fast. A block read ahead goes to
-// ring[block % size] with only the records that pass; the reader's own block is handed
-// out from its buffer as read.
+// ring[block % size], with only the records that pass unless a quarter or more do; the
+// reader's own block is handed out from its buffer as read.
 struct DbfParallelScan::State {
     const DbfTable &table;
     BlockFilter filter;
