@@ -39,14 +39,15 @@ struct Block {
     }
 };
 
-// Block buffers are kept from scan to scan: fresh memory costs a page fault per 4 KiB on
-// first use, which on a virtual machine adds up to more than reading the block.
+// Large block buffers are kept from scan to scan: fresh memory costs a page fault per
+// 4 KiB on first use, which on a virtual machine adds up to more than reading the block.
+// Small tables' buffers come from the heap as they are.
 class BufferPool {
 public:
     QByteArray take(qsizetype capacity)
     {
         QByteArray b;
-        {
+        if (capacity >= kWorthKeeping) {
             std::lock_guard lock(m_mutex);
             if (!m_free.empty()) {
                 b = std::move(m_free.back());
@@ -59,12 +60,13 @@ public:
     void giveBack(QByteArray &&b)
     {
         std::lock_guard lock(m_mutex);
-        if (m_free.size() < kKept && b.capacity() <= kLargest)
+        if (m_free.size() < kKept && b.capacity() >= kWorthKeeping && b.capacity() <= kLargest)
             m_free.push_back(std::move(b));
     }
 
 private:
     static constexpr size_t kKept = 16;
+    static constexpr qsizetype kWorthKeeping = 256 << 10;
     static constexpr qsizetype kLargest = 2 << 20;
     std::mutex m_mutex;
     std::vector<QByteArray> m_free;
@@ -115,10 +117,12 @@ struct DbfParallelScan::State {
 
     State(const DbfTable &t, BlockFilter f) : table(t), filter(std::move(f)) {}
 
-    void takeBuffers(qsizetype capacity)
+    void takeBuffers(qsizetype capacity, bool withHelper)
     {
-        helperBuffer.bytes = bufferPool().take(capacity);
         readerBuffer.bytes = bufferPool().take(capacity);
+        if (!withHelper)
+            return; // only the reader's buffer is used
+        helperBuffer.bytes = bufferPool().take(capacity);
         for (Block &b : ring)
             b.bytes = bufferPool().take(capacity);
     }
@@ -297,8 +301,10 @@ DbfParallelScan::DbfParallelScan(const DbfTable &table, int total, BlockFilter f
     d->readyBlock = std::vector<std::atomic<int>>(d->ring.size());
     for (auto &r : d->readyBlock)
         r.store(-1);
-    d->takeBuffers(static_cast<qsizetype>(d->perBlock) * d->recordSize);
-    if (d->blocks > 1)
+    const bool withHelper = options.helper && d->blocks > 1;
+    // A small table needs no more than its own size.
+    d->takeBuffers(static_cast<qsizetype>(std::min(d->perBlock, d->total)) * d->recordSize, withHelper);
+    if (withHelper)
         d->helper = std::thread([state = d.get()] { state->help(); });
 }
 

@@ -26,6 +26,7 @@ public:
     struct Options {
         int blockBytes = 512 << 10; // a block stays in the reading core's cache
         int ring = 8;               // blocks read ahead of the reader, at most
+        bool helper = true;         // without, the scan reads every block itself
     };
 
     // Scans records [0, total) of `table`, which must outlive the scan and stay open.
@@ -41,7 +42,7 @@ public:
     // here as lobrix::Error, in order: every record before it has been handed out.
     const char *next(int *recno);
 
-    // Whether a table of this many bytes is worth reading on threads at all.
+    // Whether a table of this many bytes is worth a helper thread at all.
     static bool worthwhile(long long bytes);
 
 private:

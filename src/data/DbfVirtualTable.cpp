@@ -43,16 +43,10 @@ struct Cursor : sqlite3_vtab_cursor {
     std::unique_ptr<DbfTable> table;
     std::vector<int> fieldOf; // declared column -> field index in the file now (-1: gone)
     std::vector<Constraint> constraints;
-    QByteArray block;
-    int blockFirst = 0;
-    int blockCount = 0;
-    int total = 0;
     int recno = 0;
-    int recordSize = 1;
     const char *record = nullptr;
     bool eof = true;
-    // Large tables are read ahead on threads; declared last, so it stops before the
-    // table and the constraints it reads go away.
+    // Declared last, so it stops before the table and the constraints it reads go away.
     std::unique_ptr<DbfParallelScan> scan;
 };
 
@@ -311,43 +305,11 @@ bool passes(const char *record, const std::vector<Constraint> &constraints)
     return true;
 }
 
-// Moves to the first record from c->recno on that is not deleted and meets every
-// constraint. Blocks of about 512 KiB: few reads, and each block still sits in the
-// cache while it is checked.
-bool loadRecord(Cursor *c)
+// Moves to the next record that is not deleted and meets every constraint.
+void loadRecord(Cursor *c)
 {
-    if (c->scan) {
-        c->record = c->scan->next(&c->recno);
-        c->eof = c->record == nullptr;
-        return true;
-    }
-    const int size = c->recordSize;
-    for (;;) {
-        if (c->recno >= c->total) {
-            c->eof = true;
-            return true;
-        }
-        if (c->recno >= c->blockFirst + c->blockCount || c->recno < c->blockFirst) {
-            const int perBlock = std::max(1, (512 << 10) / size);
-            c->blockCount = c->table->readBlock(c->recno, std::min(perBlock, c->total - c->recno),
-                                                c->block);
-            c->blockFirst = c->recno;
-            if (c->blockCount == 0) {
-                c->eof = true;
-                return true;
-            }
-        }
-        const char *base = c->block.constData();
-        const int end = c->blockFirst + c->blockCount;
-        for (; c->recno < end; ++c->recno) {
-            const char *record = base + static_cast<qsizetype>(c->recno - c->blockFirst) * size;
-            if (passes(record, c->constraints)) {
-                c->record = record;
-                c->eof = false;
-                return true;
-            }
-        }
-    }
+    c->record = c->scan ? c->scan->next(&c->recno) : nullptr;
+    c->eof = c->record == nullptr;
 }
 
 int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_value **argv)
@@ -417,22 +379,19 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
             }
             c->constraints.push_back(std::move(k));
         }
-        c->total = impossible ? 0 : c->table->recordCount();
-        c->recordSize = c->table->recordSize();
-        c->recno = 0;
-        c->blockFirst = 0;
-        c->blockCount = 0;
-        if (DbfParallelScan::worthwhile(static_cast<long long>(c->total) * c->recordSize)) {
-            const std::vector<Constraint> *constraints = &c->constraints;
-            const int size = c->recordSize;
-            c->scan = std::make_unique<DbfParallelScan>(
-                *c->table, c->total,
-                [constraints, size](const char *block, int count, std::vector<int> &passing) {
-                    for (int i = 0; i < count; ++i)
-                        if (passes(block + static_cast<qsizetype>(i) * size, *constraints))
-                            passing.push_back(i);
-                });
-        }
+        const int total = impossible ? 0 : c->table->recordCount();
+        const int size = c->table->recordSize();
+        DbfParallelScan::Options options;
+        options.helper = DbfParallelScan::worthwhile(static_cast<long long>(total) * size);
+        const std::vector<Constraint> *constraints = &c->constraints;
+        c->scan = std::make_unique<DbfParallelScan>(
+            *c->table, total,
+            [constraints, size](const char *block, int count, std::vector<int> &passing) {
+                for (int i = 0; i < count; ++i)
+                    if (passes(block + static_cast<qsizetype>(i) * size, *constraints))
+                        passing.push_back(i);
+            },
+            options);
         loadRecord(c);
         return SQLITE_OK;
     } catch (const Error &e) {
@@ -444,8 +403,6 @@ int next(sqlite3_vtab_cursor *cur)
 {
     auto *c = static_cast<Cursor *>(cur);
     try {
-        if (!c->scan)
-            ++c->recno;
         loadRecord(c);
         return SQLITE_OK;
     } catch (const Error &e) {
