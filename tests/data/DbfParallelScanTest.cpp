@@ -132,6 +132,9 @@ private slots:
         QTest::newRow("slow helper") << 64 << 4 << kRecords << 0 << 1;
         QTest::newRow("slow reader") << 64 << 4 << kRecords << 2 << 2;
         QTest::newRow("slow helper, ring of one") << 64 << 1 << kRecords << 2 << 1;
+        // ring 0: no helper thread at all
+        QTest::newRow("no helper") << 64 << 0 << kRecords << 2 << 0;
+        QTest::newRow("no helper, one block") << 10000 << 0 << kRecords << 0 << 0;
     }
 
     void handsOutWhatASequentialReadDoes()
@@ -166,7 +169,7 @@ private slots:
             return filter == 0 ? !deletedAt(i) : filter == 2 && !deletedAt(i) && i % 13 == 0;
         });
 
-        DbfParallelScan scan(*table, total, blockFilter, {blockRecords * size, ring});
+        DbfParallelScan scan(*table, total, blockFilter, {blockRecords * size, std::max(ring, 1), ring > 0});
         const Handed got = drain(scan, size);
         QCOMPARE(got.recnos, expected.recnos);
         QVERIFY(got.bytes == expected.bytes);
