@@ -3,9 +3,16 @@
 #include "common/CodePage.h"
 #include "common/Error.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lobrix {
 namespace {
@@ -39,30 +46,125 @@ void TextFile::writeLines(const QString &path, const QStringList &lines)
 
 QByteArray TextFile::readBytes(const QString &path, bool *ok)
 {
+    ReadStatus status = ReadStatus::Failed;
+    QByteArray bytes = readBytes(path, &status);
     if (ok)
-        *ok = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {};
-    if (ok)
-        *ok = true;
+        *ok = status == ReadStatus::Ok;
     return bytes;
 }
 
-void TextFile::writeBytes(const QString &path, const QByteArray &bytes)
+QByteArray TextFile::readBytes(const QString &path, ReadStatus *status)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    *status = ReadStatus::Failed;
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        // Missing only when the folder is there: a folder that is gone for a moment (a
+        // share reconnecting) must not make a shared file look new.
+        if (errno == ENOENT && QFileInfo(QFileInfo(path).absolutePath()).isDir())
+            *status = ReadStatus::Missing;
+        return {};
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return {};
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    *status = ReadStatus::Ok;
+    return bytes;
+}
+
+QByteArray TextFile::temporaryTemplate(const QString &path)
+{
+    const QFileInfo info(path);
+    return QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() +
+                             QLatin1String(TempMarker) + QStringLiteral("XXXXXX"));
+}
+
+void TextFile::syncFolderOf(const QString &path)
+{
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return;
+    ::fsync(dir);
+    ::close(dir);
+}
+
+void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newFileMode)
+{
+    QByteArray tempName = temporaryTemplate(path);
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    if (fd < 0)
         throwWriteFailed(path);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    const auto fail = [&]() {
+        ::close(fd);
+        ::unlink(tempName.constData());
+        throwWriteFailed(path);
+    };
+    // The permissions of the file it replaces, or those of a new file.
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = static_cast<mode_t>(newFileMode) & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        fail();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail();
+        done += n;
+    }
+    struct stat written {};
+    if (::fsync(fd) != 0 || ::fstat(fd, &written) != 0 || written.st_size != bytes.size())
+        fail();
+    if (::close(fd) != 0) {
+        ::unlink(tempName.constData());
         throwWriteFailed(path);
     }
-    if (!file.commit())
+    if (::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
+        ::unlink(tempName.constData());
         throwWriteFailed(path);
+    }
+    syncFolderOf(path);
+}
+
+int TextFile::removeStaleTemporaryFiles(const QString &folder, int minimumAgeSeconds)
+{
+    const QDir dir(folder);
+    const QString pattern = QStringLiteral(".*") + QLatin1String(TempMarker) + QStringLiteral("??????");
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-minimumAgeSeconds);
+    int removed = 0;
+    const QFileInfoList entries = dir.entryInfoList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &entry : entries) {
+        if (entry.lastModified().toUTC() <= before && QFile::remove(entry.filePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 QList<QByteArray> TextFile::splitLines(const QByteArray &bytes)

@@ -1,5 +1,6 @@
 #include "data/DbfTable.h"
 
+#include "common/TextFile.h"
 #include "data/DbfFieldCodec.h"
 #include "data/DbfHeader.h"
 #include "data/DbfIo.h"
@@ -327,8 +328,7 @@ void DbfTable::Impl::rewrite(const QByteArray &newHeader,
     const qint64 count = records(state(), false);
     const int newRecordSize = DbfHeader::recordSizeOf(newHeader.constData());
     const QFileInfo info(path);
-    QByteArray tempName = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() +
-                                            QStringLiteral(".XXXXXX"));
+    QByteArray tempName = TextFile::temporaryTemplate(path); // removed at start if left
     const int temp = ::mkstemp(tempName.data());
     if (temp < 0)
         throw ioError(QStringLiteral("neu geschrieben"), errno);

@@ -7,6 +7,8 @@
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace lobrix::registration {
@@ -29,6 +31,23 @@ int findByNumber(const DbfTable &table, const QString &column, double number)
             found = recno;
     });
     return found;
+}
+
+// The highest visit number among the last records of the visit table: the last record
+// appended holds the newest number, a few more cover a record changed by hand since.
+int highestStoredVisitNumber(const DbfTable &visits)
+{
+    constexpr int Tail = 16;
+    const int field = visits.fieldIndexOrThrow(QStringLiteral("Vorgang"));
+    const int count = visits.recordCount();
+    int highest = 0;
+    for (int recno = std::max(0, count - Tail); recno < count; ++recno) {
+        bool ok = false;
+        const double value = visits.text(visits.read(recno).constData(), field).toDouble(&ok);
+        if (ok && value > highest && value < std::numeric_limits<int>::max())
+            highest = static_cast<int>(value);
+    }
+    return highest;
 }
 
 ColumnValue programValue(const char *column, const QString &text)
@@ -70,7 +89,11 @@ const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &p
         o.noBadgeMessage = BadgePool::noFreeBadgeMessage();
     else
         o.selectedBadge = 0; // the first free badge in stored order
-    o.visitNumber = QString::number(m_session.registrationLock().lastSatz() + 1);
+    {
+        const auto visits = openTable(m_session.folders().database, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        o.visitNumber = QString::number(
+            m_session.registrationLock().nextVisitNumber(highestStoredVisitNumber(*visits)));
+    }
     m_opening = o;
     return m_opening;
 }
@@ -188,8 +211,12 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         result.badgeEntries = m_opening.badgeEntries;
         return result;
     }
-    // Another arrival saved since this form opened: take the next number.
-    const QString visitNumber = QString::number(m_session.registrationLock().lastSatz() + 1);
+    // Another arrival saved since this form opened: take the next number. It is one more
+    // than the counter and than any number stored, so a save that died after storing its
+    // visit but before raising the counter never has its number handed out again.
+    auto visits = openTable(folder, "Besucher.dbf");
+    const int number = m_session.registrationLock().nextVisitNumber(highestStoredVisitNumber(*visits));
+    const QString visitNumber = QString::number(number);
     result.visitNumber = visitNumber;
 
     // Every row is built and checked against its table before the first write.
@@ -211,7 +238,6 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
             *preRegistrations,
             {programValue("Vorgang", visitNumber), programValue("Anwesend", QStringLiteral("T"))});
     }
-    auto visits = openTable(folder, "Besucher.dbf");
     {
         QList<ColumnValue> values{programValue("Vorgang", visitNumber),
                                   programValue("Ausweis", QString::number(badge))};
@@ -227,30 +253,44 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         masterRow = VisitColumns::encode(*stamm, masterValues(input, s));
     }
 
+    // The order makes a save that dies at any step safe for the next one: the counter is
+    // raised before any row carries the number, and the badge is out before any visit
+    // holds it. A badge out without a present visit is what the departure form mends.
+    m_session.registrationLock().raiseLastSatz(number);
+    m_pool.occupyRow(badge, m_opening.time, m_opening.date);
+
     const shell::EventLog &log = m_session.eventLog();
-    // 2. The photo.
+    // The photo.
     if (photos) {
         photos->append(photoRow);
         photos.reset();
     }
-    // 3. The pre-registration taken over.
+    // The pre-registration taken over.
     if (preRegistrations) {
         if (preRegistrationRecno >= 0)
             preRegistrations->update(preRegistrationRecno, preRegistrationRow);
         preRegistrations.reset();
     }
-    // 4. and 5. The visit and its log line.
+    // The visit and its log line.
     visits->append(visitRow);
     visits.reset();
     log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
                                      "Kommt %2\tVorgang: %3")
                           .arg(QString::number(badge), m_opening.time, visitNumber));
-    // 6. Master data.
+    // Master data.
     if (stamm) {
         stamm->append(masterRow);
         stamm.reset();
     }
-    // 7. The visitor sheet: a failed print must not leave the visit without its badge.
+    // The badge's log line and the registration lock.
+    log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.time, visitNumber));
+    m_session.registrationLock().ClearRegistrationLock();
+    result.status = Result::Status::Saved;
+    m_opening.visitNumber = visitNumber;
+    saveLock.reset();
+
+    // The visitor sheet, once the visit is stored and other workstations may save again
+    // (printing may take a while). A failed print does not undo the save.
     if (s.autoQuittung && printVisitorSheet) {
         try {
             printVisitorSheet(visitNumber);
@@ -258,14 +298,6 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
             result.message = e.message();
         }
     }
-    // 8. to 10. The badge, the counter, the registration lock, the badge's log line.
-    m_pool.occupyRow(badge, m_opening.time, m_opening.date);
-    m_session.registrationLock().writeLastSatz(visitNumber.toInt());
-    m_session.registrationLock().ClearRegistrationLock();
-    log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.time, visitNumber));
-    result.status = Result::Status::Saved;
-    m_opening.visitNumber = visitNumber;
-    saveLock.reset();
 
     // 12. The country list.
     result.countryAdded = updateCountries(input.visit.land);

@@ -1,5 +1,6 @@
 #include "registration/CountryList.h"
 
+#include "common/CodePage.h"
 #include "common/Error.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
@@ -24,30 +25,58 @@ QString CountryList::path() const
 
 QStringList CountryList::open()
 {
-    bool ok = false;
-    const QStringList lines = TextFile::readLines(path(), &ok);
-    if (ok) {
+    TextFile::ReadStatus status = TextFile::ReadStatus::Failed;
+    const QStringList lines = readLines(&status);
+    if (status == TextFile::ReadStatus::Ok) {
         m_countries = lines;
-    } else {
+        return m_countries;
+    }
+    if (status == TextFile::ReadStatus::Missing) {
         try {
-            TextFile::writeLines(path(), m_countries);
+            const auto guard = lock().acquire();
+            // Another workstation may have created it while we waited.
+            readLines(&status);
+            if (status == TextFile::ReadStatus::Missing)
+                TextFile::writeLines(path(), m_countries);
         } catch (const Error &) {
             // The form works without the file; the next opening tries again.
         }
     }
+    // A file that is there but cannot be read now is left alone: writing the list held
+    // here would drop what other workstations added.
     return m_countries;
 }
 
 bool CountryList::update(const QString &country)
 {
-    bool ok = false;
-    const QStringList lines = TextFile::readLines(path(), &ok);
-    if (ok)
+    if (isBlank(country))
+        return false;
+    const auto guard = lock().acquire();
+    TextFile::ReadStatus status = TextFile::ReadStatus::Failed;
+    const QStringList lines = readLines(&status);
+    if (status == TextFile::ReadStatus::Failed)
+        throw Error(QStringLiteral("Die Datei '%1' konnte nicht gelesen werden; das Land wird "
+                                   "nicht eingetragen.")
+                        .arg(path()));
+    if (status == TextFile::ReadStatus::Ok)
         m_countries = lines;
     if (!addTo(m_countries, country))
         return false;
     TextFile::writeLines(path(), m_countries);
     return true;
+}
+
+QStringList CountryList::readLines(TextFile::ReadStatus *status) const
+{
+    QStringList out;
+    for (const QByteArray &line : TextFile::splitLines(TextFile::readBytes(path(), status)))
+        out.append(decode(CodePage::Cp1252, line));
+    return out;
+}
+
+data::FolderLock CountryList::lock() const
+{
+    return data::FolderLock(m_folder, data::FolderLock::Resource::CountryList);
 }
 
 bool CountryList::isBlank(const QString &country)

@@ -1,6 +1,10 @@
 #pragma once
 // The country list of the visit form: Laender.ini in the database folder, a plain
-// Windows text file with one country per line in the order of the drop-down list.
+// Windows text file with one country per line in the order of the drop-down list. It is
+// changed under its folder lock, so entries added at once on two workstations both stay.
+#include "common/TextFile.h"
+#include "data/FolderLock.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,11 +16,14 @@ public:
 
     explicit CountryList(QString databaseFolder);
 
-    // The list when the form opens. A file that cannot be read is written (created) from
-    // the list held from the last opening, which is empty at the first.
+    // The list when the form opens. A missing file is created from the list held from the
+    // last opening, which is empty at the first; one that is there but cannot be read is
+    // left as it is and the list held is shown.
     QStringList open();
-    // After a save: reads the file again (the list of the opening when that fails) and
-    // appends the country unless it is blank or already listed. True when it was added.
+    // After a save: reads the file again under the lock (a missing file starts from the
+    // list of the opening) and appends the country unless it is blank or already listed.
+    // True when it was added. Throws lobrix::Error when the file is there but cannot be
+    // read, or cannot be written.
     bool update(const QString &country);
 
     const QStringList &countries() const { return m_countries; }
@@ -32,6 +39,9 @@ public:
     QString path() const;
 
 private:
+    QStringList readLines(TextFile::ReadStatus *status) const;
+    data::FolderLock lock() const;
+
     QString m_folder;
     QStringList m_countries;
 };

@@ -294,13 +294,16 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
         preRegistrations.reset();
         // 5. and 6. The visit and its log line.
         visits->update(recno, visitRow);
-        visits.reset();
         m_session.eventLog().WriteEventLog(
             QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2"
                            "\tVorgang: %3")
                 .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
-        // 8. The badge goes back to the pool.
-        m_pool.ReleaseBadge(entry.badge, loaded.vorgang);
+        // 8. The badge goes back to the pool, unless another present visit still holds it
+        // (left so by an older program): it stays out for that visitor.
+        const bool heldByAnother = findPresentVisit(*visits, entry.badge, {}) >= 0;
+        visits.reset();
+        if (!heldByAnother)
+            m_pool.ReleaseBadge(entry.badge, loaded.vorgang);
     }
     result.status = Result::Status::Saved;
 

@@ -6,34 +6,30 @@
 // hand out the same visit number and badge. A save therefore holds this lock while it
 // re-reads the visit counter and the badge and writes the visit.
 //
-// It is a byte-range lock on Ausweis.dbf far behind the data (the table layer's locks use
-// other bytes), so no file that other workstations or programs read changes, and the
-// operating system drops it when a workstation dies.
+// It is the visit-save byte of the database folder's lock file, which is never replaced,
+// and the operating system drops it when a workstation dies.
+#include "data/FolderLock.h"
+
 #include <QString>
 
 namespace lobrix::registration {
 
 class VisitSaveLock {
 public:
-    static constexpr qint64 LockOffset = 0x7FFFFFE0;
     static constexpr int DefaultTimeoutMs = 10000;
 
-    // Waits up to timeoutMs for the lock. Throws lobrix::Error when the pool table cannot
-    // be opened for writing or the file system refuses locks.
+    // Waits up to timeoutMs for the lock. Throws lobrix::Error when the lock file cannot be
+    // opened for writing or the file system refuses locks.
     explicit VisitSaveLock(const QString &databaseFolder, int timeoutMs = DefaultTimeoutMs);
-    ~VisitSaveLock();
-    VisitSaveLock(const VisitSaveLock &) = delete;
-    VisitSaveLock &operator=(const VisitSaveLock &) = delete;
 
     // False when another workstation held the lock for the whole wait.
-    bool acquired() const { return m_acquired; }
+    bool acquired() const { return m_guard.acquired(); }
 
     // What the clerk is told when the wait ran out; nothing was written.
     static QString busyMessage();
 
 private:
-    int m_fd = -1;
-    bool m_acquired = false;
+    data::FolderLock::Guard m_guard;
 };
 
 } // namespace lobrix::registration

@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
+#include "data/FolderLock.h"
 #include "registration/TimeText.h"
 
 #include <QFile>
@@ -102,12 +103,21 @@ void EventLog::WriteEventLog(const QString &eventText) const
     const QString file = path();
     const QByteArray entry = encodeForLog(entryLine(eventText));
 
+    // Every workstation appends and drops the oldest line under the same lock, so no
+    // rewrite puts back a file without another workstation's entry. Without the lock an
+    // entry is still appended (an append loses nothing), but the file is not rewritten.
+    data::FolderLock::Guard guard;
+    try {
+        guard = data::FolderLock(m_folder, data::FolderLock::Resource::EventLog).tryAcquire(LockTimeoutMs);
+    } catch (const Error &) {
+    }
+
     bool readable = false;
     const QByteArray old = TextFile::readBytes(file, &readable);
 
     QByteArray bytes;
     bool (*write)(const QString &, const QByteArray &) = appendOnce;
-    if (readable && countLines(old) >= MaxLines) {
+    if (guard.acquired() && readable && countLines(old) >= MaxLines) {
         QList<QByteArray> lines = TextFile::splitLines(old);
         lines.removeFirst();
         lines.append(entry);

@@ -22,6 +22,8 @@ public:
     static constexpr int MaxLines = 10001;
     static constexpr int WriteAttempts = 3;
     static constexpr char FileName[] = "BesucherLog.log";
+    // How long an entry waits for another workstation's entry before it only appends.
+    static constexpr int LockTimeoutMs = 5000;
 
     using UserNameSource = std::function<QString()>;
 

@@ -5,7 +5,6 @@
 #include "common/TextFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QList>
 #include <algorithm>
 #include <limits>
@@ -102,9 +101,9 @@ SectionRange findSection(const QList<QByteArray> &lines, const QString &section)
     return r;
 }
 
-std::optional<QString> findValue(const QString &path, const QString &section, const QString &key)
+std::optional<QString> findValueIn(const QList<QByteArray> &lines, const QString &section,
+                                   const QString &key)
 {
-    const QList<QByteArray> lines = TextFile::splitLines(TextFile::readBytes(path));
     const SectionRange sec = findSection(lines, section);
     for (qsizetype i = sec.header + 1; sec.header >= 0 && i < sec.end; ++i) {
         const QByteArray &raw = lines.at(i);
@@ -123,6 +122,11 @@ std::optional<QString> findValue(const QString &path, const QString &section, co
         return decodeRange(raw, {b, e});
     }
     return std::nullopt;
+}
+
+std::optional<QString> findValue(const QString &path, const QString &section, const QString &key)
+{
+    return findValueIn(TextFile::splitLines(TextFile::readBytes(path)), section, key);
 }
 
 [[noreturn]] void throwUnstorable(const QString &path, const QString &what)
@@ -155,7 +159,7 @@ void checkNames(const QString &path, const QString &section, const QString &key)
 
 // The whole number a value stands for: decimal with an optional "-", or "0x"/"0X"
 // hexadecimal. Anything else, or a number outside the int range, gives the default.
-int toWholeNumber(const QString &value, int defaultValue)
+int wholeNumberOf(const QString &value, int defaultValue)
 {
     const auto isDigitIn = [](QChar c, int base) {
         const char16_t u = c.unicode();
@@ -195,10 +199,14 @@ QString IniFile::readString(const QString &section, const QString &key,
     return findValue(m_path, section, key).value_or(defaultValue);
 }
 
+int IniFile::toWholeNumber(const std::optional<QString> &value, int defaultValue)
+{
+    return value ? wholeNumberOf(*value, defaultValue) : defaultValue;
+}
+
 int IniFile::readInt(const QString &section, const QString &key, int defaultValue) const
 {
-    const std::optional<QString> value = findValue(m_path, section, key);
-    return value ? toWholeNumber(*value, defaultValue) : defaultValue;
+    return toWholeNumber(findValue(m_path, section, key), defaultValue);
 }
 
 bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
@@ -208,20 +216,41 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
+    update(section, key, [&](const std::optional<QString> &) { return value; });
+}
+
+std::optional<QString> IniFile::update(const QString &section, const QString &key,
+                                       const Change &change)
+{
     checkNames(m_path, section, key);
-    if (hasLineBreakOrNul(value))
-        throwUnstorable(m_path, QStringLiteral("Ein Wert mit Zeilenumbruch für '%1'").arg(key));
     const QByteArray sectionBytes = TextFile::encodeFor(m_path, section);
     const QByteArray keyBytes = TextFile::encodeFor(m_path, key);
-    const QByteArray valueBytes = TextFile::encodeFor(m_path, value);
 
-    // A file that is there but cannot be read must not be replaced by one key.
-    bool readOk = false;
-    const QByteArray old = TextFile::readBytes(m_path, &readOk);
-    if (!readOk && QFileInfo::exists(m_path))
+    data::FolderLock::Guard guard;
+    if (m_writeLock) {
+        try {
+            guard = m_writeLock->acquire();
+        } catch (const Error &e) {
+            throw Error(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden: %2")
+                            .arg(QDir::toNativeSeparators(m_path), e.message()));
+        }
+    }
+
+    // A file that is there but cannot be read must not be replaced by one key; nor may a
+    // file whose folder is gone for a moment be made anew.
+    TextFile::ReadStatus status = TextFile::ReadStatus::Failed;
+    const QByteArray old = TextFile::readBytes(m_path, &status);
+    if (status == TextFile::ReadStatus::Failed)
         throw Error(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden.")
                         .arg(QDir::toNativeSeparators(m_path)));
     QList<QByteArray> lines = TextFile::splitLines(old);
+    const std::optional<QString> current = findValueIn(lines, section, key);
+    const std::optional<QString> value = change(current);
+    if (!value)
+        return current;
+    if (hasLineBreakOrNul(*value))
+        throwUnstorable(m_path, QStringLiteral("Ein Wert mit Zeilenumbruch für '%1'").arg(key));
+    const QByteArray valueBytes = TextFile::encodeFor(m_path, *value);
 
     const SectionRange sec = findSection(lines, section);
     if (sec.header < 0) {
@@ -253,6 +282,7 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             lines.insert(insertAt, keyBytes + '=' + valueBytes);
     }
     TextFile::writeBytes(m_path, TextFile::joinLines(lines));
+    return value;
 }
 
 void IniFile::writeInt(const QString &section, const QString &key, int value)

@@ -9,11 +9,19 @@
 // - Nothing is cached: every read reads the file (other workstations write the shared
 //   files), every write re-reads it, changes the one line and replaces the whole file
 //   through a temporary file, so a crash never leaves half a file.
+// - A file in the database folder is given its folder lock: then every write re-reads,
+//   changes and writes the file while holding it, so two workstations writing different
+//   keys at once both keep their change. Reads take no lock.
 // - Files are Windows-1252 with CR LF. LF and lone CR are read as line ends too. Lines
 //   that are not sections or keys (comments, junk, keys before the first section) are
 //   kept byte for byte.
 // - A missing file reads as empty; the first write creates it (its folder must exist).
+#include "data/FolderLock.h"
+
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 namespace lobrix::shell {
 
@@ -23,6 +31,11 @@ public:
     static constexpr int MaxValueLength = 1023;
 
     explicit IniFile(QString path) : m_path(std::move(path)) {}
+    // A shared file: writes hold `writeLock`.
+    IniFile(QString path, data::FolderLock writeLock)
+        : m_path(std::move(path)), m_writeLock(std::move(writeLock))
+    {
+    }
 
     const QString &path() const { return m_path; }
 
@@ -44,8 +57,18 @@ public:
     void writeInt(const QString &section, const QString &key, int value);
     void writeBool(const QString &section, const QString &key, bool value);
 
+    // A read-change-write of one key in one step: `change` gets the value in the file now
+    // (none when the key is missing) and returns the value to write, or none to leave the
+    // file as it is. Returns what the key holds afterwards.
+    using Change = std::function<std::optional<QString>(const std::optional<QString> &current)>;
+    std::optional<QString> update(const QString &section, const QString &key, const Change &change);
+
+    // The whole number a value stands for, by the rules of readInt.
+    static int toWholeNumber(const std::optional<QString> &value, int defaultValue);
+
 private:
     QString m_path;
+    std::optional<data::FolderLock> m_writeLock;
 };
 
 } // namespace lobrix::shell

@@ -1,14 +1,49 @@
 #include "shell/RegistrationLock.h"
 
+#include "common/Error.h"
+#include "data/DbfIo.h"
+#include "data/DbfLocks.h"
 #include "data/DbfTable.h"
+#include "shell/EventLog.h"
 #include "shell/IniFile.h"
 #include "shell/SettingsKeys.h"
 
+#include <QDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
 namespace lobrix::shell
 {
-
-RegistrationLock::RegistrationLock(QString databaseFolder) : m_folder(std::move(databaseFolder))
+namespace
 {
+
+using data::FolderLock;
+
+constexpr qint64 ownerByte()
+{
+    return static_cast<qint64>(FolderLock::Resource::RegistrationOwner);
+}
+
+QString valueOf(bool flag)
+{
+    return flag ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+RegistrationLock::RegistrationLock(QString databaseFolder, const EventLog *log)
+    : m_folder(std::move(databaseFolder)), m_log(log)
+{
+}
+
+RegistrationLock::~RegistrationLock()
+{
+    if (m_ownerFd >= 0)
+        ::close(m_ownerFd);
+    if (m_probeFd >= 0)
+        ::close(m_probeFd);
 }
 
 QString RegistrationLock::path() const
@@ -17,21 +52,127 @@ QString RegistrationLock::path() const
     return data::DbfTable::resolve(m_folder, QString::fromLatin1(keys::GlobalFile));
 }
 
+QString RegistrationLock::staleFlagLogText()
+{
+    return QStringLiteral("Registrierungssperre freigegeben: sie war von einem Arbeitsplatz "
+                          "gesetzt, der nicht mehr läuft");
+}
+
+void RegistrationLock::writeLocked(bool locked) const
+{
+    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
+    global.writeString(QString::fromLatin1(keys::global::Locked.section),
+                       QString::fromLatin1(keys::global::Locked.key), valueOf(locked));
+}
+
 void RegistrationLock::SetRegistrationLock()
 {
-    IniFile global(path());
-    keys::write(global, keys::global::Locked, true);
+    if (m_ownerFd < 0) {
+        const int fd = FolderLock::openLockFile(m_folder);
+        if (fd < 0)
+            throw Error(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden: die "
+                                       "Sperrdatei '%2' kann nicht geöffnet werden (%3).")
+                            .arg(QDir::toNativeSeparators(path()),
+                                 QDir::toNativeSeparators(FolderLock::lockFilePath(m_folder)),
+                                 data::io::errorText(errno)));
+        // Shared: several workstations may have a form open at once. Nobody takes it
+        // exclusively, so this never waits.
+        if (data::DbfLocks(fd).tryLock(ownerByte(), false) != data::DbfLocks::Result::Locked) {
+            const int error = errno;
+            ::close(fd);
+            throw Error(QStringLiteral("Die Sperrdatei '%1' kann nicht gesperrt werden: %2")
+                            .arg(QDir::toNativeSeparators(FolderLock::lockFilePath(m_folder)),
+                                 data::io::errorText(error)));
+        }
+        m_ownerFd = fd;
+    }
+    // The owner lock comes first: whoever reads the flag then finds its owner alive.
+    writeLocked(true);
 }
 
 void RegistrationLock::ClearRegistrationLock()
 {
-    IniFile global(path());
-    keys::write(global, keys::global::Locked, false);
+    // The owner lock goes last, also when the write fails: whoever reads the flag while
+    // it is still 1 finds its owner alive; a flag left at 1 is then stale and cleared.
+    struct Release {
+        int &fd;
+        ~Release()
+        {
+            if (fd >= 0)
+                ::close(fd);
+            fd = -1;
+        }
+    } release{m_ownerFd};
+    writeLocked(false);
+}
+
+bool RegistrationLock::heldByOther(int probeFd) const
+{
+    return data::DbfLocks(probeFd).heldElsewhere(ownerByte());
 }
 
 bool RegistrationLock::RegistrationLocked() const
 {
-    return keys::read(IniFile(path()), keys::global::Locked);
+    if (!keys::read(IniFile(path()), keys::global::Locked))
+        return false;
+    int probe = m_ownerFd;
+    if (probe < 0) {
+        if (m_probeFd < 0)
+            m_probeFd = FolderLock::openLockFile(m_folder);
+        probe = m_probeFd;
+    }
+    if (probe < 0)
+        return true; // no lock file to ask (read-only folder): the flag as it stands
+    if (heldByOther(probe))
+        return true;
+    if (m_ownerFd >= 0)
+        return false; // only our own form holds it
+    try {
+        clearStaleFlag();
+    } catch (const Error &) {
+        // Global.ini cannot be written here: another workstation will clear it.
+    }
+    return false;
+}
+
+bool RegistrationLock::staleFlag() const
+{
+    if (!keys::read(IniFile(path()), keys::global::Locked))
+        return false;
+    const int probe = FolderLock::openLockFile(m_folder);
+    if (probe < 0)
+        return false;
+    const bool held = heldByOther(probe) || m_ownerFd >= 0;
+    ::close(probe);
+    return !held;
+}
+
+bool RegistrationLock::clearStaleFlag() const
+{
+    const int probe = FolderLock::openLockFile(m_folder);
+    if (probe < 0)
+        return false;
+    bool cleared = false;
+    try {
+        IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
+        global.update(QString::fromLatin1(keys::global::Locked.section),
+                      QString::fromLatin1(keys::global::Locked.key),
+                      [&](const std::optional<QString> &current) -> std::optional<QString> {
+                          // Read again under the lock: its owner may just have cleared it.
+                          if (IniFile::toWholeNumber(current, 0) == 0 || m_ownerFd >= 0 ||
+                              heldByOther(probe))
+                              return std::nullopt;
+                          cleared = true;
+                          return valueOf(false);
+                      });
+    } catch (...) {
+        ::close(probe);
+        throw;
+    }
+    ::close(probe);
+    if (cleared && m_log)
+        m_log->WriteEventLog(staleFlagLogText());
+    return cleared;
 }
 
 int RegistrationLock::lastSatz() const
@@ -39,10 +180,21 @@ int RegistrationLock::lastSatz() const
     return keys::read(IniFile(path()), keys::global::LastSatz);
 }
 
-void RegistrationLock::writeLastSatz(int visitNumber)
+void RegistrationLock::raiseLastSatz(int visitNumber)
 {
-    IniFile global(path());
-    keys::write(global, keys::global::LastSatz, visitNumber);
+    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
+    global.update(QString::fromLatin1(keys::global::LastSatz.section),
+                  QString::fromLatin1(keys::global::LastSatz.key),
+                  [&](const std::optional<QString> &current) -> std::optional<QString> {
+                      if (IniFile::toWholeNumber(current, 0) >= visitNumber && current)
+                          return std::nullopt;
+                      return QString::number(visitNumber);
+                  });
+}
+
+int RegistrationLock::nextVisitNumber(int highestStored) const
+{
+    return std::max(lastSatz(), highestStored) + 1;
 }
 
 } // namespace lobrix::shell

@@ -35,10 +35,12 @@ Session::Session(const QString &startFolder, const Clock &clock)
 Session::Session(const QString &startFolder, const QString &database, const Clock &clock)
     : m_clock(clock),
       m_settings(startSettingsPath(startFolder)),
-      m_global(data::DbfTable::resolve(database, QString::fromLatin1(keys::GlobalFile))),
-      m_voranmel(data::DbfTable::resolve(database, QString::fromLatin1(keys::VoranmelFile))),
+      m_global(data::DbfTable::resolve(database, QString::fromLatin1(keys::GlobalFile)),
+               data::FolderLock(database, data::FolderLock::Resource::GlobalIni)),
+      m_voranmel(data::DbfTable::resolve(database, QString::fromLatin1(keys::VoranmelFile)),
+                 data::FolderLock(database, data::FolderLock::Resource::VoranmelIni)),
       m_eventLog(database, [this] { return currentUserName(); }, clock),
-      m_lock(database)
+      m_lock(database, &m_eventLog)
 {
     m_folders.start = QDir::cleanPath(QDir(startFolder).absolutePath());
     m_folders.database = database;

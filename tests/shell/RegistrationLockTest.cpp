@@ -35,6 +35,7 @@ private slots:
 
         lock.SetRegistrationLock();
         QCOMPARE(fileBytes(globalIni()), QByteArray("[Global]\r\nLocked=1\r\n"));
+        QCOMPARE(folderEntries(m_db->path()), (QStringList{"Global.ini", "Lobrix.lck"}));
         lock.ClearRegistrationLock();
         QCOMPARE(fileBytes(globalIni()), QByteArray("[Global]\r\nLocked=0\r\n"));
     }
@@ -50,12 +51,15 @@ private slots:
         QCOMPARE(there.readBool("Global", "Locked", false), true);
         there.writeString("Global", "Locked", "0");
         QCOMPARE(here.RegistrationLocked(), false);
-        there.writeString("global", "LOCKED", "1"); // written by hand or another program
+        // Another workstation's form is open: its flag counts, whatever case it is in.
+        RegistrationLock thereForm(m_db->path());
+        thereForm.SetRegistrationLock();
+        there.writeString("global", "LOCKED", "1");
         QCOMPARE(here.RegistrationLocked(), true);
         here.ClearRegistrationLock();
         QCOMPARE(there.readInt("Global", "Locked", -1), 0);
 
-        here.writeLastSatz(1241);
+        here.raiseLastSatz(1241);
         QCOMPARE(there.readInt("Global", "LastSatz", 0), 1241);
         there.writeInt("Global", "LastSatz", 1300);
         QCOMPARE(here.lastSatz(), 1300);
@@ -74,7 +78,7 @@ private slots:
         lock.SetRegistrationLock();
         QCOMPARE(fileBytes(m_db->filePath(QStringLiteral("GLOBAL.INI"))),
                  QByteArray("[Global]\r\nLocked=1\r\nLastSatz=1240\r\n"));
-        QCOMPARE(folderEntries(m_db->path()), QStringList{"GLOBAL.INI"});
+        QCOMPARE(folderEntries(m_db->path()), (QStringList{"GLOBAL.INI", "Lobrix.lck"}));
     }
 
     void unwritableFileRaisesErrorNamingIt()

@@ -1,6 +1,7 @@
 #include "shell/ui/TMain.h"
 
 #include "common/Clock.h"
+#include "common/TextFile.h"
 #include "common/Error.h"
 #include "data/DatabaseMaintenance.h"
 #include "data/StructureUpdate.h"
@@ -230,6 +231,10 @@ void TMain::createMenus()
 void TMain::FormCreate(const QString &startFolder)
 {
     m_session = std::make_unique<Session>(startFolder, m_clock);
+    // What writes interrupted by a crash left behind.
+    TextFile::removeStaleTemporaryFiles(m_session->folders().start);
+    if (!m_session->folders().database.isEmpty())
+        TextFile::removeStaleTemporaryFiles(m_session->folders().database);
     IniFile &settings = m_session->settings();
     m_showClock = keys::read(settings, keys::settings::UhrzeitDatum);
     pbxUhr->readSettings(settings);
@@ -340,16 +345,25 @@ void TMain::TimerTimer()
         m_tickListener(registration::CurrentDateText(m_clock), registration::CurrentTimeText(m_clock));
     pbxUhr->PaintClock();
 
-    const bool locked = m_session->registrationLock().RegistrationLocked();
-    btnBeginn->setEnabled(!locked);
-    pnSperre->setVisible(locked);
+    const bool locked = PollRegistrationLock();
     if (locked) {
-        pnSperre->raise();
         QString dots = lbStatus->text() + u'.';
         if (dots.size() >= 9)
             dots.clear();
         lbStatus->setText(dots);
     }
+}
+
+bool TMain::PollRegistrationLock()
+{
+    // Only another workstation's open form locks: this one's own form is modal anyway,
+    // and when it closes the button is usable at once, not at the next tick.
+    const bool locked = m_session->registrationLock().RegistrationLocked();
+    btnBeginn->setEnabled(!locked);
+    pnSperre->setVisible(locked);
+    if (locked)
+        pnSperre->raise();
+    return locked;
 }
 
 void TMain::resizeEvent(QResizeEvent *event)
@@ -399,12 +413,14 @@ void TMain::btnBeginnClick()
 {
     if (m_openArrival)
         m_openArrival();
+    PollRegistrationLock();
 }
 
 void TMain::btnEndeClick()
 {
     if (m_openDeparture)
         m_openDeparture();
+    PollRegistrationLock();
 }
 
 void TMain::Bedienanleitung1Click()

@@ -65,6 +65,9 @@ public:
     // The start-up sequence: structure update, login, rights, first tick, layout.
     void FormShow();
     void TimerTimer();
+    // Shows or hides the lock panel for another workstation's open visit form; true
+    // while it is shown.
+    bool PollRegistrationLock();
     void FormResize();
     void applyRights();
 

@@ -4,6 +4,7 @@
 
 #include "common/Clock.h"
 #include "shell/IniFile.h"
+#include "shell/RegistrationLock.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
 #include "shell/ui/AppWindows.h"
@@ -282,8 +283,10 @@ private slots:
         auto *arrival = w->findChild<QToolButton *>(QStringLiteral("btnBeginn"));
         QVERIFY(!panel->isVisible());
 
-        // Another workstation opens its visit form.
+        // Another workstation opens its visit form: it owns the flag while it runs.
         IniFile other(QDir(inst.databaseFolder()).filePath("Global.ini"));
+        RegistrationLock otherForm(inst.databaseFolder());
+        otherForm.SetRegistrationLock();
         other.writeBool("Global", "Locked", true);
         w->TimerTimer();
         QVERIFY(panel->isVisible()); // also for a user who cannot register
@@ -300,6 +303,35 @@ private slots:
         w->TimerTimer();
         QVERIFY(!panel->isVisible());
         QVERIFY(arrival->isEnabled());
+    }
+
+    // A workstation that died with its form open left Locked=1 without an owner: the
+    // first main window to see it clears it, says so in the log once, and stays usable.
+    void staleFlagOfACrashedWorkstationIsCleared()
+    {
+        test::TestInstallation inst(10, false);
+        Started s;
+        start(s, inst, {{QStringLiteral("demo"), QStringLiteral("demo")}}, m_clock);
+        TMain *w = s.windows->main;
+        auto *panel = w->findChild<QWidget *>(QStringLiteral("pnSperre"));
+        auto *arrival = w->findChild<QToolButton *>(QStringLiteral("btnBeginn"));
+        const QString logFile = QDir(inst.databaseFolder()).filePath("BesucherLog.log");
+        QFile::remove(logFile);
+
+        IniFile global(QDir(inst.databaseFolder()).filePath("Global.ini"));
+        global.writeBool("Global", "Locked", true);
+        w->TimerTimer();
+        QVERIFY(!panel->isVisible());
+        QVERIFY(arrival->isEnabled());
+        QCOMPARE(global.readInt("Global", "Locked", -1), 0);
+        w->TimerTimer();
+        QFile log(logFile);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        QCOMPARE(lines.size(), 2); // one line and the end after it
+        QVERIFY2(lines.first().trimmed().endsWith(
+                     "Systemanmeldung --> " + RegistrationLock::staleFlagLogText().toLatin1()),
+                 lines.first().constData());
     }
 
     void structureUpdateRunsOncePerStart()
