@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -18,6 +19,7 @@ namespace {
 
 struct Vtab : sqlite3_vtab {
     QString path;
+    bool readOnly = false; // the engine only reads
     QVector<DbfField> fields; // as declared to SQLite
     int estimatedRows = 0;
     std::unique_ptr<DbfTable> writer; // open while a statement writes
@@ -99,7 +101,7 @@ QByteArray declaration(const QVector<DbfField> &fields)
     return sql + ")";
 }
 
-int connect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vtab **out,
+int connect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_vtab **out,
             char **err)
 {
     if (argc < 4) {
@@ -109,6 +111,7 @@ int connect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vtab
     auto vtab = std::make_unique<Vtab>();
     std::memset(static_cast<sqlite3_vtab *>(vtab.get()), 0, sizeof(sqlite3_vtab));
     vtab->path = unquoteArgument(argv[3]);
+    vtab->readOnly = aux != nullptr;
     try {
         auto table = DbfTable::open(vtab->path, DbfTable::Mode::ReadOnly);
         vtab->fields = table->fields();
@@ -319,7 +322,8 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
     try {
         c->scan.reset(); // it reads the constraints replaced below
         if (!c->table)
-            c->table = DbfTable::open(vtab->path, DbfTable::Mode::Shared);
+            c->table = DbfTable::open(vtab->path, vtab->readOnly ? DbfTable::Mode::ReadOnly
+                                                                 : DbfTable::Mode::Shared);
         c->fieldOf.assign(static_cast<size_t>(vtab->fields.size()), -1);
         for (int i = 0; i < vtab->fields.size(); ++i) {
             const int f = c->table->fieldIndex(vtab->fields[i].name);
@@ -474,8 +478,8 @@ int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int col)
             double v = 0;
             if (!numberOf(p, field.length, &v)) {
                 sqlite3_result_null(ctx);
-            } else if (field.decimals == 0 && v == static_cast<double>(static_cast<qint64>(v)) &&
-                       std::abs(v) < 9e15) {
+            } else if (field.decimals == 0 && std::abs(v) < 9e15 && v == std::trunc(v)) {
+                // Range first: converting a double beyond 64 bits to an integer is undefined.
                 sqlite3_result_int64(ctx, static_cast<qint64>(v));
             } else {
                 sqlite3_result_double(ctx, v);
@@ -596,9 +600,11 @@ const sqlite3_module kModule = {
 
 } // namespace
 
-void registerDbfModule(sqlite3 *db)
+void registerDbfModule(sqlite3 *db, bool readOnly)
 {
-    sqlite3_create_module(db, kDbfModuleName, &kModule, nullptr);
+    // The module's aux pointer only says "read-only"; it is never dereferenced.
+    static char readOnlyTag = 0;
+    sqlite3_create_module(db, kDbfModuleName, &kModule, readOnly ? &readOnlyTag : nullptr);
 }
 
 } // namespace lobrix::data

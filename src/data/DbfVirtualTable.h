@@ -10,6 +10,7 @@ namespace lobrix::data {
 
 inline constexpr const char *kDbfModuleName = "dbfvt";
 
-void registerDbfModule(sqlite3 *db);
+// readOnly: every table is opened for reading only (reports, also on a read-only share).
+void registerDbfModule(sqlite3 *db, bool readOnly = false);
 
 } // namespace lobrix::data

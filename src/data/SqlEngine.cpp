@@ -6,6 +6,7 @@
 #include "data/SqlCollations.h"
 #include "data/SqlText.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -71,9 +72,68 @@ SqlEngine::SqlEngine(QString folder, Access access) : m_folder(std::move(folder)
         throw Error(QStringLiteral("Die SQL-Verbindung konnte nicht geöffnet werden."));
     }
     registerCollations(m_db);
-    registerDbfModule(m_db);
-    if (m_access == Access::ReadOnly)
+    registerDbfModule(m_db, m_access == Access::ReadOnly);
+    // The FTS3 tokenizer function hands out and takes raw pointers.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    if (m_access == Access::ReadOnly) {
         sqlite3_set_authorizer(m_db, &SqlEngine::authorize, this);
+        sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, StatementBudget::MaxValueBytes);
+        m_budget.limitMs = DefaultTimeLimitMs;
+        sqlite3_progress_handler(m_db, 10000, &SqlEngine::progress, this);
+    }
+}
+
+int SqlEngine::progress(void *self)
+{
+    StatementBudget &budget = static_cast<SqlEngine *>(self)->m_budget;
+    if (budget.limitMs <= 0 || budget.deadlineMs == 0)
+        return 0;
+    if (QDeadlineTimer::current().deadline() < budget.deadlineMs)
+        return 0;
+    budget.exceeded = true;
+    return 1; // SQLITE_INTERRUPT for the step
+}
+
+bool SqlEngine::isPlainTableName(const QString &name)
+{
+    const QString n = name.trimmed();
+    return !n.isEmpty() && !n.contains(u'/') && !n.contains(u'\\') && !n.contains(u':') &&
+           !n.contains(QChar(0)) && n != u"." && !n.contains(QStringLiteral(".."));
+}
+
+void SqlEngine::checkTableName(const QString &name) const
+{
+    if (!isPlainTableName(name))
+        throw Error(QStringLiteral("Der Tabellenname '%1' ist nicht erlaubt: eine Tabelle ist eine "
+                                   "Datei im Datenbankordner und wird ohne Pfad genannt.")
+                        .arg(name));
+}
+
+const QStringList &SqlEngine::allowedFunctions()
+{
+    // What reports need: text, numbers, dates, aggregates and window functions. Nothing
+    // that reaches outside the statement (tokenizers, extensions, sqlite_* internals).
+    static const QStringList names{
+        QStringLiteral("abs"),        QStringLiteral("avg"),          QStringLiteral("char"),
+        QStringLiteral("coalesce"),   QStringLiteral("count"),        QStringLiteral("cume_dist"),
+        QStringLiteral("date"),       QStringLiteral("datetime"),     QStringLiteral("dense_rank"),
+        QStringLiteral("first_value"), QStringLiteral("format"),      QStringLiteral("glob"),
+        QStringLiteral("group_concat"), QStringLiteral("hex"),        QStringLiteral("ifnull"),
+        QStringLiteral("iif"),        QStringLiteral("instr"),        QStringLiteral("julianday"),
+        QStringLiteral("lag"),        QStringLiteral("last_value"),   QStringLiteral("lead"),
+        QStringLiteral("length"),     QStringLiteral("like"),         QStringLiteral("lower"),
+        QStringLiteral("ltrim"),      QStringLiteral("max"),          QStringLiteral("min"),
+        QStringLiteral("nth_value"),  QStringLiteral("ntile"),        QStringLiteral("nullif"),
+        QStringLiteral("percent_rank"), QStringLiteral("printf"),     QStringLiteral("quote"),
+        QStringLiteral("rank"),       QStringLiteral("replace"),      QStringLiteral("round"),
+        QStringLiteral("row_number"), QStringLiteral("rtrim"),        QStringLiteral("sign"),
+        QStringLiteral("strftime"),   QStringLiteral("substr"),       QStringLiteral("substring"),
+        QStringLiteral("sum"),        QStringLiteral("time"),         QStringLiteral("total"),
+        QStringLiteral("trim"),       QStringLiteral("typeof"),       QStringLiteral("unicode"),
+        QStringLiteral("upper"),
+    };
+    return names;
 }
 
 SqlEngine::~SqlEngine()
@@ -81,17 +141,24 @@ SqlEngine::~SqlEngine()
     sqlite3_close_v2(m_db);
 }
 
-int SqlEngine::authorize(void *self, int action, const char *, const char *, const char *,
-                         const char *)
+int SqlEngine::authorize(void *self, int action, const char *, const char *function,
+                         const char *, const char *)
 {
-    if (static_cast<SqlEngine *>(self)->m_internal)
+    auto *engine = static_cast<SqlEngine *>(self);
+    if (engine->m_internal)
         return SQLITE_OK;
     switch (action) {
     case SQLITE_SELECT:
     case SQLITE_READ:
-    case SQLITE_FUNCTION:
     case SQLITE_RECURSIVE:
         return SQLITE_OK;
+    case SQLITE_FUNCTION: {
+        const QString name = QString::fromUtf8(function ? function : "");
+        if (allowedFunctions().contains(name, Qt::CaseInsensitive))
+            return SQLITE_OK;
+        engine->m_deniedFunction = name;
+        return SQLITE_DENY;
+    }
     default:
         return SQLITE_DENY;
     }
@@ -114,6 +181,7 @@ bool SqlEngine::attachTable(const QString &name)
 {
     if (m_attached.contains(name.toLower()))
         return false;
+    checkTableName(name);
     QString file = name;
     if (QFileInfo(file).suffix().isEmpty())
         file += QStringLiteral(".dbf");
@@ -143,6 +211,7 @@ void SqlEngine::refreshTable(const QString &fileName)
 sqlite3_stmt *SqlEngine::prepare(const QString &sql, const QVariantList &params)
 {
     const QByteArray text = quoteDbfTableNames(sql).toUtf8();
+    m_deniedFunction.clear();
     // A table is attached when SQLite first misses it; a vanished column may mean that
     // another workstation added fields, so attach such tables anew once.
     bool refreshed = false;
@@ -183,6 +252,9 @@ sqlite3_stmt *SqlEngine::prepare(const QString &sql, const QVariantList &params)
                 refreshTable(name);
             continue;
         }
+        if (message.startsWith(QStringLiteral("not authorized")) && !m_deniedFunction.isEmpty())
+            throw Error(QStringLiteral("Die Funktion '%1' ist in Berichten nicht erlaubt.")
+                            .arg(m_deniedFunction));
         if (message.startsWith(QStringLiteral("not authorized")))
             throw Error(QStringLiteral("Diese SQL-Anweisung ist hier nicht erlaubt: Berichte "
                                        "dürfen Daten nur lesen (SELECT)."));
@@ -195,7 +267,7 @@ SqlQuery SqlEngine::query(const QString &sql, const QVariantList &params)
 {
     if (parseDdl(sql).kind != DdlStatement::Kind::None)
         throw Error(QStringLiteral("Die Anweisung liefert keine Datensätze: '%1'").arg(sql));
-    return SqlQuery(prepare(sql, params));
+    return SqlQuery(prepare(sql, params), &m_budget);
 }
 
 int SqlEngine::execute(const QString &sql, const QVariantList &params)
@@ -205,6 +277,7 @@ int SqlEngine::execute(const QString &sql, const QVariantList &params)
         if (m_access == Access::ReadOnly)
             throw Error(QStringLiteral("Diese SQL-Anweisung ist hier nicht erlaubt: Berichte "
                                        "dürfen Daten nur lesen (SELECT)."));
+        checkTableName(ddl.table);
         const QString path = DbfTable::resolve(m_folder, ddl.table);
         if (ddl.kind == DdlStatement::Kind::CreateTable) {
             if (QFileInfo::exists(path))
@@ -226,7 +299,7 @@ int SqlEngine::execute(const QString &sql, const QVariantList &params)
         refreshTable(ddl.table);
         return 0;
     }
-    SqlQuery q(prepare(sql, params));
+    SqlQuery q(prepare(sql, params), &m_budget);
     while (q.next()) {
     }
     return changes();

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 struct sqlite3;
@@ -17,8 +18,20 @@ public:
     enum class Access { ReadWrite, ReadOnly };
 
     // ReadOnly: every statement is checked by an authorizer that allows reading only
-    // (reports run user-written SQL this way).
+    // (reports run user-written SQL this way): tables are opened for reading, only the
+    // functions of allowedFunctions() may be called, a value may not grow beyond
+    // StatementBudget::MaxValueBytes and one step may run at most timeLimitMs.
+    //
+    // In every mode a table is a file of the folder, named without any path: a name with
+    // a separator or "..", or an absolute one, is refused.
     explicit SqlEngine(QString folder, Access access = Access::ReadWrite);
+
+    static constexpr int DefaultTimeLimitMs = 60000;
+    void setTimeLimit(int milliseconds) { m_budget.limitMs = milliseconds; }
+
+    // A name that can only mean a file inside the folder.
+    static bool isPlainTableName(const QString &name);
+    static const QStringList &allowedFunctions();
     ~SqlEngine();
     SqlEngine(const SqlEngine &) = delete;
     SqlEngine &operator=(const SqlEngine &) = delete;
@@ -40,11 +53,15 @@ private:
     void runInternal(const QByteArray &sql);
     static int authorize(void *self, int action, const char *, const char *, const char *,
                          const char *);
+    static int progress(void *self);
+    void checkTableName(const QString &name) const;
 
     QString m_folder;
     Access m_access;
     sqlite3 *m_db = nullptr;
     bool m_internal = false;
+    QString m_deniedFunction; // named by the authorizer for the message
+    StatementBudget m_budget;
     QHash<QString, QString> m_attached; // table name (lower case) -> file path
 };
 

@@ -3,15 +3,21 @@
 #include "common/Error.h"
 #include "data/SqlText.h"
 
+#include <QDeadlineTimer>
+
 #include <sqlite3.h>
 
 namespace lobrix::data {
 
-SqlQuery::SqlQuery(sqlite3_stmt *statement) : m_statement(statement) {}
+SqlQuery::SqlQuery(sqlite3_stmt *statement, StatementBudget *budget)
+    : m_statement(statement), m_budget(budget)
+{
+}
 
 SqlQuery::~SqlQuery() { close(); }
 
-SqlQuery::SqlQuery(SqlQuery &&other) noexcept : m_statement(other.m_statement)
+SqlQuery::SqlQuery(SqlQuery &&other) noexcept
+    : m_statement(other.m_statement), m_budget(other.m_budget)
 {
     other.m_statement = nullptr;
 }
@@ -21,6 +27,7 @@ SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
     if (this != &other) {
         close();
         m_statement = other.m_statement;
+        m_budget = other.m_budget;
         other.m_statement = nullptr;
     }
     return *this;
@@ -38,6 +45,10 @@ bool SqlQuery::next()
 {
     if (!m_statement)
         return false;
+    if (m_budget && m_budget->limitMs > 0) {
+        m_budget->exceeded = false;
+        m_budget->deadlineMs = QDeadlineTimer(m_budget->limitMs).deadline();
+    }
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
@@ -45,7 +56,22 @@ bool SqlQuery::next()
         return false;
     const QString message = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_statement)));
     close();
-    throw Error(QStringLiteral("SQL-Fehler: %1").arg(message));
+    throw Error(errorMessage(rc, message, m_budget));
+}
+
+QString SqlQuery::errorMessage(int code, const QString &engineMessage, const StatementBudget *budget)
+{
+    if (code == SQLITE_INTERRUPT && budget && budget->exceeded)
+        return QStringLiteral("Die Abfrage wurde abgebrochen: sie lief länger als %1 Sekunden. "
+                              "Bitte schränken Sie sie ein.")
+            .arg(budget->limitMs / 1000.0, 0, 'g', 3);
+    if ((code & 0xFF) == SQLITE_TOOBIG)
+        return QStringLiteral("Die Abfrage wurde abgebrochen: ein Wert wäre größer als %1 MB.")
+            .arg(StatementBudget::MaxValueBytes >> 20);
+    if ((code & 0xFF) == SQLITE_NOMEM)
+        return QStringLiteral("Die Abfrage wurde abgebrochen: sie braucht mehr Speicher, als "
+                              "vorhanden ist.");
+    return QStringLiteral("SQL-Fehler: %1").arg(engineMessage);
 }
 
 int SqlQuery::columnCount() const

@@ -9,10 +9,20 @@ struct sqlite3_stmt;
 
 namespace lobrix::data {
 
+// How long one step of a statement may run before the engine stops it (0: no bound).
+// The engine's progress handler reads the deadline that next() sets before each step.
+struct StatementBudget {
+    // The largest text or blob a read-only statement may make (printf, group_concat ...).
+    static constexpr int MaxValueBytes = 16 << 20;
+    int limitMs = 0;
+    qint64 deadlineMs = 0; // on QDeadlineTimer's clock
+    bool exceeded = false;
+};
+
 class SqlQuery {
 public:
     SqlQuery() = default;
-    explicit SqlQuery(sqlite3_stmt *statement);
+    explicit SqlQuery(sqlite3_stmt *statement, StatementBudget *budget = nullptr);
     ~SqlQuery();
     SqlQuery(SqlQuery &&other) noexcept;
     SqlQuery &operator=(SqlQuery &&other) noexcept;
@@ -35,8 +45,12 @@ public:
     // Ends the statement early (also done by the destructor).
     void close();
 
+    // The German message for an engine error, also for a bound that was reached.
+    static QString errorMessage(int code, const QString &engineMessage, const StatementBudget *budget);
+
 private:
     sqlite3_stmt *m_statement = nullptr;
+    StatementBudget *m_budget = nullptr;
 };
 
 } // namespace lobrix::data

@@ -1,0 +1,262 @@
+// What SQL may reach: only the tables of the database folder, read-only for reports, with
+// a bounded set of functions, bounded values and a bounded running time.
+#include "TestRegistry.h"
+
+#include "common/Error.h"
+#include "common/TextFile.h"
+#include "data/DbfTable.h"
+#include "data/SqlEngine.h"
+#include "data/StructureUpdate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+
+using namespace lobrix;
+using namespace lobrix::data;
+
+namespace {
+
+void makeTable(const QString &folder, const QString &name, const QString &value)
+{
+    SqlEngine sql(folder);
+    sql.execute(QStringLiteral("CREATE TABLE '%1' (Name CHAR(20))").arg(name));
+    sql.execute(QStringLiteral("INSERT INTO '%1' (Name) VALUES (?)").arg(name), {value});
+}
+
+QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return {};
+}
+
+// The access mode of this process's open file on `path`, from /proc; -1 when none.
+int openMode(const QString &path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System)) {
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() != target)
+            continue;
+        QFile info(QStringLiteral("/proc/self/fdinfo/") + fd);
+        if (!info.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : info.readAll().split('\n'))
+            if (line.startsWith("flags:"))
+                return line.mid(6).trimmed().toInt(nullptr, 8) & O_ACCMODE;
+    }
+    return -1;
+}
+
+} // namespace
+
+class SqlConfinementTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QString db() const { return m_root.filePath(QStringLiteral("db")); }
+    QString outside() const { return m_root.filePath(QStringLiteral("outside")); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        QVERIFY(QDir().mkpath(db()) && QDir().mkpath(outside()) &&
+                QDir().mkpath(db() + QStringLiteral("/sub")));
+        makeTable(db(), QStringLiteral("Besucher.dbf"), QStringLiteral("Drinnen"));
+        makeTable(outside(), QStringLiteral("Geheim.dbf"), QStringLiteral("Geheimnis"));
+        makeTable(db() + QStringLiteral("/sub"), QStringLiteral("Tief.dbf"), QStringLiteral("Tief"));
+    }
+
+    // No table name leads out of the folder, in either kind of engine.
+    void tablesOutsideTheFolderAreRefused_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("statement");
+        const QString absolute = QStringLiteral("Select * From \"%1/Geheim.dbf\"").arg(outside());
+        for (bool readOnly : {true, false}) {
+            const char *engine = readOnly ? "report" : "admin";
+            QTest::addRow("%s: parent folder", engine)
+                << readOnly << QStringLiteral("SELECT * FROM \"../outside/Geheim.dbf\"");
+            QTest::addRow("%s: absolute path", engine) << readOnly << absolute;
+            QTest::addRow("%s: subfolder", engine) << readOnly << QStringLiteral("Select * From \"sub/Tief.dbf\"");
+            QTest::addRow("%s: backslash", engine)
+                << readOnly << QStringLiteral("Select * From \"..\\outside\\Geheim.dbf\"");
+            QTest::addRow("%s: dots only", engine) << readOnly << QStringLiteral("Select * From \"..\"");
+        }
+    }
+    void tablesOutsideTheFolderAreRefused()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, statement);
+        SqlEngine sql(db(), readOnly ? SqlEngine::Access::ReadOnly : SqlEngine::Access::ReadWrite);
+        const QString error = errorOf([&] {
+            SqlQuery q = sql.query(statement);
+            while (q.next())
+                QFAIL(qPrintable(QStringLiteral("a row came back: ") + q.text(0)));
+        });
+        QVERIFY2(error.contains(QStringLiteral("nicht erlaubt")), qPrintable(error));
+        // Plain names still work.
+        SqlQuery q = sql.query(QStringLiteral("Select Name From Besucher.dbf"));
+        QVERIFY(q.next());
+        QCOMPARE(q.text(0), QStringLiteral("Drinnen"));
+    }
+
+    void ddlAndStructureFileStayInTheFolder_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("parent") << QStringLiteral("../outside/Neu.dbf");
+        QTest::newRow("absolute") << outside() + QStringLiteral("/Neu.dbf");
+        QTest::newRow("subfolder") << QStringLiteral("sub/Neu.dbf");
+    }
+    void ddlAndStructureFileStayInTheFolder()
+    {
+        QFETCH(QString, table);
+        SqlEngine sql(db());
+        const QString create = errorOf(
+            [&] { sql.execute(QStringLiteral("CREATE TABLE '%1' (Name CHAR(10))").arg(table)); });
+        QVERIFY2(create.contains(QStringLiteral("nicht erlaubt")), qPrintable(create));
+        const QString alter = errorOf(
+            [&] { sql.execute(QStringLiteral("ALTER TABLE '%1' ADD Neu CHAR(10)").arg(table)); });
+        QVERIFY2(alter.contains(QStringLiteral("nicht erlaubt")), qPrintable(alter));
+
+        TextFile::writeLines(QDir(db()).filePath(QStringLiteral("Struktur.txt")),
+                             {u'[' + table + u']', QStringLiteral("Name=C(10)")});
+        const StructureUpdate::Result result = StructureUpdate::run(db(), {});
+        QVERIFY(result.stopped);
+        QVERIFY(result.createdTables.isEmpty());
+        QVERIFY(!QFile::exists(outside() + QStringLiteral("/Neu.dbf")));
+        QVERIFY(!QFile::exists(db() + QStringLiteral("/sub/Neu.dbf")));
+        QFile::remove(QDir(db()).filePath(QStringLiteral("Struktur.txt")));
+    }
+
+    void reportFunctionsAreBounded_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("message"); // empty: allowed
+        QTest::newRow("fts3 tokenizer") << QStringLiteral("Select fts3_tokenizer('simple')")
+                                        << QStringLiteral("Die Funktion 'fts3_tokenizer'");
+        QTest::newRow("load extension") << QStringLiteral("Select load_extension('/tmp/x.so')")
+                                        << QStringLiteral("Die Funktion 'load_extension'");
+        QTest::newRow("random blob") << QStringLiteral("Select randomblob(100)")
+                                     << QStringLiteral("Die Funktion 'randomblob'");
+        QTest::newRow("value beyond the bound")
+            << QStringLiteral("Select replace(printf('%.10000000c', 'x'), 'x', 'xxxxxxxxxx')")
+            << QStringLiteral("größer als 16 MB");
+        QTest::newRow("upper and count")
+            << QStringLiteral("Select upper(Name), count(*) From Besucher.dbf") << QString();
+        QTest::newRow("dates and printf")
+            << QStringLiteral("Select printf('%05d', 42), substr(date('2026-12-10'), 1, 4)") << QString();
+    }
+    void reportFunctionsAreBounded()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, message);
+        SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+        const QString error = errorOf([&] {
+            SqlQuery q = sql.query(statement);
+            while (q.next()) {
+            }
+        });
+        if (message.isEmpty())
+            QCOMPARE(error, QString());
+        else
+            QVERIFY2(error.contains(message), qPrintable(error));
+    }
+
+    // printf beyond the bound gives no value instead of 100 MB.
+    void hugePrintfGivesNoValue()
+    {
+        SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+        SqlQuery q = sql.query(QStringLiteral("Select printf('%.*c', 100000000, 'x')"));
+        QVERIFY(q.next());
+        QVERIFY(q.isNull(0));
+    }
+
+    // A recursive statement without an end is stopped by the time bound, with a message.
+    void endlessReportIsStopped()
+    {
+        SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+        sql.setTimeLimit(300);
+        QElapsedTimer timer;
+        timer.start();
+        const QString error = errorOf([&] {
+            SqlQuery q = sql.query(QStringLiteral(
+                "With Recursive n(i) As (Select 1 Union All Select i + 1 From n) "
+                "Select count(*) From n"));
+            while (q.next()) {
+            }
+        });
+        QVERIFY2(error.contains(QStringLiteral("länger als 0.3 Sekunden")), qPrintable(error));
+        QVERIFY(timer.elapsed() < 20000);
+        // The engine is usable again afterwards.
+        SqlQuery q = sql.query(QStringLiteral("Select count(*) From Besucher.dbf"));
+        QVERIFY(q.next());
+        QCOMPARE(q.text(0), QStringLiteral("1"));
+    }
+
+    // Reports open the tables for reading only, so they run on a read-only share; the
+    // administrator's engine opens them for writing.
+    void reportsOpenTablesReadOnly()
+    {
+        const QString table = QDir(db()).filePath(QStringLiteral("Besucher.dbf"));
+        {
+            SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+            SqlQuery q = sql.query(QStringLiteral("Select Name From Besucher.dbf"));
+            QVERIFY(q.next());
+            QCOMPARE(openMode(table), O_RDONLY);
+        }
+        SqlEngine sql(db());
+        SqlQuery q = sql.query(QStringLiteral("Select Name From Besucher.dbf"));
+        QVERIFY(q.next());
+        QCOMPARE(openMode(table), O_RDWR);
+    }
+
+    // Stored numbers beyond any integer come back as the numbers they are.
+    void hugeStoredNumbersReadAsNumbers_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<double>("value");
+        QTest::newRow("twenty nines") << QStringLiteral("99999999999999999999") << 1e20;
+        QTest::newRow("negative") << QStringLiteral("-9999999999999999999") << -1e19;
+        QTest::newRow("beyond double") << QStringLiteral("1e999") << qInf();
+        QTest::newRow("small stays integer") << QStringLiteral("12345") << 12345.0;
+    }
+    void hugeStoredNumbersReadAsNumbers()
+    {
+        QFETCH(QString, stored);
+        QFETCH(double, value);
+        QTemporaryDir dir;
+        DbfField field;
+        field.name = QStringLiteral("Zahl");
+        field.type = 'N';
+        field.length = 20;
+        DbfTable::create(dir.filePath(QStringLiteral("Zahlen.dbf")), {field});
+        int recordSize = 0;
+        {
+            auto table = DbfTable::open(dir.filePath(QStringLiteral("Zahlen.dbf")), DbfTable::Mode::Shared);
+            table->append({{0, QStringLiteral("1")}});
+            recordSize = table->recordSize();
+        }
+        // What another program may have stored: the bytes as they stand in the file.
+        QFile file(dir.filePath(QStringLiteral("Zahlen.dbf")));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(file.size() - 1 - recordSize + 1));
+        QCOMPARE(file.write(stored.toLatin1().rightJustified(20, ' ')), 20);
+        file.close();
+        SqlEngine sql(dir.path(), SqlEngine::Access::ReadOnly);
+        SqlQuery q = sql.query(QStringLiteral("Select Zahl From Zahlen.dbf"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toDouble(), value);
+    }
+};
+
+LOBRIX_TEST(SqlConfinementTest)
+#include "SqlConfinementTest.moc"
