@@ -1,0 +1,137 @@
+// A workstation for the tests with several processes on one database folder.
+//
+//   desk_worker desk START NAME COUNT SEED  arrivals through the arrival service; after
+//                                           each one, with even odds, the departure of a
+//                                           present visitor chosen at random
+//   desk_worker toggle START COUNT          sets and clears the registration flag
+//   desk_worker count START COUNT           raises LastSatz by one under the save lock
+//
+// Prints "saved <visit number> <badge>" once an arrival is stored, "departed <visit
+// number> <badge>" once a departure is stored, and "done" at the end; every line is written
+// with one write() so a kill never leaves half a line. Exit code 1 on an error.
+#include "common/Clock.h"
+#include "common/Error.h"
+#include "registration/ArrivalService.h"
+#include "registration/DepartureService.h"
+#include "registration/VisitSaveLock.h"
+#include "shell/Session.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <random>
+#include <unistd.h>
+
+using namespace lobrix;
+using namespace lobrix::registration;
+
+namespace {
+
+void say(const QString &line)
+{
+    const QByteArray bytes = (line + u'\n').toUtf8();
+    if (::write(1, bytes.constData(), static_cast<size_t>(bytes.size())) != bytes.size())
+        std::_Exit(1);
+}
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    return 1;
+}
+
+int desk(shell::Session &session, const QString &name, int count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    ArrivalService arrival(session);
+    DepartureService departure(session);
+    for (int i = 0; i < count; ++i) {
+        const auto &opening = arrival.open();
+        ArrivalService::Input input;
+        input.visit.name = name;
+        input.visit.vorname = QString::number(i);
+        input.visit.land = QStringLiteral("Land %1 %2").arg(name).arg(i % 7);
+        input.badgeEntry = opening.badgeEntries.value(0);
+        for (;;) {
+            const auto result = arrival.save(input);
+            if (result.status == ArrivalService::Result::Status::Saved) {
+                say(QStringLiteral("saved %1 %2").arg(result.visitNumber).arg(result.badge));
+                break;
+            }
+            if (result.status != ArrivalService::Result::Status::BadgeTaken || result.badgeEntries.isEmpty())
+                return fail(result.message);
+            input.badgeEntry = result.badgeEntries.first();
+        }
+        arrival.close();
+        if (random() % 2 == 0)
+            continue;
+
+        const auto &out = departure.open();
+        if (out.entries.isEmpty()) {
+            departure.close();
+            continue;
+        }
+        const int entry = static_cast<int>(random() % static_cast<unsigned>(out.entries.size()));
+        const DepartureService::LoadedVisit loaded = departure.load(entry);
+        const auto result = departure.save(loaded, loaded.visit, true);
+        if (result.status == DepartureService::Result::Status::Saved && loaded.hasVisit)
+            say(QStringLiteral("departed %1 %2").arg(loaded.vorgang).arg(loaded.badge));
+        else if (result.status != DepartureService::Result::Status::Saved &&
+                 result.status != DepartureService::Result::Status::Gone)
+            return fail(result.message);
+        departure.close();
+    }
+    return 0;
+}
+
+int toggle(shell::Session &session, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        session.registrationLock().SetRegistrationLock();
+        session.registrationLock().ClearRegistrationLock();
+    }
+    return 0;
+}
+
+int countUp(shell::Session &session, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        VisitSaveLock lock(session.folders().database);
+        if (!lock.acquired())
+            return fail(VisitSaveLock::busyMessage());
+        shell::RegistrationLock &counter = session.registrationLock();
+        counter.raiseLastSatz(counter.lastSatz() + 1);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString mode = args.value(1);
+    try {
+        if (mode == u"desk" && args.size() == 6) {
+            shell::Session session(args.at(2), systemClock());
+            const int rc = desk(session, args.at(3), args.at(4).toInt(), args.at(5).toUInt());
+            if (rc == 0)
+                say(QStringLiteral("done"));
+            return rc;
+        }
+        if ((mode == u"toggle" || mode == u"count") && args.size() == 4) {
+            shell::Session session(args.at(2), systemClock());
+            const int rc = mode == u"toggle" ? toggle(session, args.at(3).toInt())
+                                             : countUp(session, args.at(3).toInt());
+            if (rc == 0)
+                say(QStringLiteral("done"));
+            return rc;
+        }
+    } catch (const Error &e) {
+        return fail(e.message());
+    }
+    std::fprintf(stderr, "usage: desk_worker desk START NAME COUNT SEED | toggle START COUNT | "
+                         "count START COUNT\n");
+    return 2;
+}
