@@ -7,9 +7,11 @@
 #include "data/SqlEngine.h"
 #include "data/SqlText.h"
 #include "shell/Installation.h"
+#include "shell/RegistrationLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -151,6 +153,17 @@ int runCheck(const QStringList &args)
             out() << name << ": FEHLER " << e.message() << "\n";
             damaged = true;
         }
+    }
+    // A registration flag that no running workstation holds was left by a crash.
+    const shell::RegistrationLock lock(folder.path());
+    if (lock.staleFlag()) {
+        out() << QFileInfo(lock.path()).fileName()
+              << ": Registrierungssperre gesetzt, aber kein laufender Arbeitsplatz hält sie";
+        if (repair && lock.clearStaleFlag())
+            out() << " -> freigegeben";
+        else
+            damaged = true;
+        out() << "\n";
     }
     return damaged ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 #include "layouts/StandardLayouts.h"
 
 #include "common/Error.h"
+#include "common/TextFile.h"
 #include "layouts/LayoutFields.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
@@ -8,6 +9,7 @@
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
@@ -263,9 +265,16 @@ void StandardLayouts::install(const QString &startFolder, const QString &databas
 {
     const QString images = LayoutLocations::imagesFolder(startFolder);
     const QString logoPath = LayoutLocations::picture(images, QString::fromLatin1(LogoFile));
-    if (!QFileInfo::exists(logoPath) && !(QDir().mkpath(images) && logo().save(logoPath, "BMP")))
-        throw Error(QStringLiteral("Das Bild '%1' konnte nicht geschrieben werden.")
-                        .arg(QDir::toNativeSeparators(logoPath)));
+    if (!QFileInfo::exists(logoPath)) {
+        // Encoded in memory and written through the checked write: QImage::save would
+        // report a bitmap cut short by a full disk as saved.
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        if (!QDir().mkpath(images) || !buffer.open(QIODevice::WriteOnly) || !logo().save(&buffer, "BMP"))
+            throw Error(QStringLiteral("Das Bild '%1' konnte nicht geschrieben werden.")
+                            .arg(QDir::toNativeSeparators(logoPath)));
+        TextFile::writeBytes(logoPath, bytes);
+    }
 
     writeIfMissing(LayoutLocations::standardBadge(startFolder), LayoutFamily::Badge, badge());
     writeIfMissing(LayoutLocations::visitorSheet(startFolder), LayoutFamily::VisitorSheet,

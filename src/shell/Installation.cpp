@@ -11,7 +11,10 @@
 #include "shell/UsersFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace lobrix::shell {
 namespace {
@@ -57,15 +60,86 @@ QStringList Installation::defaultCountries()
     };
 }
 
+namespace {
+
+// What a folder held before the installation was made in it, so that a failed one
+// removes exactly what it made.
+class MadeHere {
+public:
+    explicit MadeHere(const QDir &dir)
+        : m_dir(dir), m_existed(dir.exists()),
+          m_before(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+    {
+    }
+    void undo() const
+    {
+        if (!m_existed) {
+            QDir(m_dir).removeRecursively();
+            return;
+        }
+        const QStringList now =
+            m_dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &entry : now) {
+            if (m_before.contains(entry))
+                continue;
+            const QString path = m_dir.filePath(entry);
+            if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+                QDir(path).removeRecursively();
+            else
+                QFile::remove(path);
+        }
+    }
+
+private:
+    QDir m_dir;
+    bool m_existed;
+    QStringList m_before;
+};
+
+// Visitor data is personal data: what the installation makes is for its owner and
+// group (the workstations' accounts) only, whatever the umask of the administrator.
+class PrivateFiles {
+public:
+    PrivateFiles() : m_old(::umask(0)) { ::umask(m_old | 007); }
+    ~PrivateFiles() { ::umask(m_old); }
+    PrivateFiles(const PrivateFiles &) = delete;
+    PrivateFiles &operator=(const PrivateFiles &) = delete;
+
+private:
+    mode_t m_old;
+};
+
+// Made under PrivateFiles, so a new folder is the owner's and group's; a folder that was
+// there keeps the permissions the administrator gave it.
+void makePrivateFolder(const QDir &dir)
+{
+    if (!QDir().mkpath(dir.path()))
+        throw Error(QStringLiteral("Der Ordner '%1' konnte nicht angelegt werden.").arg(dir.path()));
+}
+
+} // namespace
+
 void Installation::create(const QString &startFolder, const QString &databaseFolder,
                           const Options &options)
 {
     const QDir start(QDir(startFolder).absolutePath());
     const QDir db(QDir(databaseFolder).absolutePath());
     refuseExisting(start, db);
-    if (!QDir().mkpath(start.path()) || !QDir().mkpath(db.path()))
-        throw Error(QStringLiteral("Die Ordner '%1' und '%2' konnten nicht angelegt werden.")
-                        .arg(start.path(), db.path()));
+    const MadeHere startBefore(start), dbBefore(db);
+    const PrivateFiles privateFiles;
+    try {
+        fill(start, db, options);
+    } catch (...) {
+        dbBefore.undo();
+        startBefore.undo();
+        throw;
+    }
+}
+
+void Installation::fill(const QDir &start, const QDir &db, const Options &options)
+{
+    makePrivateFolder(start);
+    makePrivateFolder(db);
 
     // The tables come from the structure file through the same update every start runs.
     TextFile::writeLines(db.filePath(QString::fromLatin1(data::StructureUpdate::kStructureFile)),
@@ -101,7 +175,7 @@ void Installation::create(const QString &startFolder, const QString &databaseFol
     users.write(start.filePath(QString::fromLatin1(UsersFile::FileName)));
 
     const QString lists = db.filePath(QStringLiteral("Listen"));
-    QDir().mkpath(lists);
+    makePrivateFolder(QDir(lists));
     IniFile settings(start.filePath(QString::fromLatin1(keys::SettingsFile)));
     keys::write(settings, keys::settings::DatenbankPfad, db.path());
     keys::write(settings, keys::settings::ListenPfad, lists);

@@ -4,6 +4,8 @@
 // scripts/run for the demo, and by the tests.
 #include <QString>
 
+class QDir;
+
 namespace lobrix::shell {
 
 class Installation {
@@ -14,11 +16,15 @@ public:
     };
 
     // Throws lobrix::Error when either folder already holds an installation or a file
-    // cannot be written; nothing existing is overwritten.
+    // cannot be written whole; nothing existing is overwritten, and a failed installation
+    // removes everything it made. Folders and files are readable by owner and group only.
     static void create(const QString &startFolder, const QString &databaseFolder,
                        const Options &options);
 
     static QStringList defaultCountries();
+
+private:
+    static void fill(const QDir &start, const QDir &db, const Options &options);
 };
 
 } // namespace lobrix::shell

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdlib>
 #include <ctime>
 
@@ -180,17 +179,9 @@ void UsersFile::write(const QString &path) const
         encoded.append(TextFile::encodeFor(path, l));
     const QByteArray bytes = TextFile::joinLines(encoded);
 
-    const bool isNew = !QFileInfo::exists(path);
-    QSaveFile file(path);
     // A new file is the owner's alone from the first byte on; an existing file keeps the
     // permissions it was given.
-    const bool ok =
-        file.open(QIODevice::WriteOnly) &&
-        (!isNew || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) &&
-        file.write(bytes) == bytes.size() && file.commit();
-    if (!ok)
-        throw Error(
-            QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden.").arg(shown(path)));
+    TextFile::writeBytes(path, bytes, 0600);
 }
 
 UserSlot UsersFile::LoadUserSlot(int slot) const

@@ -2,10 +2,18 @@
 
 #include "ShellTestFiles.h"
 #include "TestRegistry.h"
+#include "common/Error.h"
 #include "shell/SettingsKeys.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using lobrix::TextFile;
 using namespace lobrix::test;
@@ -18,6 +26,60 @@ class TextFileTest : public QObject
     QString laender() const { return m_dir->filePath(lobrix::shell::keys::LaenderFile); }
 
 private slots:
+    // A write that the disk cannot hold whole is an error and leaves the old file as it
+    // was (run in a child process whose files may not grow beyond 1 KiB, as on a full
+    // volume).
+    void shortWriteIsAnErrorAndKeepsTheFile_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("just over the limit") << 1025;
+        QTest::newRow("far over the limit") << 100000;
+    }
+    void shortWriteIsAnErrorAndKeepsTheFile()
+    {
+        QFETCH(int, size);
+        const QString path = m_dir->filePath(QStringLiteral("Global.ini"));
+        const QByteArray before("[Global]\r\nLastSatz=1240\r\n");
+        TextFile::writeBytes(path, before);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit {1024, 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                TextFile::writeBytes(path, QByteArray(size, 'x'));
+            } catch (const lobrix::Error &e) {
+                ::_exit(e.message().contains(QStringLiteral("Global.ini")) ? 0 : 2);
+            }
+            ::_exit(1); // reported as written
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(folderEntries(m_dir->path()), QStringList{"Global.ini"}); // no temporary left
+    }
+
+    // Temporary files that a crash left are removed once they are old enough not to
+    // belong to a write still under way.
+    void staleTemporaryFilesAreRemoved()
+    {
+        const QString old = m_dir->filePath(QStringLiteral(".Global.ini.lbx-a1B2c3"));
+        const QString young = m_dir->filePath(QStringLiteral(".Laender.ini.lbx-Zz9yY8"));
+        const QString other = m_dir->filePath(QStringLiteral(".Global.ini.backup"));
+        for (const QString &f : {old, young, other})
+            QVERIFY(putFile(f, "halb"));
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(TextFile::removeStaleTemporaryFiles(m_dir->path()), 1);
+        QCOMPARE(folderEntries(m_dir->path()),
+                 (QStringList{".Global.ini.backup", ".Laender.ini.lbx-Zz9yY8"}));
+    }
+
     // A fresh folder for every test function and data row.
     void init()
     {

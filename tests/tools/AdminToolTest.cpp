@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,10 +22,20 @@ struct Run {
     QString err;
 };
 
-Run admin(const QStringList &args)
+Run admin(const QStringList &args, qint64 fileSizeLimitKiB = 0)
 {
     QProcess p;
-    p.start(QStringLiteral(LOBRIX_ADMIN_EXE), args);
+    if (fileSizeLimitKiB > 0) {
+        // A nearly full volume: no file may grow beyond the limit. The signal for it is
+        // ignored, so the write itself fails, as on a full disk.
+        p.start(QStringLiteral("/bin/bash"),
+                QStringList{QStringLiteral("-c"),
+                            QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(fileSizeLimitKiB),
+                            QStringLiteral(LOBRIX_ADMIN_EXE)} +
+                    args);
+    } else {
+        p.start(QStringLiteral(LOBRIX_ADMIN_EXE), args);
+    }
     if (!p.waitForFinished(60000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -66,6 +78,76 @@ private slots:
         QFile f(QDir(db).filePath(QStringLiteral("Ausweis.dbf")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
+    }
+
+    // Visitor data is personal data: new folders and files are for owner and group only.
+    void initKeepsTheInstallationPrivate()
+    {
+        QTemporaryDir dir;
+        const QString start = dir.filePath(QStringLiteral("start"));
+        const QString db = dir.filePath(QStringLiteral("db"));
+        QCOMPARE(admin({"init", start, db}).exitCode, 0);
+        for (const QString &folder : {start, db}) {
+            QVERIFY(!(QFileInfo(folder).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther)));
+            for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+                QVERIFY2(!(file.permissions() & (QFile::ReadOther | QFile::WriteOther)),
+                         qPrintable(file.filePath()));
+        }
+        QCOMPARE(QFileInfo(QDir(start).filePath(QStringLiteral("user.dat"))).permissions() &
+                     (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
+    }
+
+    // On a volume too small for it, init fails with a message and leaves nothing behind,
+    // or succeeds whole: never an installation with files cut short.
+    void initOnASmallVolume_data()
+    {
+        QTest::addColumn<int>("limitKiB");
+        for (int kib : {1, 2, 4, 8, 16, 64})
+            QTest::addRow("%d KiB per file", kib) << kib;
+    }
+    void initOnASmallVolume()
+    {
+        QFETCH(int, limitKiB);
+        QTemporaryDir dir;
+        const QString start = dir.filePath(QStringLiteral("start"));
+        const QString db = dir.filePath(QStringLiteral("db"));
+        const Run r = admin({"init", start, db, "--badges", "300"}, limitKiB);
+        if (r.exitCode == 0) {
+            QVERIFY2(limitKiB >= 16, qPrintable(r.out)); // too small to hold the layouts
+            QCOMPARE(admin({"check", db}).exitCode, 0);
+            return;
+        }
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QRegularExpression(QStringLiteral("(kann|konnte) nicht .*geschrieben"))),
+                 qPrintable(r.err));
+        QVERIFY2(r.out.isEmpty(), qPrintable(r.out)); // no word of success
+        QVERIFY(!QFileInfo::exists(start));
+        QVERIFY(!QFileInfo::exists(db));
+    }
+
+    // A registration flag left by a workstation that died is reported and repaired.
+    void checkFindsAStaleRegistrationFlag()
+    {
+        QTemporaryDir dir;
+        const QString start = dir.filePath(QStringLiteral("start"));
+        const QString db = dir.filePath(QStringLiteral("db"));
+        QCOMPARE(admin({"init", start, db}).exitCode, 0);
+        QFile global(QDir(db).filePath(QStringLiteral("Global.ini")));
+        QVERIFY(global.open(QIODevice::WriteOnly));
+        global.write("[Global]\r\nLocked=1\r\nLastSatz=7\r\n");
+        global.close();
+
+        const Run found = admin({"check", db});
+        QCOMPARE(found.exitCode, 1);
+        QVERIFY2(found.out.contains(QStringLiteral("Global.ini: Registrierungssperre gesetzt")), qPrintable(found.out));
+        const Run repaired = admin({"check", db, "--repair"});
+        QCOMPARE(repaired.exitCode, 0);
+        QVERIFY2(repaired.out.contains(QStringLiteral("-> freigegeben")), qPrintable(repaired.out));
+        QVERIFY(global.open(QIODevice::ReadOnly));
+        QCOMPARE(global.readAll(), QByteArray("[Global]\r\nLocked=0\r\nLastSatz=7\r\n"));
+        global.close();
+        QCOMPARE(admin({"check", db}).exitCode, 0);
     }
 
     void usageErrors_data()
