@@ -1,5 +1,7 @@
 #include "layouts/LayoutRenderer.h"
 
+#include "common/Numbers.h"
+
 #include "layouts/LayoutLocations.h"
 #include "layouts/VisitValues.h"
 
@@ -169,16 +171,16 @@ int LayoutRenderer::badgeFontPoints(int fontSize, double fontFactor, float sy)
 {
     if (fontFactor <= 0)
         return std::max(1, fontSize);
-    return std::max(1, static_cast<int>(fontSize / fontFactor * sy));
+    return std::max(1, truncatedToInt(fontSize / fontFactor * sy));
 }
 
 QRect LayoutRenderer::pictureRect(const LayoutPicture &picture, const PrintScale &scale)
 {
     const int x1 = scale.x(picture.left);
     const int y1 = scale.y(picture.top);
-    const int x2 = static_cast<int>(picture.width * double(scale.sx) + x1);
-    const int y2 = static_cast<int>(picture.height * double(scale.sy) + y1);
-    return QRect(x1, y1, x2 - x1, y2 - y1);
+    const int x2 = truncatedToInt(picture.width * double(scale.sx) + x1);
+    const int y2 = truncatedToInt(picture.height * double(scale.sy) + y1);
+    return QRect(x1, y1, truncatedToInt(double(x2) - x1), truncatedToInt(double(y2) - y1));
 }
 
 QRect LayoutRenderer::photoRect(const LayoutPicture &picture, const QSize &photo,
@@ -190,13 +192,13 @@ QRect LayoutRenderer::photoRect(const LayoutPicture &picture, const QSize &photo
     int x2 = 0;
     int y2 = 0;
     if (r >= 1) {
-        x2 = static_cast<int>(picture.height / r * scale.sx + x1);
-        y2 = static_cast<int>(picture.height * double(scale.sy) + y1);
+        x2 = truncatedToInt(picture.height / r * scale.sx + x1);
+        y2 = truncatedToInt(picture.height * double(scale.sy) + y1);
     } else {
-        x2 = static_cast<int>(picture.width * double(scale.sx) + x1);
-        y2 = static_cast<int>(picture.width * r * scale.sy + y1);
+        x2 = truncatedToInt(picture.width * double(scale.sx) + x1);
+        y2 = truncatedToInt(picture.width * r * scale.sy + y1);
     }
-    return QRect(x1, y1, x2 - x1, y2 - y1);
+    return QRect(x1, y1, truncatedToInt(double(x2) - x1), truncatedToInt(double(y2) - y1));
 }
 
 QPageLayout::Orientation LayoutRenderer::printerOrientation(const Layout &layout, bool hochQuer)

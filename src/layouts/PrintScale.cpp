@@ -38,7 +38,7 @@ PrintScale PrintScale::forLayout(const Layout &layout, const LayoutRenderOptions
 QSize PrintScale::cardExtent(bool portrait, int ausweisBreiteMm, int ausweisHoeheMm, int dpi)
 {
     const auto dots = [dpi](int mm) {
-        return static_cast<int>(dpi * (mm * 0.1) / double(CmPerInch));
+        return truncatedToInt(dpi * (mm * 0.1) / double(CmPerInch));
     };
     const QSize landscape(dots(ausweisHoeheMm), dots(ausweisBreiteMm));
     return portrait ? landscape.transposed() : landscape;

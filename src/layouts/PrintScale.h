@@ -2,6 +2,8 @@
 // Printer dots per layout unit, one factor per axis, held as single-precision floats as
 // the printers always did, so positions land on the same dots. Coordinates are truncated
 // toward zero, never rounded.
+#include "common/Numbers.h"
+
 #include <QSize>
 
 namespace lobrix::layouts {
@@ -24,8 +26,8 @@ struct PrintScale {
     // The badge's full extent in dots (d × edge / 2.54, truncated), for its outline.
     static QSize cardExtent(bool portrait, int ausweisBreiteMm, int ausweisHoeheMm, int dpi);
 
-    int x(double layoutValue) const { return static_cast<int>(layoutValue * sx); }
-    int y(double layoutValue) const { return static_cast<int>(layoutValue * sy); }
+    int x(double layoutValue) const { return truncatedToInt(layoutValue * sx); }
+    int y(double layoutValue) const { return truncatedToInt(layoutValue * sy); }
 };
 
 } // namespace lobrix::layouts

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace lobrix::layouts;
 
 // Scales and rectangles of printing, with the figures existing installations print.
@@ -133,6 +135,33 @@ private slots:
         const PrintScale s = PrintScale::visitorSheet(true, 600);
         // x2 = trunc(200 × sx + 668) = 2004, y2 = trunc(50 × sy + 685) = 1027, both excluded.
         QCOMPARE(LayoutRenderer::pictureRect(p, s), QRect(QPoint(668, 685), QPoint(2003, 1026)));
+    }
+
+    // Values near the int range in a hand-edited layout land on the edge of the range
+    // instead of wrapping around (converting them was undefined).
+    void extremeLayoutValuesStayInRange_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("far right") << 2000000000 << std::numeric_limits<int>::max();
+        QTest::newRow("far left") << -2000000000 << std::numeric_limits<int>::min();
+        QTest::newRow("ordinary") << 100 << 668;
+    }
+    void extremeLayoutValuesStayInRange()
+    {
+        QFETCH(int, value);
+        QFETCH(int, expected);
+        const PrintScale s = PrintScale::visitorSheet(true, 600);
+        QCOMPARE(s.x(value), expected);
+        LayoutPicture p;
+        p.left = value;
+        p.top = 0;
+        p.width = 2000000000;
+        p.height = 2000000000;
+        const QRect r = LayoutRenderer::pictureRect(p, s);
+        QCOMPARE(r.left(), expected);
+        QVERIFY(r.width() >= 0);
+        QCOMPARE(LayoutRenderer::badgeFontPoints(2000000000, 0.001, 1e6f), std::numeric_limits<int>::max());
     }
 };
 
