@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "data/DbfTable.h"
 #include "registration/TableScan.h"
+#include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
@@ -141,6 +142,8 @@ std::optional<QString> ArrivalService::unstorable(const Input &input) const
 {
     const QString folder = m_session.folders().database;
     const VisitFormSettings &s = m_opening.settings;
+    if (const auto problem = ValidityDates::check(input.visit.gueltigVon, input.visit.gueltigBis))
+        return problem->message;
     {
         const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
         QList<ColumnValue> values = VisitColumns::visitFields(input.visit, s);

@@ -6,6 +6,7 @@
 #include "registration/FormOpening.h"
 #include "registration/TableScan.h"
 #include "registration/TimeText.h"
+#include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
@@ -238,7 +239,11 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
     QList<ColumnValue> fields = VisitColumns::visitFields(edited, s);
     {
         const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
-        auto message = VisitColumns::unstorable(*visits, fields);
+        std::optional<QString> message;
+        if (const auto problem = ValidityDates::check(edited.gueltigVon, edited.gueltigBis))
+            message = problem->message;
+        if (!message)
+            message = VisitColumns::unstorable(*visits, fields);
         if (!message)
             message = VisitColumns::unstorableInWindowsText(
                 {QStringLiteral("Land"), edited.land, QStringLiteral("Land")});

@@ -30,7 +30,8 @@ VisitFormSettings VisitFormSettings::read(const shell::IniFile &settings)
 bool VisitFormSettings::mandatoryFieldsFilled(const VisitData &visit, bool masterDataMode) const
 {
     const auto missing = [&](MandatoryField field, const QString &text) {
-        return isMandatory(field) && text.isEmpty();
+        // A field of blanks is empty: it would be stored so.
+        return isMandatory(field) && text.trimmed().isEmpty();
     };
     using F = MandatoryField;
     if (missing(F::Name, visit.name) || missing(F::Vorname, visit.vorname) ||

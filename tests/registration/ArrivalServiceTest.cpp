@@ -541,7 +541,10 @@ void ArrivalServiceTest::mandatoryFields_data()
     using F = MandatoryField;
     QTest::newRow("nothing mandatory, empty name") << QList<int>{} << "name" << "" << false << true;
     QTest::newRow("name mandatory, empty") << QList<int>{int(F::Name)} << "name" << "" << false << false;
-    QTest::newRow("name mandatory, one space") << QList<int>{int(F::Name)} << "name" << " " << false << true;
+    // Blanks would be stored as an empty field.
+    QTest::newRow("name mandatory, one space") << QList<int>{int(F::Name)} << "name" << " " << false << false;
+    QTest::newRow("name mandatory, blanks") << QList<int>{int(F::Name)} << "name" << "   " << false << false;
+    QTest::newRow("destination mandatory, blanks") << QList<int>{int(F::Ziel)} << "ziel" << "  " << false << false;
     QTest::newRow("other field mandatory") << QList<int>{int(F::Firma)} << "name" << "" << false << true;
     QTest::newRow("telephone mandatory, empty") << QList<int>{int(F::Telefon)} << "telefon" << "" << false << false;
     QTest::newRow("country mandatory, empty") << QList<int>{int(F::Land)} << "land" << "" << false << false;

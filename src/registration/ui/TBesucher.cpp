@@ -4,6 +4,7 @@
 #include "registration/ArrivalService.h"
 #include "registration/BadgePool.h"
 #include "registration/DepartureService.h"
+#include "registration/ValidityDates.h"
 #include "registration/ui/PhotoPanel.h"
 #include "registration/ui/TKalender.h"
 #include "shell/Session.h"
@@ -1135,6 +1136,8 @@ void TBesucher::saveArrival()
         cbxAusweis->setCurrentIndex(r.entryIndex);
         m_filling = false;
     }
+    if (!validityDatesAccepted())
+        return;
     btnSpeichern->setEnabled(false);
     ArrivalService::Input in;
     in.visit = visitData();
@@ -1182,7 +1185,7 @@ void TBesucher::saveArrival()
 
 void TBesucher::saveDeparture()
 {
-    if (!m_loaded)
+    if (!m_loaded || !validityDatesAccepted())
         return;
     btnSpeichern->setEnabled(false);
     DepartureService::Result r;
@@ -1317,6 +1320,16 @@ void TBesucher::FormClose()
     }
 }
 
+bool TBesucher::validityDatesAccepted()
+{
+    const auto problem = ValidityDates::check(meVon->text(), meBis->text());
+    if (!problem)
+        return true;
+    focusField(problem->field == ValidityDates::Field::Von ? meVon : meBis);
+    shell::MessageBoxes::show(this, problem->message);
+    return false;
+}
+
 void TBesucher::showError(const QString &message)
 {
     shell::MessageBoxes::error(this, message);
@@ -1342,7 +1355,13 @@ bool TBesucher::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent *>(event)->key();
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        // Alt with a letter is a button's mnemonic. One that reaches a field belongs to a
+        // disabled button and must not type its letter into the field.
+        if ((keyEvent->modifiers() & Qt::AltModifier) && !(keyEvent->modifiers() & Qt::ControlModifier) &&
+            !keyEvent->text().isEmpty() && keyEvent->text().at(0).isPrint())
+            return true;
+        const int key = keyEvent->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             break;
         if (watched == meAWN)

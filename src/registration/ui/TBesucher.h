@@ -165,6 +165,8 @@ private:
     bool readWithProgress(const std::function<void(const std::function<void(int, int)> &)> &open);
     void showProgress(int done, int total);
     void hideProgress();
+    // The validity period is real dates in order; else a message, focus on the field.
+    bool validityDatesAccepted();
     void showError(const QString &message);
 
     shell::Session &m_session;

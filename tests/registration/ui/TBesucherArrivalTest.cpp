@@ -6,11 +6,13 @@
 #include "common/TextFile.h"
 #include "shell/UsersFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QLineEdit>
 
 using namespace lobrix;
 using namespace lobrix::registration;
@@ -81,6 +83,9 @@ private slots:
     void progressWhileThePoolIsRead();
     void badgeTakenMeanwhile();
     void destinationFromTheListOnly();
+    void validityMustBeRealDatesInOrder_data();
+    void validityMustBeRealDatesInOrder();
+    void disabledButtonsMnemonicTypesNothing();
 };
 
 void TBesucherArrivalTest::arrivalIsStoredInOrder()
@@ -323,8 +328,11 @@ void TBesucherArrivalTest::mandatoryFields_data()
         << QStringList{} << QStringList{"edBemerk=x"} << false;
     QTest::newRow("name mandatory, other field")
         << QStringList{"Name"} << QStringList{"edVorname=Anna"} << false;
-    QTest::newRow("name mandatory, a space fills it")
-        << QStringList{"Name"} << QStringList{"edName= "} << true;
+    // Blanks would be stored as an empty name.
+    QTest::newRow("name mandatory, a space does not fill it")
+        << QStringList{"Name"} << QStringList{"edName= "} << false;
+    QTest::newRow("name mandatory, blanks around a name fill it")
+        << QStringList{"Name"} << QStringList{"edName= Meier "} << true;
     QTest::newRow("destination mandatory and empty")
         << QStringList{"Ziel"} << QStringList{"edName=Meier"} << false;
     QTest::newRow("destination typed freely")
@@ -640,6 +648,61 @@ void TBesucherArrivalTest::badgeTakenMeanwhile()
     QVERIFY(!f.form->isVisible());
     QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("AUSWEIS"), QStringLiteral("2"));
     QCOMPARE(f.desk.badge(1).value("KOMMT"), QStringLiteral("08:14"));
+}
+
+void TBesucherArrivalTest::validityMustBeRealDatesInOrder_data()
+{
+    QTest::addColumn<QString>("von");
+    QTest::addColumn<QString>("bis");
+    QTest::addColumn<QString>("focus"); // empty: stored
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no such day") << "31.02.2026" << "" << "meVon" << "'31.02.2026' bei \"Ausweis gültig von\" ist kein gültiges Datum";
+    QTest::newRow("not a date") << "10.12.2026" << "morgen" << "meBis" << "'morgen' bei \"bis\" ist kein gültiges Datum";
+    QTest::newRow("bis before von") << "10.12.2026" << "09.12.2026" << "meBis"
+                                    << "nicht bis 09.12.2026 gültig sein, wenn er erst ab 10.12.2026 gilt";
+    QTest::newRow("leap day") << "29.02.2028" << "29.02.2028" << "" << "";
+    QTest::newRow("both empty") << "" << "" << "" << "";
+}
+
+void TBesucherArrivalTest::validityMustBeRealDatesInOrder()
+{
+    QFETCH(QString, von);
+    QFETCH(QString, bis);
+    QFETCH(QString, focus);
+    QFETCH(QString, message);
+    VisitFormFixture f(3);
+    f.openArrival();
+    f.type("edName", QStringLiteral("Datum"));
+    f.w<QLineEdit>("meVon")->setText(von);
+    f.w<QLineEdit>("meBis")->setText(bis);
+    f.click("btnSpeichern");
+    if (focus.isEmpty()) {
+        QVERIFY(f.messageTexts().isEmpty());
+        QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("GUELTIGVON"), von);
+        return;
+    }
+    QCOMPARE(f.messageTexts().size(), 1);
+    QVERIFY2(f.messageTexts().first().contains(message), qPrintable(f.messageTexts().first()));
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focus);
+    QVERIFY(f.desk.rows("Besucher.dbf").isEmpty());
+    QCOMPARE(f.desk.badge(1).value("KOMMT"), QStringLiteral("25:00"));
+}
+
+// "&Speichern" is disabled until the mandatory name is there: Alt+S must not type an "s".
+void TBesucherArrivalTest::disabledButtonsMnemonicTypesNothing()
+{
+    VisitFormFixture f(3);
+    shell::IniFile(QDir(f.desk.startFolder()).filePath("settings.ini")).writeBool("Options", "Name", true);
+    f.openArrival();
+    QVERIFY(!f.enabled("btnSpeichern"));
+    auto *name = f.w<QLineEdit>("edName");
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("Vogel"));
+    QTest::keyClick(name, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(name->text(), QStringLiteral("Vogel"));
+    QTest::keyClick(name, Qt::Key_S);
+    QCOMPARE(name->text(), QStringLiteral("Vogels")); // plain letters still type
 }
 
 void TBesucherArrivalTest::destinationFromTheListOnly()
