@@ -63,13 +63,19 @@ void TBesucherMainWindowTest::buttonsOpenBothModes()
     auto *departure = child<QToolButton>(windows.main, "btnEnde");
 
     QString modeCaption;
+    bool lockShownForOwnForm = true;
     whileOpen(windows.main, [&](TBesucher *form) {
         modeCaption = child<QLabel>(form, "lbModus")->text();
+        // The own open form is no other workstation's lock.
+        windows.main->TimerTimer();
+        lockShownForOwnForm = child<QWidget>(windows.main, "pnSperre")->isVisible();
         VisitFormFixture::typeInto(child<QLineEdit>(form, "edName"), QStringLiteral("Über"));
         QTest::mouseClick(child<QPushButton>(form, "btnSpeichern"), Qt::LeftButton);
     });
     arrival->click();
     QCOMPARE(modeCaption, QStringLiteral("Besuchsbeginn erfassen"));
+    QVERIFY(!lockShownForOwnForm);
+    QVERIFY(arrival->isEnabled()); // at once, not at the next tick
     QCOMPARE(desk.rows("Besucher.dbf").value(0).value("NAME"), QStringLiteral("Über"));
     QCOMPARE(desk.badge(1).value("KOMMT"), QStringLiteral("08:15"));
 
