@@ -48,12 +48,12 @@ QString FolderLock::lockFilePath(const QString &databaseFolder)
     return QDir(databaseFolder).filePath(QString::fromLatin1(FileName));
 }
 
-int FolderLock::openLockFile(const QString &databaseFolder)
+int FolderLock::openLockFile(const QString &databaseFolder, bool create)
 {
     const QByteArray path = QFile::encodeName(lockFilePath(databaseFolder));
     // Everyone who may write the folder's files must be able to lock: the file takes the
     // folder's group permissions, less the umask.
-    return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    return ::open(path.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
 }
 
 FolderLock::Guard FolderLock::tryAcquire(int timeoutMs) const

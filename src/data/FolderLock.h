@@ -54,8 +54,9 @@ public:
     // The same, but a wait that runs out gives a Guard that is not acquired.
     Guard tryAcquire(int timeoutMs) const;
 
-    // The lock file, opened for reading and writing (created when missing); -1 with errno.
-    static int openLockFile(const QString &databaseFolder);
+    // The lock file, opened for reading and writing (created when missing, unless only
+    // asked about its locks); -1 with errno.
+    static int openLockFile(const QString &databaseFolder, bool create = true);
     static QString lockFilePath(const QString &databaseFolder);
     static qint64 offsetOf(Resource resource) { return static_cast<qint64>(resource); }
 

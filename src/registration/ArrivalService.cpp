@@ -131,6 +131,15 @@ ArrivalService::ManualBadge ArrivalService::checkManualBadge(const QString &text
     return out;
 }
 
+const QStringList &ArrivalService::saveSteps()
+{
+    static const QStringList steps{
+        QStringLiteral("counter"), QStringLiteral("badge"),     QStringLiteral("photo"),
+        QStringLiteral("preregistration"), QStringLiteral("visit"), QStringLiteral("visit log"),
+        QStringLiteral("master"),  QStringLiteral("badge log"), QStringLiteral("flag")};
+    return steps;
+}
+
 QString ArrivalService::badgeTakenMessage(int number)
 {
     return QStringLiteral("Der Ausweis Nr. '%1' wurde inzwischen an einem anderen Arbeitsplatz "
@@ -260,34 +269,43 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     // raised before any row carries the number, and the badge is out before any visit
     // holds it. A badge out without a present visit is what the departure form mends.
     m_session.registrationLock().raiseLastSatz(number);
+    stepDone("counter");
     m_pool.occupyRow(badge, m_opening.time, m_opening.date);
+    stepDone("badge");
 
     const shell::EventLog &log = m_session.eventLog();
     // The photo.
     if (photos) {
         photos->append(photoRow);
         photos.reset();
+        stepDone("photo");
     }
     // The pre-registration taken over.
     if (preRegistrations) {
         if (preRegistrationRecno >= 0)
             preRegistrations->update(preRegistrationRecno, preRegistrationRow);
         preRegistrations.reset();
+        stepDone("preregistration");
     }
     // The visit and its log line.
     visits->append(visitRow);
     visits.reset();
+    stepDone("visit");
     log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
                                      "Kommt %2\tVorgang: %3")
                           .arg(QString::number(badge), m_opening.time, visitNumber));
+    stepDone("visit log");
     // Master data.
     if (stamm) {
         stamm->append(masterRow);
         stamm.reset();
+        stepDone("master");
     }
     // The badge's log line and the registration lock.
     log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.time, visitNumber));
+    stepDone("badge log");
     m_session.registrationLock().ClearRegistrationLock();
+    stepDone("flag");
     result.status = Result::Status::Saved;
     m_opening.visitNumber = visitNumber;
     saveLock.reset();

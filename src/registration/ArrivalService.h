@@ -96,6 +96,8 @@ public:
     Result save(const Input &input, const PrintVisitorSheet &printVisitorSheet = {});
 
     static QString badgeTakenMessage(int number);
+    // The writes of a save in their order, as the step hook names them.
+    static const QStringList &saveSteps();
 
 private:
     struct PreparedSave;

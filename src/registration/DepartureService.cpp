@@ -79,6 +79,14 @@ QString entryText(int badge, const QString &firma, const QString &name, const QS
 
 DepartureService::DepartureService(shell::Session &session) : VisitFormService(session) {}
 
+const QStringList &DepartureService::saveSteps()
+{
+    static const QStringList steps{QStringLiteral("preregistration"), QStringLiteral("visit"),
+                                   QStringLiteral("visit log"), QStringLiteral("badge"),
+                                   QStringLiteral("badge log")};
+    return steps;
+}
+
 QString DepartureService::confirmationQuestion()
 {
     return QStringLiteral("Es wurde keine Bestätigung des Besuches eingetragen, obwohl eine "
@@ -294,21 +302,28 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                                 {QStringLiteral("Vorgang"), loaded.vorgang, {}}});
 
         // 4. The pre-registration is no longer present.
-        if (preRegistration >= 0)
+        if (preRegistration >= 0) {
             preRegistrations->update(preRegistration, preRegistrationRow);
+            stepDone("preregistration");
+        }
         preRegistrations.reset();
         // 5. and 6. The visit and its log line.
         visits->update(recno, visitRow);
+        stepDone("visit");
         m_session.eventLog().WriteEventLog(
             QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2"
                            "\tVorgang: %3")
                 .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
+        stepDone("visit log");
         // 8. The badge goes back to the pool, unless another present visit still holds it
         // (left so by an older program): it stays out for that visitor.
         const bool heldByAnother = findPresentVisit(*visits, entry.badge, {}) >= 0;
         visits.reset();
-        if (!heldByAnother)
-            m_pool.ReleaseBadge(entry.badge, loaded.vorgang);
+        if (!heldByAnother && m_pool.releaseRow(entry.badge)) {
+            stepDone("badge");
+            m_session.eventLog().WriteEventLog(BadgePool::releaseLogText(entry.badge, loaded.vorgang));
+            stepDone("badge log");
+        }
     }
     result.status = Result::Status::Saved;
 

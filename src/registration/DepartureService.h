@@ -84,6 +84,9 @@ public:
 
     explicit DepartureService(shell::Session &session);
 
+    // The writes of a save in their order, as the step hook names them.
+    static const QStringList &saveSteps();
+
     // The form opens in departure mode (FormOpening: lock, departure time and date, lists)
     // and lists the badges that are out (progress while the pool is read).
     const Opening &open(const BadgePool::Progress &progress = {});

@@ -5,6 +5,8 @@
 #include "registration/CountryList.h"
 #include "registration/VisitSaveLock.h"
 
+#include <functional>
+
 namespace lobrix::shell {
 class Session;
 }
@@ -23,15 +25,27 @@ public:
 
     BadgePool &pool() { return m_pool; }
 
+    // Called after each write of a save with the step's name (saveSteps() of the
+    // service), so a test can stop a workstation at every point of a save.
+    using StepHook = std::function<void(const char *step)>;
+    void setStepHook(StepHook hook) { m_stepHook = std::move(hook); }
+
 protected:
     // The country list after a save; true when the country was added. The visit is
     // stored whatever happens to the list, so a list that cannot be written is passed over.
     bool updateCountries(const QString &country);
 
+    void stepDone(const char *step) const
+    {
+        if (m_stepHook)
+            m_stepHook(step);
+    }
+
     shell::Session &m_session;
     BadgePool m_pool;
     CountryList m_countries;
     int m_saveLockTimeoutMs = VisitSaveLock::DefaultTimeoutMs;
+    StepHook m_stepHook;
 };
 
 } // namespace lobrix::registration

@@ -118,12 +118,14 @@ bool RegistrationLock::RegistrationLocked() const
     int probe = m_ownerFd;
     if (probe < 0) {
         if (m_probeFd < 0)
-            m_probeFd = FolderLock::openLockFile(m_folder);
+            m_probeFd = FolderLock::openLockFile(m_folder, false);
         probe = m_probeFd;
     }
-    if (probe < 0)
-        return true; // no lock file to ask (read-only folder): the flag as it stands
-    if (heldByOther(probe))
+    // Without a lock file nobody can hold the flag; one that cannot be opened for another
+    // reason (a read-only share) leaves the flag as it stands.
+    if (probe < 0 && errno != ENOENT)
+        return true;
+    if (probe >= 0 && heldByOther(probe))
         return true;
     if (m_ownerFd >= 0)
         return false; // only our own form holds it
@@ -139,10 +141,12 @@ bool RegistrationLock::staleFlag() const
 {
     if (!keys::read(IniFile(path()), keys::global::Locked))
         return false;
-    const int probe = FolderLock::openLockFile(m_folder);
-    if (probe < 0)
+    if (m_ownerFd >= 0)
         return false;
-    const bool held = heldByOther(probe) || m_ownerFd >= 0;
+    const int probe = FolderLock::openLockFile(m_folder, false);
+    if (probe < 0)
+        return errno == ENOENT; // no lock file: nobody holds it
+    const bool held = heldByOther(probe);
     ::close(probe);
     return !held;
 }

@@ -70,6 +70,9 @@ private slots:
     void valuesWiderThanTheirColumns();
     void mandatoryFields_data();
     void mandatoryFields();
+    void numberAboveEveryStoredOne_data();
+    void numberAboveEveryStoredOne();
+    void invalidValidityStoresNothing();
 };
 
 void ArrivalServiceTest::openShowsNextNumberAndLists()
@@ -574,6 +577,57 @@ void ArrivalServiceTest::mandatoryFields()
     // An empty remark never matters.
     visit.bemerkung.clear();
     QCOMPARE(settings.mandatoryFieldsFilled(visit, masterData), filled);
+}
+
+
+// A counter that went back (a Global.ini restored, written by an older program, or a save
+// that died before raising it) never hands out a stored number again; a counter ahead of
+// the table stays ahead.
+void ArrivalServiceTest::numberAboveEveryStoredOne_data()
+{
+    QTest::addColumn<int>("lastSatz");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("counter reset to 0") << 0 << "42";
+    QTest::newRow("counter behind") << 40 << "42";
+    QTest::newRow("counter in step") << 41 << "42";
+    QTest::newRow("counter ahead") << 50 << "51";
+}
+
+void ArrivalServiceTest::numberAboveEveryStoredOne()
+{
+    QFETCH(int, lastSatz);
+    QFETCH(QString, expected);
+    DeskFixture f(5);
+    for (const char *number : {"39", "41", "40"}) // edited by hand: not in order
+        f.append("Besucher.dbf", {{"Vorgang", number}, {"Ausweis", "9"}, {"Geht", "09:00"}});
+    shell::IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", lastSatz);
+    ArrivalService service(*f.session);
+    QCOMPARE(service.open().visitNumber, expected);
+    shell::IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", lastSatz);
+    const auto result = service.save(arrival(sampleVisit(), QStringLiteral("1")));
+    QCOMPARE(result.status, Status::Saved);
+    QCOMPARE(result.visitNumber, expected);
+    QCOMPARE(f.global("LastSatz"), expected);
+}
+
+// The service refuses what the form refuses, so no caller stores an impossible period.
+void ArrivalServiceTest::invalidValidityStoresNothing()
+{
+    DeskFixture f(5);
+    ArrivalService service(*f.session);
+    service.open();
+    VisitData visit = sampleVisit();
+    visit.gueltigVon = QStringLiteral("31.02.2026");
+    auto result = service.save(arrival(visit, QStringLiteral("1")));
+    QCOMPARE(result.status, Status::Refused);
+    QVERIFY2(result.message.contains(QStringLiteral("kein gültiges Datum")), qPrintable(result.message));
+    visit.gueltigVon = QStringLiteral("12.12.2026");
+    visit.gueltigBis = QStringLiteral("11.12.2026");
+    result = service.save(arrival(visit, QStringLiteral("1")));
+    QCOMPARE(result.status, Status::Refused);
+    QVERIFY(f.rows("Besucher.dbf").isEmpty());
+    QCOMPARE(f.badge(1).value("KOMMT"), QStringLiteral("25:00"));
+    QCOMPARE(f.global("LastSatz"), QStringLiteral("0"));
 }
 
 LOBRIX_TEST(ArrivalServiceTest)

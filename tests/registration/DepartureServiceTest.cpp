@@ -59,6 +59,7 @@ private slots:
     void arrivesDepartsAndIsFound();
     void fitEntry_data();
     void fitEntry();
+    void badgeStaysOutWhileAnotherVisitorHoldsIt();
 };
 
 void DepartureServiceTest::listsOutBadgesWithTheirVisits()
@@ -416,6 +417,30 @@ void DepartureServiceTest::fitEntry()
     QVERIFY(fitted == entry || measure(fitted.chopped(3)) <= width - 25 || fitted == QStringLiteral("12 |..."));
     QCOMPARE(BadgePool::BadgeOfListEntry(fitted), QStringLiteral("12"));
     QVERIFY(measured < 12); // by bisection, not character by character
+}
+
+// Two present visits holding one badge (left so by an older program): the first to leave
+// does not free the badge the other still carries; the second does.
+void DepartureServiceTest::badgeStaysOutWhileAnotherVisitorHoldsIt()
+{
+    DeskFixture f(5);
+    presentVisit(f, "41", 3, "Erste GmbH", "Erster", "Anna", "07:05");
+    presentVisit(f, "42", 3, "Zweite GmbH", "Zweiter", "Bernd", "07:10");
+    DepartureService service(*f.session);
+    auto loaded = service.open().loaded;
+    QVERIFY(loaded);
+    QCOMPARE(loaded->vorgang, QStringLiteral("41"));
+    QCOMPARE(service.save(*loaded, loaded->visit, true).status, Status::Saved);
+    QCOMPARE(f.badge(3).value("KOMMT"), QStringLiteral("07:10"));
+    QCOMPARE(f.logLines().size(), 1); // the visit's line, no badge freed
+    service.close();
+
+    loaded = service.open().loaded;
+    QVERIFY(loaded);
+    QCOMPARE(loaded->vorgang, QStringLiteral("42"));
+    QCOMPARE(service.save(*loaded, loaded->visit, true).status, Status::Saved);
+    QCOMPARE(f.badge(3).value("KOMMT"), QStringLiteral("25:00"));
+    QCOMPARE(f.logLines().size(), 3);
 }
 
 LOBRIX_TEST(DepartureServiceTest)

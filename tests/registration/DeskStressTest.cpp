@@ -6,6 +6,7 @@
 
 #include "common/Error.h"
 #include "registration/ArrivalService.h"
+#include "registration/DepartureService.h"
 #include "shell/RegistrationLock.h"
 
 #include <QCoreApplication>
@@ -87,6 +88,7 @@ private slots:
     void fourWorkstationsAtOnce();
     void flagTogglerBesideLockedIncrements();
     void killedInTheMiddleOfSaves();
+    void killedAfterEveryStepOfASave();
 };
 
 void DeskStressTest::fourWorkstationsAtOnce()
@@ -191,6 +193,47 @@ void DeskStressTest::killedInTheMiddleOfSaves()
     QVERIFY(!reports.saved.contains(result.visitNumber));
     reports.saved.insert(result.visitNumber, QString::number(result.badge));
     checkTables(f, reports);
+}
+
+// A workstation stopped right after each write of an arrival and of a departure, one step
+// after the other on the same folder: the next workstations carry on safely.
+void DeskStressTest::killedAfterEveryStepOfASave()
+{
+    DeskFixture f(100);
+    f.append(QStringLiteral("Voranmel.dbf"), {{"NR", "1"}, {"Name", "Vorab"}});
+    Reports reports;
+    QStringList crashes;
+    for (const QString &step : registration::ArrivalService::saveSteps())
+        crashes << QStringLiteral("arrival:") + step;
+    for (const QString &step : registration::DepartureService::saveSteps())
+        crashes << QStringLiteral("departure:") + step;
+    int round = 0;
+    for (const QString &crash : std::as_const(crashes)) {
+        QProcess p;
+        p.start(worker(), {QStringLiteral("desk"), f.startFolder(), QStringLiteral("S%1").arg(round),
+                           QStringLiteral("200"), QString::number(round), crash});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitStatus() == QProcess::CrashExit,
+                 qPrintable(crash + QStringLiteral(" never reached: ") + p.readAllStandardError()));
+        for (const QByteArray &line : p.readAllStandardOutput().split('\n'))
+            reports.take(QString::fromUtf8(line));
+        checkTables(f, reports);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("after a kill at ") + crash));
+        ++round;
+    }
+    // Then two whole workstations more: nothing left behind gets in their way.
+    QProcess a, b;
+    a.start(worker(), {QStringLiteral("desk"), f.startFolder(), QStringLiteral("X"), QStringLiteral("20"), QStringLiteral("7")});
+    b.start(worker(), {QStringLiteral("desk"), f.startFolder(), QStringLiteral("Y"), QStringLiteral("20"), QStringLiteral("8")});
+    for (QProcess *p : {&a, &b}) {
+        QVERIFY(p->waitForFinished(60000));
+        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        for (const QByteArray &line : p->readAllStandardOutput().split('\n'))
+            reports.take(QString::fromUtf8(line));
+    }
+    checkTables(f, reports);
+    QCOMPARE(f.global("Locked"), QStringLiteral("0"));
 }
 
 LOBRIX_TEST(DeskStressTest)

@@ -1,8 +1,12 @@
 // A workstation for the tests with several processes on one database folder.
 //
-//   desk_worker desk START NAME COUNT SEED  arrivals through the arrival service; after
-//                                           each one, with even odds, the departure of a
-//                                           present visitor chosen at random
+//   desk_worker desk START NAME COUNT SEED [arrival:STEP|departure:STEP]
+//                                           arrivals through the arrival service (with a
+//                                           photo, a pre-registration and a master record);
+//                                           after each one, with even odds, the departure
+//                                           of a present visitor chosen at random. With a
+//                                           step, the process kills itself right after the
+//                                           first save reaches it.
 //   desk_worker toggle START COUNT          sets and clears the registration flag
 //   desk_worker count START COUNT           raises LastSatz by one under the save lock
 //
@@ -18,6 +22,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <random>
 #include <unistd.h>
@@ -40,17 +45,28 @@ int fail(const QString &message)
     return 1;
 }
 
-int desk(shell::Session &session, const QString &name, int count, unsigned seed)
+int desk(shell::Session &session, const QString &name, int count, unsigned seed, const QString &crash)
 {
     std::mt19937 random(seed);
     ArrivalService arrival(session);
     DepartureService departure(session);
+    const auto crashAt = [&](const QString &service) {
+        return [step = crash.section(u':', 1), matches = crash.section(u':', 0, 0) == service](const char *done) {
+            if (matches && step == QLatin1String(done))
+                ::raise(SIGKILL);
+        };
+    };
+    arrival.setStepHook(crashAt(QStringLiteral("arrival")));
+    departure.setStepHook(crashAt(QStringLiteral("departure")));
     for (int i = 0; i < count; ++i) {
         const auto &opening = arrival.open();
         ArrivalService::Input input;
         input.visit.name = name;
         input.visit.vorname = QString::number(i);
         input.visit.land = QStringLiteral("Land %1 %2").arg(name).arg(i % 7);
+        input.visit.photo = name + QStringLiteral(".bmp");
+        input.storeAsMaster = true;
+        input.preRegistration = QStringLiteral("1");
         input.badgeEntry = opening.badgeEntries.value(0);
         for (;;) {
             const auto result = arrival.save(input);
@@ -113,9 +129,9 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     const QString mode = args.value(1);
     try {
-        if (mode == u"desk" && args.size() == 6) {
+        if (mode == u"desk" && (args.size() == 6 || args.size() == 7)) {
             shell::Session session(args.at(2), systemClock());
-            const int rc = desk(session, args.at(3), args.at(4).toInt(), args.at(5).toUInt());
+            const int rc = desk(session, args.at(3), args.at(4).toInt(), args.at(5).toUInt(), args.value(6));
             if (rc == 0)
                 say(QStringLiteral("done"));
             return rc;
