@@ -1355,13 +1355,7 @@ bool TBesucher::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        const auto *keyEvent = static_cast<QKeyEvent *>(event);
-        // Alt with a letter is a button's mnemonic. One that reaches a field belongs to a
-        // disabled button and must not type its letter into the field.
-        if ((keyEvent->modifiers() & Qt::AltModifier) && !(keyEvent->modifiers() & Qt::ControlModifier) &&
-            !keyEvent->text().isEmpty() && keyEvent->text().at(0).isPrint())
-            return true;
-        const int key = keyEvent->key();
+        const int key = static_cast<QKeyEvent *>(event)->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             break;
         if (watched == meAWN)

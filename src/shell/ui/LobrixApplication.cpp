@@ -3,6 +3,7 @@
 #include "common/Error.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -49,8 +50,22 @@ LobrixApplication::LobrixApplication(int &argc, char **argv) : QApplication(argc
     setUpFontsAndTranslations(*this);
 }
 
+bool LobrixApplication::isStrayMnemonic(const QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    // Shortcuts are matched before the key is delivered, so an Alt+letter that arrives as
+    // a key press matched no enabled button: it belongs to a disabled one (or to none)
+    // and must not type its letter into the focused field. Ctrl+Alt is AltGr on Windows.
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    return (key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier) &&
+           !key->text().isEmpty() && key->text().at(0).isPrint();
+}
+
 bool LobrixApplication::notify(QObject *receiver, QEvent *event)
 {
+    if (receiver->isWidgetType() && isStrayMnemonic(event))
+        return true;
     try {
         return QApplication::notify(receiver, event);
     } catch (const Error &e) {

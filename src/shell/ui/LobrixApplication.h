@@ -1,6 +1,7 @@
 #pragma once
 // The application object: German standard texts, the fonts the layouts were designed
-// with, and an error box for every error that escapes an event handler.
+// with, an error box for every error that escapes an event handler, and no letters
+// typed by the mnemonic of a disabled button.
 #include <QApplication>
 
 #include <functional>
@@ -13,6 +14,9 @@ public:
     LobrixApplication(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
+
+    // An Alt+letter key press that no enabled button's mnemonic took.
+    static bool isStrayMnemonic(const QEvent *event);
 
     // Shows an error box (caption "Fehler"); tests may replace it to see the message.
     static void showError(const QString &message);

@@ -6,6 +6,7 @@
 
 #include <QDialogButtonBox>
 #include <QFont>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +41,34 @@ private slots:
                                      "Arbeitsplatz benutzt.",
                                      "plain failure"}));
         LobrixApplication::setErrorHandler({});
+    }
+
+    // Alt+S with "&Speichern" disabled types no "s"; enabled, it clicks the button.
+    void disabledButtonsMnemonicTypesNothing()
+    {
+        QWidget window;
+        auto *field = new QLineEdit(&window);
+        auto *save = new QPushButton(QStringLiteral("&Speichern"), &window);
+        save->move(0, 40);
+        int clicks = 0;
+        connect(save, &QPushButton::clicked, [&] { ++clicks; });
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window)); // shortcuts belong to the active window
+        field->setFocus();
+        save->setEnabled(false);
+        QTest::keyClicks(field, QStringLiteral("Vogel"));
+        QTest::keyClick(field, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(field->text(), QStringLiteral("Vogel"));
+        QTest::qWait(200);
+        QCOMPARE(clicks, 0);
+        save->setEnabled(true);
+        QTest::keyClick(field, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(clicks, 1); // a mnemonic clicks after the button's press animation
+        QCOMPARE(field->text(), QStringLiteral("Vogel"));
+        QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier); // AltGr
+        QTest::keyClick(field, Qt::Key_S);
+        QCOMPARE(field->text(), QStringLiteral("Vogelss"));
     }
 
     void germanStandardTextsAndFonts()
