@@ -15,6 +15,7 @@
 #include "shell/ui/TStart.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -332,6 +333,30 @@ private slots:
         QVERIFY2(lines.first().trimmed().endsWith(
                      "Systemanmeldung --> " + RegistrationLock::staleFlagLogText().toLatin1()),
                  lines.first().constData());
+    }
+
+    // What an interrupted write left in the two folders goes when the program starts;
+    // a temporary file that may still be another workstation's write under way stays.
+    void startRemovesStaleTemporaryFiles()
+    {
+        test::TestInstallation inst(10, false);
+        const QString oldDb = QDir(inst.databaseFolder()).filePath(".Global.ini.lbx-q1W2e3");
+        const QString oldStart = QDir(inst.startFolder()).filePath(".settings.ini.lbx-r4T5z6");
+        const QString young = QDir(inst.databaseFolder()).filePath(".Laender.ini.lbx-u7I8o9");
+        for (const QString &path : {oldDb, oldStart, young}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("halb");
+            file.flush(); // the time is set after the last write
+            if (path != young)
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                         QFileDevice::FileModificationTime));
+        }
+        Started s;
+        start(s, inst, {{QStringLiteral("demo"), QStringLiteral("demo")}}, m_clock);
+        QVERIFY(!QFile::exists(oldDb));
+        QVERIFY(!QFile::exists(oldStart));
+        QVERIFY(QFile::exists(young));
     }
 
     void structureUpdateRunsOncePerStart()
