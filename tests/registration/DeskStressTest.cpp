@@ -7,6 +7,7 @@
 #include "common/Error.h"
 #include "registration/ArrivalService.h"
 #include "registration/DepartureService.h"
+#include "shell/EventLog.h"
 #include "shell/RegistrationLock.h"
 
 #include <QCoreApplication>
@@ -89,6 +90,7 @@ private slots:
     void flagTogglerBesideLockedIncrements();
     void killedInTheMiddleOfSaves();
     void killedAfterEveryStepOfASave();
+    void eventLogAtItsLimitFromTwoWorkstations();
 };
 
 void DeskStressTest::fourWorkstationsAtOnce()
@@ -234,6 +236,42 @@ void DeskStressTest::killedAfterEveryStepOfASave()
     }
     checkTables(f, reports);
     QCOMPARE(f.global("Locked"), QStringLiteral("0"));
+}
+
+// At its limit every entry drops the oldest line and rewrites the log: two workstations
+// doing that at once must keep each other's entries.
+void DeskStressTest::eventLogAtItsLimitFromTwoWorkstations()
+{
+    constexpr int Entries = 150;
+    DeskFixture f(1);
+    {
+        QFile log(QDir(f.db()).filePath(QStringLiteral("BesucherLog.log")));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        for (int i = 0; i < shell::EventLog::MaxLines; ++i)
+            log.write(QByteArrayLiteral("alt ") + QByteArray::number(i) + "\r\n");
+    }
+    QProcess a, b;
+    a.start(worker(), {QStringLiteral("log"), f.startFolder(), QString::number(Entries), QStringLiteral("A")});
+    b.start(worker(), {QStringLiteral("log"), f.startFolder(), QString::number(Entries), QStringLiteral("B")});
+    for (QProcess *p : {&a, &b}) {
+        QVERIFY(p->waitForFinished(120000));
+        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    }
+    const QStringList lines = f.logLines();
+    QCOMPARE(lines.size(), shell::EventLog::MaxLines);
+    QCOMPARE(lines.first(), QStringLiteral("alt %1").arg(2 * Entries)); // the oldest ones went
+    for (const char *name : {"A", "B"}) {
+        int previous = -1;
+        for (const QString &line : lines) {
+            const qsizetype at = line.indexOf(QStringLiteral(" --> %1 ").arg(QLatin1String(name)));
+            if (at < 0)
+                continue;
+            const int number = line.mid(at + 7).toInt();
+            QCOMPARE(number, previous + 1); // each entry once, in order
+            previous = number;
+        }
+        QCOMPARE(previous, Entries - 1);
+    }
 }
 
 LOBRIX_TEST(DeskStressTest)

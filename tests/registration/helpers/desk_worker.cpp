@@ -9,6 +9,7 @@
 //                                           first save reaches it.
 //   desk_worker toggle START COUNT          sets and clears the registration flag
 //   desk_worker count START COUNT           raises LastSatz by one under the save lock
+//   desk_worker log START COUNT NAME        writes COUNT event log entries "NAME i"
 //
 // Prints "saved <visit number> <badge>" once an arrival is stored, "departed <visit
 // number> <badge>" once a departure is stored, and "done" at the end; every line is written
@@ -121,6 +122,13 @@ int countUp(shell::Session &session, int count)
     return 0;
 }
 
+int writeLog(shell::Session &session, int count, const QString &name)
+{
+    for (int i = 0; i < count; ++i)
+        session.eventLog().WriteEventLog(QStringLiteral("%1 %2").arg(name).arg(i));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -128,26 +136,29 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const QString mode = args.value(1);
+    const qsizetype n = args.size();
+    if (!((mode == u"desk" && (n == 6 || n == 7)) || (mode == u"toggle" && n == 4) ||
+          (mode == u"count" && n == 4) || (mode == u"log" && n == 5))) {
+        std::fprintf(stderr, "usage: desk_worker desk START NAME COUNT SEED [STEP] | toggle START "
+                             "COUNT | count START COUNT | log START COUNT NAME\n");
+        return 2;
+    }
     try {
-        if (mode == u"desk" && (args.size() == 6 || args.size() == 7)) {
-            shell::Session session(args.at(2), systemClock());
-            const int rc = desk(session, args.at(3), args.at(4).toInt(), args.at(5).toUInt(), args.value(6));
-            if (rc == 0)
-                say(QStringLiteral("done"));
-            return rc;
-        }
-        if ((mode == u"toggle" || mode == u"count") && args.size() == 4) {
-            shell::Session session(args.at(2), systemClock());
-            const int rc = mode == u"toggle" ? toggle(session, args.at(3).toInt())
-                                             : countUp(session, args.at(3).toInt());
-            if (rc == 0)
-                say(QStringLiteral("done"));
-            return rc;
-        }
+        shell::Session session(args.at(2), systemClock());
+        const int count = args.at(mode == u"desk" ? 4 : 3).toInt();
+        int rc = 0;
+        if (mode == u"desk")
+            rc = desk(session, args.at(3), count, args.at(5).toUInt(), args.value(6));
+        else if (mode == u"toggle")
+            rc = toggle(session, count);
+        else if (mode == u"count")
+            rc = countUp(session, count);
+        else
+            rc = writeLog(session, count, args.at(4));
+        if (rc == 0)
+            say(QStringLiteral("done"));
+        return rc;
     } catch (const Error &e) {
         return fail(e.message());
     }
-    std::fprintf(stderr, "usage: desk_worker desk START NAME COUNT SEED | toggle START COUNT | "
-                         "count START COUNT\n");
-    return 2;
 }
