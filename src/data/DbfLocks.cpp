@@ -80,10 +80,15 @@ void DbfLocks::unlock(qint64 offset) const
 
 bool DbfLocks::heldElsewhere(qint64 offset) const
 {
+    return holderElsewhere(offset) == Holder::Other;
+}
+
+DbfLocks::Holder DbfLocks::holderElsewhere(qint64 offset) const
+{
     struct flock fl = region(offset, F_WRLCK);
     if (lockCall(m_fd, F_OFD_GETLK, F_GETLK, &fl) != 0)
-        return false;
-    return fl.l_type != F_UNLCK;
+        return Holder::Unknown;
+    return fl.l_type != F_UNLCK ? Holder::Other : Holder::None;
 }
 
 } // namespace lobrix::data

@@ -32,6 +32,9 @@ public:
     // True when another open file holds a lock on the byte that an exclusive lock would
     // conflict with.
     bool heldElsewhere(qint64 offset) const;
+    // The same with a third answer for a file system that cannot tell.
+    enum class Holder { None, Other, Unknown };
+    Holder holderElsewhere(qint64 offset) const;
 
 private:
     int m_fd;

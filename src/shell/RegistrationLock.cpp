@@ -61,8 +61,7 @@ QString RegistrationLock::staleFlagLogText()
 void RegistrationLock::writeLocked(bool locked) const
 {
     IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
-    global.writeString(QString::fromLatin1(keys::global::Locked.section),
-                       QString::fromLatin1(keys::global::Locked.key), valueOf(locked));
+    keys::write(global, keys::global::Locked, locked);
 }
 
 void RegistrationLock::SetRegistrationLock()
@@ -108,7 +107,9 @@ void RegistrationLock::ClearRegistrationLock()
 
 bool RegistrationLock::heldByOther(int probeFd) const
 {
-    return data::DbfLocks(probeFd).heldElsewhere(ownerByte());
+    // A file system that cannot say who holds a lock counts as held: a live workstation's
+    // flag must never be cleared.
+    return data::DbfLocks(probeFd).holderElsewhere(ownerByte()) != data::DbfLocks::Holder::None;
 }
 
 bool RegistrationLock::RegistrationLocked() const
