@@ -139,21 +139,20 @@ const DepartureService::Opening &DepartureService::open(const BadgePool::Progres
         const int fFirma = visits->fieldIndexOrThrow(QStringLiteral("Firma"));
         const int fName = visits->fieldIndexOrThrow(QStringLiteral("Name"));
         const int fVorname = visits->fieldIndexOrThrow(QStringLiteral("Vorname"));
-        qsizetype open = entriesOfBadge.size();
         forEachRecord(*visits, [&](int recno, const char *record) {
-            if (open == 0 || !storedText(record, columns.geht).isEmpty())
+            if (!storedText(record, columns.geht).isEmpty())
                 return;
             const auto it = entriesOfBadge.find(storedText(record, columns.ausweis).toByteArray());
-            if (it == entriesOfBadge.end() || it->isEmpty())
+            if (it == entriesOfBadge.end())
                 return;
             for (int index : std::as_const(*it)) {
                 Entry &e = o.entries[index];
+                if (e.presentVisits++ > 0)
+                    continue; // the first present visit counts
                 e.visitRecno = recno;
                 e.text = entryText(e.badge, visits->text(record, fFirma), visits->text(record, fName),
                                    visits->text(record, fVorname));
             }
-            it->clear(); // the first present visit counts
-            --open;
         });
     }
 
@@ -315,11 +314,13 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                            "\tVorgang: %3")
                 .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
         stepDone("visit log");
-        // 8. The badge goes back to the pool, unless another present visit still holds it
-        // (left so by an older program): it stays out for that visitor.
-        const bool heldByAnother = findPresentVisit(*visits, entry.badge, {}) >= 0;
         visits.reset();
-        if (!heldByAnother && m_pool.releaseRow(entry.badge)) {
+        // 8. The badge goes back to the pool, unless another present visit held it too when
+        // the list was built (left so by an older program): it stays out for that visitor.
+        // No visit can take an out badge meanwhile, so the count read then is enough; if
+        // the other one leaves first, the badge is out without a visit, which the list
+        // offers to return.
+        if (entry.presentVisits <= 1 && m_pool.releaseRow(entry.badge)) {
             stepDone("badge");
             m_session.eventLog().WriteEventLog(BadgePool::releaseLogText(entry.badge, loaded.vorgang));
             stepDone("badge log");

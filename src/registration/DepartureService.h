@@ -32,6 +32,9 @@ public:
         // no present visit holds the badge.
         QString text;
         int visitRecno = -1; // the first present visit holding the badge; -1 when none
+        // Present visits holding the badge when the list was built. More than one is left
+        // by an older program: the badge then stays out when the first of them leaves.
+        int presentVisits = 0;
         QString badgeKommt;  // the pool row as it was listed
         QString badgeTag;
     };
