@@ -21,7 +21,7 @@ FolderLock::Guard::Guard(Guard &&other) noexcept : m_fd(other.m_fd), m_offset(ot
 FolderLock::Guard &FolderLock::Guard::operator=(Guard &&other) noexcept
 {
     if (this != &other) {
-        this->~Guard();
+        release();
         m_fd = other.m_fd;
         m_offset = other.m_offset;
         other.m_fd = -1;
@@ -30,6 +30,11 @@ FolderLock::Guard &FolderLock::Guard::operator=(Guard &&other) noexcept
 }
 
 FolderLock::Guard::~Guard()
+{
+    release();
+}
+
+void FolderLock::Guard::release()
 {
     if (m_fd < 0)
         return;

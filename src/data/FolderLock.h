@@ -42,6 +42,7 @@ public:
 
     private:
         friend class FolderLock;
+        void release();
         int m_fd = -1;
         qint64 m_offset = 0;
     };
