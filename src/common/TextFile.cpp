@@ -7,9 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,12 +25,38 @@ QString shown(const QString &path)
 {
     throw Error(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden.").arg(shown(path)));
 }
+
+// A new temporary file beside `path`, opened for writing with `mode` less the umask (what
+// mkstemp cannot do: it always makes 0600); -1 with errno when none can be made.
+int createTemporary(const QString &path, int mode, QByteArray *name)
+{
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = TextFile::temporaryTemplate(path);
+        for (qsizetype i = name->size() - 6; i < name->size(); ++i)
+            (*name)[i] = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              static_cast<mode_t>(mode));
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
 } // namespace
 
 QStringList TextFile::readLines(const QString &path, bool *ok)
 {
+    ReadStatus status = ReadStatus::Failed;
+    QStringList lines = readLines(path, &status);
+    if (ok)
+        *ok = status == ReadStatus::Ok;
+    return lines;
+}
+
+QStringList TextFile::readLines(const QString &path, ReadStatus *status)
+{
     QStringList lines;
-    for (const QByteArray &line : splitLines(readBytes(path, ok)))
+    for (const QByteArray &line : splitLines(readBytes(path, status)))
         lines.append(decode(CodePage::Cp1252, line));
     return lines;
 }
@@ -109,8 +135,10 @@ void TextFile::syncFolderOf(const QString &path)
 
 void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newFileMode)
 {
-    QByteArray tempName = temporaryTemplate(path);
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    // The temporary file is made with the new file's mode, so the kernel applies the
+    // umask; a file that is replaced passes its own permissions on.
+    QByteArray tempName;
+    const int fd = createTemporary(path, newFileMode, &tempName);
     if (fd < 0)
         throwWriteFailed(path);
     const auto fail = [&]() {
@@ -118,17 +146,8 @@ void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newF
         ::unlink(tempName.constData());
         throwWriteFailed(path);
     };
-    // The permissions of the file it replaces, or those of a new file.
     struct stat old {};
-    mode_t mode = 0;
-    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = static_cast<mode_t>(newFileMode) & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0)
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
         fail();
     qsizetype done = 0;
     while (done < bytes.size()) {

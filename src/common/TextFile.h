@@ -26,6 +26,7 @@ public:
     // The lines of the file in their order, without line ends. A file that cannot be
     // read (missing, a folder, no permission) gives an empty list and *ok = false.
     static QStringList readLines(const QString &path, bool *ok = nullptr);
+    static QStringList readLines(const QString &path, ReadStatus *status);
     // Replaces the file with the lines, each followed by CR LF. Throws lobrix::Error
     // naming the file when a line cannot be stored in Windows-1252 or the write fails.
     static void writeLines(const QString &path, const QStringList &lines);
@@ -43,7 +44,7 @@ public:
     // subfolders), when they are older than `minimumAgeSeconds`: younger ones may belong
     // to a write still under way on another workstation. Returns how many were removed.
     static int removeStaleTemporaryFiles(const QString &folder, int minimumAgeSeconds = 3600);
-    // The template for mkstemp of a temporary file beside `path`.
+    // The template for mkstemp of a temporary file beside `path` (six X at the end).
     static QByteArray temporaryTemplate(const QString &path);
     // Syncs the folder that holds `path`, so a rename in it survives a power cut.
     static void syncFolderOf(const QString &path);

@@ -1,6 +1,5 @@
 #include "registration/CountryList.h"
 
-#include "common/CodePage.h"
 #include "common/Error.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
@@ -26,7 +25,7 @@ QString CountryList::path() const
 QStringList CountryList::open()
 {
     TextFile::ReadStatus status = TextFile::ReadStatus::Failed;
-    const QStringList lines = readLines(&status);
+    const QStringList lines = TextFile::readLines(path(), &status);
     if (status == TextFile::ReadStatus::Ok) {
         m_countries = lines;
         return m_countries;
@@ -35,7 +34,7 @@ QStringList CountryList::open()
         try {
             const auto guard = lock().acquire();
             // Another workstation may have created it while we waited.
-            readLines(&status);
+            TextFile::readLines(path(), &status);
             if (status == TextFile::ReadStatus::Missing)
                 TextFile::writeLines(path(), m_countries);
         } catch (const Error &) {
@@ -53,7 +52,7 @@ bool CountryList::update(const QString &country)
         return false;
     const auto guard = lock().acquire();
     TextFile::ReadStatus status = TextFile::ReadStatus::Failed;
-    const QStringList lines = readLines(&status);
+    const QStringList lines = TextFile::readLines(path(), &status);
     if (status == TextFile::ReadStatus::Failed)
         throw Error(QStringLiteral("Die Datei '%1' konnte nicht gelesen werden; das Land wird "
                                    "nicht eingetragen.")
@@ -64,14 +63,6 @@ bool CountryList::update(const QString &country)
         return false;
     TextFile::writeLines(path(), m_countries);
     return true;
-}
-
-QStringList CountryList::readLines(TextFile::ReadStatus *status) const
-{
-    QStringList out;
-    for (const QByteArray &line : TextFile::splitLines(TextFile::readBytes(path(), status)))
-        out.append(decode(CodePage::Cp1252, line));
-    return out;
 }
 
 data::FolderLock CountryList::lock() const

@@ -39,7 +39,6 @@ public:
     QString path() const;
 
 private:
-    QStringList readLines(TextFile::ReadStatus *status) const;
     data::FolderLock lock() const;
 
     QString m_folder;
