@@ -2,9 +2,9 @@
 #include "common/Clock.h"
 #include "common/Error.h"
 #include "shell/SingleInstanceLock.h"
-#include "shell/ui/AppWindows.h"
+#include "app/AppWindows.h"
 #include "shell/ui/LobrixApplication.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 #include "shell/ui/TMain.h"
 
 #include <QDir>
@@ -19,19 +19,19 @@ int main(int argc, char **argv)
 
     shell::SingleInstanceLock instance;
     if (!instance.tryLock()) {
-        shell::MessageBoxes::show(nullptr, QStringLiteral("Programm kann nur einmal pro "
+        ui::MessageBoxes::show(nullptr, QStringLiteral("Programm kann nur einmal pro "
                                                           "Arbeitsplatz gestartet werden!"));
         return 0;
     }
 
-    std::unique_ptr<shell::AppWindows> windows;
+    std::unique_ptr<app::AppWindows> windows;
     try {
-        windows = std::make_unique<shell::AppWindows>(QDir::currentPath(), systemClock());
+        windows = std::make_unique<app::AppWindows>(QDir::currentPath(), systemClock());
     } catch (const Error &e) {
-        shell::MessageBoxes::error(nullptr, e.message());
+        ui::MessageBoxes::error(nullptr, e.message());
         return 1;
     } catch (const std::exception &e) {
-        shell::MessageBoxes::error(nullptr, QString::fromLocal8Bit(e.what()));
+        ui::MessageBoxes::error(nullptr, QString::fromLocal8Bit(e.what()));
         return 1;
     }
     if (windows->main->creationFailed())

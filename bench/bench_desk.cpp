@@ -14,7 +14,7 @@
 #include "data/DbfTable.h"
 #include "registration/ArrivalService.h"
 #include "registration/DepartureService.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 
@@ -62,7 +62,7 @@ void makeDesk()
     QDir(deskFolder()).removeRecursively();
     copyFiles(sourceDb(), deskDb());
     copyFiles(QDir(benchFolder()).filePath(QStringLiteral("start")), deskStart());
-    shell::IniFile settings(QDir(deskStart()).filePath(QStringLiteral("settings.ini")));
+    IniFile settings(QDir(deskStart()).filePath(QStringLiteral("settings.ini")));
     shell::keys::write(settings, shell::keys::settings::DatenbankPfad, deskDb());
     shell::keys::write(settings, shell::keys::settings::ListenPfad, deskDb());
 }

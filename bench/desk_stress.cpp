@@ -8,7 +8,7 @@
 #include "common/Error.h"
 #include "data/DbfTable.h"
 #include "shell/EventLog.h"
-#include "shell/Installation.h"
+#include "setup/Installation.h"
 #include "shell/RegistrationLock.h"
 
 #include <QCoreApplication>
@@ -131,9 +131,9 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString start = dir.filePath(QStringLiteral("start")), db = dir.filePath(QStringLiteral("db"));
     try {
-        shell::Installation::Options options;
+        setup::Installation::Options options;
         options.badges = 5000;
-        shell::Installation::create(start, db, options);
+        setup::Installation::create(start, db, options);
     } catch (const Error &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

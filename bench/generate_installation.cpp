@@ -4,8 +4,8 @@
 // synthetic visits over ten years, master data and an occupied badge pool.
 #include "common/Error.h"
 #include "data/DbfTable.h"
-#include "registration/TimeText.h"
-#include "shell/Installation.h"
+#include "common/TimeText.h"
+#include "setup/Installation.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -68,7 +68,7 @@ int main(int argc, char **argv)
         timer.start();
         const QString start = QDir(folder).filePath(QStringLiteral("start"));
         const QString db = QDir(folder).filePath(QStringLiteral("db"));
-        shell::Installation::create(start, db, {badges, false});
+        setup::Installation::create(start, db, {badges, false});
         std::mt19937 rng(20261210);
 
         auto table = DbfTable::open(DbfTable::resolve(db, QStringLiteral("Besucher.dbf")));
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
                               {fQuittung, QStringLiteral("nein")}};
             if (!present) {
                 v.append({fGeht, timeText(std::min(arrive + stay, 23 * 60 + 59))});
-                v.append({fAnwesend, registration::FormatDuration(stay)});
+                v.append({fAnwesend, FormatDuration(stay)});
             }
             table->append(v);
         }

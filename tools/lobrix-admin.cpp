@@ -6,7 +6,7 @@
 #include "data/DbfTable.h"
 #include "data/SqlEngine.h"
 #include "data/SqlText.h"
-#include "shell/Installation.h"
+#include "setup/Installation.h"
 #include "shell/RegistrationLock.h"
 
 #include <QCoreApplication>
@@ -46,7 +46,7 @@ int runInit(const QStringList &args)
 {
     if (args.size() < 2)
         return usage();
-    shell::Installation::Options options;
+    setup::Installation::Options options;
     for (int i = 2; i < args.size(); ++i) {
         if (args[i] == u"--badges" && i + 1 < args.size()) {
             bool ok = false;
@@ -59,7 +59,7 @@ int runInit(const QStringList &args)
             return usage();
         }
     }
-    shell::Installation::create(args[0], args[1], options);
+    setup::Installation::create(args[0], args[1], options);
     out() << "Installation angelegt: Startordner " << QDir(args[0]).absolutePath()
           << ", Datenbankordner " << QDir(args[1]).absolutePath() << "\n";
     return 0;

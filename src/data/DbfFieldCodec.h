@@ -1,7 +1,7 @@
 #pragma once
 // Stored bytes of a dBASE field <-> the program's text form of the value.
 #include "common/CodePage.h"
-#include "data/DbfTable.h"
+#include "data/DbfField.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // The header of a dBASE file: the first 32 bytes, the field descriptors and the 0x0D
 // terminator (Visual FoxPro adds a 263-byte backlink behind it; the header length in bytes
 // 8-9 covers it).
-#include "data/DbfTable.h"
+#include "data/DbfField.h"
 
 #include <QByteArray>
 #include <QDate>

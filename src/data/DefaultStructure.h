@@ -1,7 +1,7 @@
 #pragma once
 // The structure file a new installation starts with, and the print staging table of a
 // workstation. Widths hold at least what the visit form lets the clerk type.
-#include "data/DbfTable.h"
+#include "data/DbfField.h"
 
 #include <QString>
 #include <QVector>

@@ -99,4 +99,11 @@ FolderLock::Guard FolderLock::acquire(int timeoutMs) const
     return guard;
 }
 
+WriteLock FolderLock::writeLock(int timeoutMs) const
+{
+    return [lock = *this, timeoutMs]() -> std::shared_ptr<void> {
+        return std::make_shared<Guard>(lock.acquire(timeoutMs));
+    };
+}
+
 } // namespace lobrix::data

@@ -7,6 +7,8 @@
 // file. That file is never written, renamed or replaced, so a lock on it protects the next
 // writer, where a lock on a file that a rename replaces would protect nothing. The
 // operating system drops the locks of a workstation that dies.
+#include "common/WriteLock.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -60,6 +62,9 @@ public:
     static int openLockFile(const QString &databaseFolder, bool create = true);
     static QString lockFilePath(const QString &databaseFolder);
     static qint64 offsetOf(Resource resource) { return static_cast<qint64>(resource); }
+
+    // The lock as a settings file's write lock (IniFile): each call acquires it.
+    WriteLock writeLock(int timeoutMs = DefaultTimeoutMs) const;
 
     const QString &folder() const { return m_folder; }
     Resource resource() const { return m_resource; }

@@ -1,5 +1,7 @@
 #include "data/SqlText.h"
 
+#include "common/Error.h"
+
 #include <QRegularExpression>
 
 namespace lobrix::data {

@@ -1,6 +1,6 @@
 #pragma once
 // Reading the SQL texts the program and its users write, before SQLite sees them.
-#include "data/DbfTable.h"
+#include "data/DbfField.h"
 
 #include <QString>
 #include <QStringList>

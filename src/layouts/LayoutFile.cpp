@@ -51,7 +51,7 @@ Entries entriesOf(const LayoutLabel &l)
             {keys::StrikeOut, boolText(l.strikeOut)}};
 }
 
-void writeEntries(shell::IniFile &ini, const QString &section, const Entries &entries)
+void writeEntries(IniFile &ini, const QString &section, const Entries &entries)
 {
     for (const auto &[key, value] : entries)
         ini.writeString(section, QString::fromLatin1(key), value);
@@ -80,7 +80,7 @@ std::optional<QString> sectionName(const QByteArray &line)
 
 // The keys of one section, each with the reader's default.
 struct SectionReader {
-    const shell::IniFile &ini;
+    const IniFile &ini;
     QString section;
 
     int integer(const char *key, int dflt) const

@@ -3,7 +3,7 @@
 // the file at once (Windows-1252, CR LF). A missing file reads as empty, so every key
 // gives its default; the first write creates it.
 #include "layouts/Layout.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QString>
 
@@ -70,7 +70,7 @@ public:
     static QString formatRelation(double relation);
 
 private:
-    shell::IniFile m_ini;
+    IniFile m_ini;
     LayoutFamily m_family;
 };
 

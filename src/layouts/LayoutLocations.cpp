@@ -1,7 +1,7 @@
 #include "layouts/LayoutLocations.h"
 
 #include "data/DbfTable.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
@@ -9,9 +9,9 @@
 namespace lobrix::layouts {
 namespace {
 
-shell::IniFile settingsOf(const QString &startFolder)
+IniFile settingsOf(const QString &startFolder)
 {
-    return shell::IniFile(
+    return IniFile(
         QDir(startFolder).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
 }
 

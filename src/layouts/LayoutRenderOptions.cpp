@@ -1,7 +1,7 @@
 #include "layouts/LayoutRenderOptions.h"
 
 #include "layouts/LayoutLocations.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
@@ -11,7 +11,7 @@ namespace lobrix::layouts {
 LayoutRenderOptions LayoutRenderOptions::fromSettings(const QString &startFolder)
 {
     namespace s = shell::keys::settings;
-    const shell::IniFile settings(
+    const IniFile settings(
         QDir(startFolder).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
     LayoutRenderOptions options;
     options.imagesFolder = LayoutLocations::imagesFolder(startFolder);

@@ -2,7 +2,7 @@
 
 #include "layouts/LayoutLocations.h"
 #include "layouts/LayoutRenderer.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
@@ -14,7 +14,7 @@ namespace s = shell::keys::settings;
 
 PrintPlan common(LayoutFamily family, const QString &startFolder)
 {
-    const shell::IniFile settings(
+    const IniFile settings(
         QDir(startFolder).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
     const bool badge = family == LayoutFamily::Badge;
     PrintPlan plan;

@@ -7,9 +7,18 @@
 #include <QString>
 #include <array>
 
+namespace lobrix::registration {
+struct VisitPrintRequest;
+}
+
 namespace lobrix::layouts {
 
 struct PrintedVisit {
+    // The form's print request as the layouts print it: "Name" the surname, "QUITTUNG"
+    // "ja"/"nein", "InfoN" the caption of a ticked box; the print table keeps what the
+    // visit stores.
+    static PrintedVisit of(const registration::VisitPrintRequest &request);
+
     // Field key -> text as the form shows it ("Info1" ... "Info4": the caption when the
     // box is ticked), and the photo as the form displays it.
     VisitValues values;

@@ -5,7 +5,7 @@
 #include "layouts/LayoutFields.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
@@ -284,7 +284,7 @@ void StandardLayouts::install(const QString &startFolder, const QString &databas
 
     // Without a card size every badge would print one millimetre wide.
     namespace s = shell::keys::settings;
-    shell::IniFile settings(
+    IniFile settings(
         QDir(startFolder).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
     if (shell::keys::read(settings, s::AusweisBreite) <= 0 &&
         shell::keys::read(settings, s::AusweisHoehe) <= 0) {

@@ -5,7 +5,7 @@
 #include "data/DbfTable.h"
 #include "registration/FormOpening.h"
 #include "registration/TableScan.h"
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 #include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"

@@ -2,7 +2,7 @@
 
 #include "data/SqlEngine.h"
 #include "registration/CountryList.h"
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 #include "shell/Session.h"
 
 #include <QDir>

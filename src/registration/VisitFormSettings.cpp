@@ -1,13 +1,13 @@
 #include "registration/VisitFormSettings.h"
 
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 namespace lobrix::registration {
 
 namespace keys = shell::keys;
 
-VisitFormSettings VisitFormSettings::read(const shell::IniFile &settings)
+VisitFormSettings VisitFormSettings::read(const IniFile &settings)
 {
     namespace s = keys::settings;
     VisitFormSettings out;

@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace lobrix::shell {
+namespace lobrix {
 class IniFile;
 }
 
@@ -29,7 +29,7 @@ struct VisitFormSettings {
     QString bemerkCaption = QStringLiteral("Bemerkungen");
     QString ressourcenCaption = QStringLiteral("Ressourcen");
 
-    static VisitFormSettings read(const shell::IniFile &settings);
+    static VisitFormSettings read(const IniFile &settings);
 
     bool isMandatory(MandatoryField field) const { return mandatory[static_cast<int>(field)]; }
 

@@ -1,6 +1,6 @@
 #include "shell/ClockOptions.h"
 
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 namespace lobrix::shell

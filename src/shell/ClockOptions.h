@@ -3,10 +3,13 @@
 // once when the main window is created and written once when it closes.
 #include <QColor>
 
+namespace lobrix {
+class IniFile;
+}
+
 namespace lobrix::shell
 {
 
-class IniFile;
 
 struct ClockOptions {
     bool hourStrokes = false;   // hour marks as strokes, else dots

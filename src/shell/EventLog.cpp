@@ -5,7 +5,7 @@
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
 #include "data/FolderLock.h"
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 
 #include <QFile>
 
@@ -91,8 +91,8 @@ QString EventLog::path() const
 
 QString EventLog::entryLine(const QString &eventText) const
 {
-    QString line = registration::CurrentDateText(m_clock) + u' ' +
-                   registration::CurrentTimeWithSecondsText(m_clock) + QStringLiteral(": ") +
+    QString line = CurrentDateText(m_clock) + u' ' +
+                   CurrentTimeWithSecondsText(m_clock) + QStringLiteral(": ") +
                    m_userName() + QStringLiteral(" --> ") + eventText;
     line.replace(u'\r', u' ').replace(u'\n', u' ');
     return line;

@@ -5,7 +5,7 @@
 #include "data/DbfLocks.h"
 #include "data/DbfTable.h"
 #include "shell/EventLog.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
@@ -60,7 +60,7 @@ QString RegistrationLock::staleFlagLogText()
 
 void RegistrationLock::writeLocked(bool locked) const
 {
-    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
+    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni).writeLock());
     keys::write(global, keys::global::Locked, locked);
 }
 
@@ -159,7 +159,7 @@ bool RegistrationLock::clearStaleFlag() const
         return false;
     bool cleared = false;
     try {
-        IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
+        IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni).writeLock());
         global.update(QString::fromLatin1(keys::global::Locked.section),
                       QString::fromLatin1(keys::global::Locked.key),
                       [&](const std::optional<QString> &current) -> std::optional<QString> {
@@ -187,7 +187,7 @@ int RegistrationLock::lastSatz() const
 
 void RegistrationLock::raiseLastSatz(int visitNumber)
 {
-    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni));
+    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni).writeLock());
     global.update(QString::fromLatin1(keys::global::LastSatz.section),
                   QString::fromLatin1(keys::global::LastSatz.key),
                   [&](const std::optional<QString> &current) -> std::optional<QString> {

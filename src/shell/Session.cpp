@@ -36,9 +36,9 @@ Session::Session(const QString &startFolder, const QString &database, const Cloc
     : m_clock(clock),
       m_settings(startSettingsPath(startFolder)),
       m_global(data::DbfTable::resolve(database, QString::fromLatin1(keys::GlobalFile)),
-               data::FolderLock(database, data::FolderLock::Resource::GlobalIni)),
+               data::FolderLock(database, data::FolderLock::Resource::GlobalIni).writeLock()),
       m_voranmel(data::DbfTable::resolve(database, QString::fromLatin1(keys::VoranmelFile)),
-                 data::FolderLock(database, data::FolderLock::Resource::VoranmelIni)),
+                 data::FolderLock(database, data::FolderLock::Resource::VoranmelIni).writeLock()),
       m_eventLog(database, [this] { return currentUserName(); }, clock),
       m_lock(database, &m_eventLog)
 {

@@ -3,7 +3,7 @@
 // installation options read once at start, and who is logged in. The main window owns
 // it; every other window and service gets it from there.
 #include "shell/EventLog.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/LoginUser.h"
 #include "shell/RegistrationLock.h"
 

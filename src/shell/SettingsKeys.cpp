@@ -1,6 +1,6 @@
 #include "shell/SettingsKeys.h"
 
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 namespace lobrix::shell::keys {
 namespace {

@@ -5,9 +5,12 @@
 #include <QString>
 #include <array>
 
+namespace lobrix {
+class IniFile;
+}
+
 namespace lobrix::shell {
 
-class IniFile;
 
 namespace keys {
 

@@ -1,6 +1,6 @@
 #include "shell/VoranmelSettings.h"
 
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 namespace lobrix::shell {

@@ -1,9 +1,9 @@
-#include "../shell/ShellTestFiles.h"
+#include "TestFiles.h"
 #include "LayoutTestFiles.h"
 #include "TestRegistry.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(copy.fontScaleHeight(), 20);
         QCOMPARE(copy.rasterAbstand(), 7);
         // Beyond the slot count nothing is touched.
-        const lobrix::shell::IniFile ini(target);
+        const lobrix::IniFile ini(target);
         QCOMPARE(ini.readString(QStringLiteral("Label21"), QStringLiteral("Caption")),
                  QStringLiteral("jenseits"));
         QVERIFY(!fileBytes(target).contains("Label2]"));
@@ -78,7 +78,7 @@ private slots:
                                     iniSection("Picture5", "Visible=1\r\nRelation=0.5")));
         LayoutFile::CopyLayout(source, target, 200);
 
-        const lobrix::shell::IniFile ini(target);
+        const lobrix::IniFile ini(target);
         const auto key = [&](const char *s, const char *k) {
             return ini.readString(QString::fromLatin1(s), QString::fromLatin1(k),
                                   QStringLiteral("<fehlt>"));

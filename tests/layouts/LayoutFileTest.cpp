@@ -1,6 +1,6 @@
 #include "layouts/LayoutFile.h"
 
-#include "../shell/ShellTestFiles.h"
+#include "TestFiles.h"
 #include "LayoutTestFiles.h"
 #include "TestRegistry.h"
 

@@ -3,7 +3,7 @@
 #include "layouts/LayoutFields.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/PrintedVisit.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QDir>
 #include <QList>
@@ -18,7 +18,7 @@ using PrintSettings = QList<std::pair<QString, QString>>;
 
 inline void writePrintSettings(const QString &startFolder, const PrintSettings &settings)
 {
-    shell::IniFile ini(QDir(startFolder).filePath(QStringLiteral("settings.ini")));
+    IniFile ini(QDir(startFolder).filePath(QStringLiteral("settings.ini")));
     for (const auto &[key, value] : settings)
         ini.writeString(key.section(u'/', 0, 0), key.section(u'/', 1), value);
 }

@@ -1,12 +1,12 @@
 #include "layouts/StandardLayouts.h"
 
-#include "../shell/ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
 #include "layouts/LayoutFields.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 
 #include <QDir>
@@ -108,7 +108,7 @@ private slots:
         TestInstallation inst;
         QCOMPARE(fileBytes(LayoutLocations::publishedBadge(inst.databaseFolder())),
                  fileBytes(LayoutLocations::standardBadge(inst.startFolder())));
-        const shell::IniFile settings(
+        const IniFile settings(
             QDir(inst.startFolder()).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
         QCOMPARE(shell::keys::read(settings, shell::keys::settings::AusweisBreite), 54);
         QCOMPARE(shell::keys::read(settings, shell::keys::settings::AusweisHoehe), 86);
@@ -121,7 +121,7 @@ private slots:
         const QString start = inst.startFolder();
         const QString badge = LayoutLocations::standardBadge(start);
         QVERIFY(putFile(badge, "[Orientation]\r\npoPortrait=1\r\n"));
-        shell::IniFile settings(
+        IniFile settings(
             QDir(start).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
         shell::keys::write(settings, shell::keys::settings::AusweisBreite, 60);
         QFile::remove(LayoutLocations::visitorSheet(start));

@@ -78,7 +78,7 @@ private slots:
 void ArrivalServiceTest::openShowsNextNumberAndLists()
 {
     DeskFixture f(10);
-    shell::IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", 41);
+    IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", 41);
     f.occupy(1, "07:00", "10.12.2026");
     f.occupy(3, "07:30", "10.12.2026");
     for (const char *target : {"Werkstatt", "Einkauf", "Ärzte", "O'Brien, Labor"})
@@ -600,10 +600,10 @@ void ArrivalServiceTest::numberAboveEveryStoredOne()
     DeskFixture f(5);
     for (const char *number : {"39", "41", "40"}) // edited by hand: not in order
         f.append("Besucher.dbf", {{"Vorgang", number}, {"Ausweis", "9"}, {"Geht", "09:00"}});
-    shell::IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", lastSatz);
+    IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", lastSatz);
     ArrivalService service(*f.session);
     QCOMPARE(service.open().visitNumber, expected);
-    shell::IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", lastSatz);
+    IniFile(f.dbFile("Global.ini")).writeInt("Global", "LastSatz", lastSatz);
     const auto result = service.save(arrival(sampleVisit(), QStringLiteral("1")));
     QCOMPARE(result.status, Status::Saved);
     QCOMPARE(result.visitNumber, expected);

@@ -6,7 +6,7 @@
 #include "common/Clock.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 
@@ -32,7 +32,7 @@ public:
         static const TestInstallation pristine(0);
         copyFolder(pristine.startFolder(), startFolder());
         copyFolder(pristine.databaseFolder(), db());
-        shell::IniFile settings(data::DbfTable::resolve(startFolder(), QStringLiteral("settings.ini")));
+        IniFile settings(data::DbfTable::resolve(startFolder(), QStringLiteral("settings.ini")));
         shell::keys::write(settings, shell::keys::settings::DatenbankPfad, db());
         shell::keys::write(settings, shell::keys::settings::ListenPfad, QDir(db()).filePath(QStringLiteral("Listen")));
         {
@@ -121,7 +121,7 @@ public:
     }
     QString global(const char *key) const
     {
-        return shell::IniFile(dbFile(QStringLiteral("Global.ini"))).readString(QStringLiteral("Global"),
+        return IniFile(dbFile(QStringLiteral("Global.ini"))).readString(QStringLiteral("Global"),
                                                                                QString::fromLatin1(key));
     }
     QStringList countries() const { return TextFile::readLines(dbFile(QStringLiteral("Laender.ini"))); }

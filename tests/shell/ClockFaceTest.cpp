@@ -1,16 +1,17 @@
 #include "shell/ClockFace.h"
 
 #include "ClockTestImages.h"
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 #include "shell/ClockOptions.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTime>
 
+using lobrix::IniFile;
 using namespace lobrix::shell;
 using namespace lobrix::test;
 

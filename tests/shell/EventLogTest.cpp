@@ -1,6 +1,6 @@
 #include "shell/EventLog.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 #include "common/Clock.h"
 

@@ -1,15 +1,15 @@
 #include "shell/LoginCheck.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
-#include "shell/Installation.h"
+#include "setup/Installation.h"
 #include "shell/UsersFile.h"
 
 #include <QTest>
 #include <sys/stat.h>
 
-using lobrix::shell::Installation;
+using lobrix::setup::Installation;
 using lobrix::shell::LoginCheck;
 using lobrix::shell::LoginUser;
 using lobrix::shell::Right;

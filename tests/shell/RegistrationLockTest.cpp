@@ -1,14 +1,14 @@
 #include "shell/RegistrationLock.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using lobrix::shell::IniFile;
+using lobrix::IniFile;
 using lobrix::shell::RegistrationLock;
 using namespace lobrix::test;
 

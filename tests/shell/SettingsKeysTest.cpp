@@ -1,14 +1,14 @@
 #include "shell/SettingsKeys.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/VoranmelSettings.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-using lobrix::shell::IniFile;
+using lobrix::IniFile;
 using lobrix::shell::VoranmelSettings;
 using namespace lobrix::shell::keys;
 using namespace lobrix::test;

@@ -1,6 +1,6 @@
 #include "shell/UsersFile.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 #include "shell/UserScrambler.h"
 

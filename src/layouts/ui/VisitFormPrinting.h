@@ -2,7 +2,7 @@
 // The visit form's print buttons and its automatic visitor sheet, wired to the printers:
 // the form's print request becomes the values a layout and the print table print.
 #include "layouts/PrintedVisit.h"
-#include "registration/ui/VisitPrintRequest.h"
+#include "registration/VisitPrintRequest.h"
 
 #include <QString>
 
@@ -13,10 +13,6 @@ namespace lobrix::layouts {
 class VisitFormPrinting
 {
 public:
-    // Field keys as the layouts print them: "Name" the surname, "QUITTUNG" "ja"/"nein",
-    // "InfoN" the caption of a ticked box; the print table keeps what the visit stores.
-    static PrintedVisit printedVisit(const registration::VisitPrintRequest &request);
-
     // The action for TBesucher::setPrintAction: true when the page went to the printer or
     // the external document was opened. Messages and dialogs belong to `form`.
     static registration::VisitPrintAction action(QString startFolder, QString databaseFolder,

@@ -7,8 +7,8 @@
 #include "layouts/PrintTable.h"
 #include "layouts/PrintedVisit.h"
 #include "layouts/ui/PrintConfirmation.h"
-#include "shell/ui/Desktop.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/Desktop.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -55,7 +55,7 @@ template <typename Print> VisitPrinter::Result reported(QWidget *parent, Print p
     try {
         return print();
     } catch (const Error &e) {
-        shell::MessageBoxes::error(parent, e.message());
+        ui::MessageBoxes::error(parent, e.message());
         return VisitPrinter::Result::Failed;
     }
 }
@@ -142,8 +142,8 @@ VisitPrinter::Result VisitPrinter::printExternally(QWidget *parent, const PrintP
     // An empty or missing name fails as the desktop would; opening the start folder
     // instead would help nobody.
     if (file.isEmpty() || !QFileInfo::exists(file) ||
-        !shell::Desktop::open(QUrl::fromLocalFile(file))) {
-        shell::MessageBoxes::show(parent, QStringLiteral("Datei '") + plan.externalDocument +
+        !ui::Desktop::open(QUrl::fromLocalFile(file))) {
+        ui::MessageBoxes::show(parent, QStringLiteral("Datei '") + plan.externalDocument +
                                               QStringLiteral("' konnte nicht geöffnet werden."));
         return Result::Failed;
     }
@@ -156,7 +156,7 @@ bool VisitPrinter::attachPrinter(QWidget *parent, const PrintPlan &plan, QPrinte
     try {
         printerName = systemPrinters().at(plan.printerPosition);
     } catch (const Error &e) {
-        shell::MessageBoxes::error(parent, e.message());
+        ui::MessageBoxes::error(parent, e.message());
         return false;
     }
     if (hooks().attach)
@@ -183,7 +183,7 @@ VisitPrinter::Result VisitPrinter::printPage(QWidget *parent, const PrintPlan &p
     const bool done = begun && painter.end();
     showStatus(QString());
     if (!done) {
-        shell::MessageBoxes::error(
+        ui::MessageBoxes::error(
             parent, begun ? QStringLiteral("Der Druck auf '%1' ist fehlgeschlagen.").arg(shownName)
                           : QStringLiteral("Der Drucker '%1' kann nicht drucken. Es wurde "
                                            "nichts gedruckt.")

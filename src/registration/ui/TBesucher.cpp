@@ -8,7 +8,7 @@
 #include "registration/ui/PhotoPanel.h"
 #include "registration/ui/TKalender.h"
 #include "shell/Session.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -576,7 +576,7 @@ bool TBesucher::openArrival()
     meAWN->setText(BadgePool::ManualBadgeText(0));
 
     if (!o->noBadgeMessage.isEmpty()) {
-        shell::MessageBoxes::show(this, o->noBadgeMessage);
+        ui::MessageBoxes::show(this, o->noBadgeMessage);
         setHint(o->noBadgeMessage);
         btnSpeichern->hide();
     } else {
@@ -1009,7 +1009,7 @@ bool TBesucher::checkManualBadge(bool showMessages)
         setAwnColour(AwnColour::Refused);
         focusField(meAWN);
         if (showMessages && !r.message.isEmpty())
-            shell::MessageBoxes::show(this, r.message);
+            ui::MessageBoxes::show(this, r.message);
     };
     if (r.outcome == Outcome::Invalid) {
         refuse();
@@ -1129,7 +1129,7 @@ void TBesucher::saveArrival()
         if (r.outcome == Outcome::Invalid || r.outcome == Outcome::Unavailable) {
             setAwnColour(AwnColour::Refused);
             focusField(meAWN);
-            shell::MessageBoxes::show(this, r.message);
+            ui::MessageBoxes::show(this, r.message);
             return;
         }
         m_filling = true;
@@ -1167,7 +1167,7 @@ void TBesucher::saveArrival()
         cbxAusweis->addItems(r.badgeEntries);
         cbxAusweis->setCurrentIndex(r.badgeEntries.isEmpty() ? -1 : 0);
         m_filling = false;
-        shell::MessageBoxes::show(this, r.message);
+        ui::MessageBoxes::show(this, r.message);
         if (r.badgeEntries.isEmpty()) {
             setHint(BadgePool::noFreeBadgeMessage());
             btnSpeichern->hide();
@@ -1177,7 +1177,7 @@ void TBesucher::saveArrival()
         return;
     case Status::Refused:
     case Status::Busy:
-        shell::MessageBoxes::show(this, r.message);
+        ui::MessageBoxes::show(this, r.message);
         btnSpeichern->setEnabled(true);
         return;
     }
@@ -1192,7 +1192,7 @@ void TBesucher::saveDeparture()
     try {
         r = m_departure->save(m_loaded->visit, visitData(), chkQuittungErbracht->isChecked(),
                               [this](const QString &caption, const QString &text) {
-                                  return shell::MessageBoxes::askYesNo(this, text, caption,
+                                  return ui::MessageBoxes::askYesNo(this, text, caption,
                                                                        QMessageBox::Warning);
                               });
     } catch (const Error &e) {
@@ -1209,11 +1209,11 @@ void TBesucher::saveDeparture()
         btnSpeichern->setEnabled(true);
         return;
     case Status::Gone:
-        shell::MessageBoxes::show(this, r.message);
+        ui::MessageBoxes::show(this, r.message);
         return; // the list is out of date: only cancelling is left
     case Status::Refused:
     case Status::Busy:
-        shell::MessageBoxes::show(this, r.message);
+        ui::MessageBoxes::show(this, r.message);
         btnSpeichern->setEnabled(true);
         return;
     }
@@ -1326,13 +1326,13 @@ bool TBesucher::validityDatesAccepted()
     if (!problem)
         return true;
     focusField(problem->field == ValidityDates::Field::Von ? meVon : meBis);
-    shell::MessageBoxes::show(this, problem->message);
+    ui::MessageBoxes::show(this, problem->message);
     return false;
 }
 
 void TBesucher::showError(const QString &message)
 {
-    shell::MessageBoxes::error(this, message);
+    ui::MessageBoxes::error(this, message);
 }
 
 // --- keyboard and mouse -------------------------------------------------------------------

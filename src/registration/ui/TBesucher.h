@@ -7,7 +7,7 @@
 // The mode decides which controls are offered; the master-data mode is prepared the same
 // way (a prepare function setting up the controls, FormShow filling the lists).
 #include "registration/VisitData.h"
-#include "registration/ui/VisitPrintRequest.h"
+#include "registration/VisitPrintRequest.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "registration/ui/TKalender.h"
 
 #include "common/Clock.h"
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 
 #include <QDate>
 #include <QKeyEvent>

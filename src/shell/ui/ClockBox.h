@@ -22,10 +22,13 @@ namespace lobrix
 class Clock;
 }
 
+namespace lobrix {
+class IniFile;
+}
+
 namespace lobrix::shell
 {
 
-class IniFile;
 
 class ClockBox : public QWidget
 {

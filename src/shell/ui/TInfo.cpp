@@ -1,7 +1,7 @@
 #include "shell/ui/TInfo.h"
 
-#include "shell/ui/Desktop.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/Desktop.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -119,14 +119,14 @@ bool TInfo::eventFilter(QObject *watched, QEvent *event)
 
 void TInfo::lbEmailClick()
 {
-    if (!Desktop::open(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kEmail))))
-        MessageBoxes::show(this, QStringLiteral("Email-Programm konnte nicht geöffnet werden"));
+    if (!ui::Desktop::open(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kEmail))))
+        ui::MessageBoxes::show(this, QStringLiteral("Email-Programm konnte nicht geöffnet werden"));
 }
 
 void TInfo::lbInternetClick()
 {
-    if (!Desktop::open(QUrl(QString::fromLatin1(kWeb))))
-        MessageBoxes::show(this, QStringLiteral("Browser konnte nicht geöffnet werden"));
+    if (!ui::Desktop::open(QUrl(QString::fromLatin1(kWeb))))
+        ui::MessageBoxes::show(this, QStringLiteral("Browser konnte nicht geöffnet werden"));
 }
 
 } // namespace lobrix::shell

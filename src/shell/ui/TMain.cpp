@@ -5,14 +5,14 @@
 #include "common/Error.h"
 #include "data/DatabaseMaintenance.h"
 #include "data/StructureUpdate.h"
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 #include "shell/LoginCheck.h"
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
 #include "shell/ui/ClockBox.h"
-#include "shell/ui/Desktop.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/Desktop.h"
+#include "common/ui/MessageBoxes.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TStart.h"
 
@@ -242,7 +242,7 @@ void TMain::FormCreate(const QString &startFolder)
         m_users = std::make_unique<UsersFile>(UsersFile::read(UsersFile::pathIn(m_session->folders().start)));
     } catch (const Error &) {
         Timer->stop();
-        MessageBoxes::error(this, QString::fromUtf8(UsersFile::NotFoundMessage));
+        ui::MessageBoxes::error(this, QString::fromUtf8(UsersFile::NotFoundMessage));
         m_creationFailed = true;
     }
 }
@@ -264,7 +264,7 @@ void TMain::FormShow()
     m_startedUp = true;
     if (!keys::read(m_session->settings(), keys::settings::NoDBCheck) && m_loginAttempts == 0)
         data::StructureUpdate::run(m_session->folders().database, [this](const QString &message) {
-            MessageBoxes::show(this, message);
+            ui::MessageBoxes::show(this, message);
         });
     if (!login())
         return;
@@ -297,11 +297,11 @@ bool TMain::login()
             return true;
         }
         if (outcome.giveUp) {
-            MessageBoxes::error(this, outcome.message, QString::fromUtf8(LoginCheck::FailedCaption));
+            ui::MessageBoxes::error(this, outcome.message, QString::fromUtf8(LoginCheck::FailedCaption));
             endProgram(0);
             return false;
         }
-        MessageBoxes::show(this, outcome.message);
+        ui::MessageBoxes::show(this, outcome.message);
     }
 }
 
@@ -342,7 +342,7 @@ void TMain::TimerTimer()
 {
     pbxUhr->setVisible(m_showClock);
     if (m_tickListener)
-        m_tickListener(registration::CurrentDateText(m_clock), registration::CurrentTimeText(m_clock));
+        m_tickListener(CurrentDateText(m_clock), CurrentTimeText(m_clock));
     pbxUhr->PaintClock();
 
     const bool locked = PollRegistrationLock();
@@ -428,8 +428,8 @@ void TMain::Bedienanleitung1Click()
     const QString file = QDir::toNativeSeparators(
         QDir(m_session->folders().start).filePath(QStringLiteral("Hilfe/BEDIEN.PDF")));
     try {
-        if (!Desktop::open(QUrl::fromLocalFile(QDir::fromNativeSeparators(file))))
-            MessageBoxes::show(this, QStringLiteral("Datei '") + file +
+        if (!ui::Desktop::open(QUrl::fromLocalFile(QDir::fromNativeSeparators(file))))
+            ui::MessageBoxes::show(this, QStringLiteral("Datei '") + file +
                                          QStringLiteral("' konnte nicht geöffnet werden."));
     } catch (...) {
         // Any other failure while opening the manual is ignored.

@@ -5,7 +5,7 @@
 #include "layouts/LayoutLocations.h"
 #include "layouts/ui/PrintConfirmation.h"
 #include "layouts/ui/VisitPrinter.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,7 +44,7 @@ class CupsPrintTest : public QObject
 
     std::optional<TestInstallation> m_install;
     QStringList m_dialogPrinters; // the printer each print dialog was shown for
-    QList<shell::MessageRecord> m_messages;
+    QList<ui::MessageRecord> m_messages;
 
     int queuePosition() const { return QPrinterInfo::availablePrinterNames().indexOf(kQueue); }
 
@@ -79,13 +79,13 @@ private slots:
             m_dialogPrinters << printer.printerName();
             return true;
         });
-        shell::MessageBoxes::setHooks([this](const shell::MessageRecord &m) { m_messages << m; },
-                                      [](const shell::MessageRecord &) { return false; });
+        ui::MessageBoxes::setHooks([this](const ui::MessageRecord &m) { m_messages << m; },
+                                      [](const ui::MessageRecord &) { return false; });
     }
     void cleanup()
     {
         PrintConfirmation::setHook({});
-        shell::MessageBoxes::setHooks({}, {});
+        ui::MessageBoxes::setHooks({}, {});
         m_install.reset();
     }
 

@@ -5,8 +5,8 @@
 #include "layouts/PrinterList.h"
 #include "layouts/ui/PrintConfirmation.h"
 #include "layouts/ui/VisitPrinter.h"
-#include "shell/ui/Desktop.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/Desktop.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QDir>
 #include <QPageLayout>
@@ -31,7 +31,7 @@ struct PrintHooks {
     bool accept = true;   // the clerk's answer in the print dialog
     std::function<void(QPrinter &)> clerkChanges; // what the clerk changes in the dialog
     QList<DialogSeen> dialogs;
-    QList<shell::MessageRecord> messages;
+    QList<ui::MessageRecord> messages;
     QList<QUrl> opened;
     bool openSucceeds = true;
 
@@ -51,9 +51,9 @@ struct PrintHooks {
                 clerkChanges(p);
             return accept;
         });
-        shell::MessageBoxes::setHooks([this](const shell::MessageRecord &m) { messages << m; },
-                                      [](const shell::MessageRecord &) { return false; });
-        shell::Desktop::setOpener([this](const QUrl &url) {
+        ui::MessageBoxes::setHooks([this](const ui::MessageRecord &m) { messages << m; },
+                                      [](const ui::MessageRecord &) { return false; });
+        ui::Desktop::setOpener([this](const QUrl &url) {
             opened << url;
             return openSucceeds;
         });
@@ -62,8 +62,8 @@ struct PrintHooks {
     {
         layouts::VisitPrinter::setHooks({});
         layouts::PrintConfirmation::setHook({});
-        shell::MessageBoxes::setHooks({}, {});
-        shell::Desktop::setOpener({});
+        ui::MessageBoxes::setHooks({}, {});
+        ui::Desktop::setOpener({});
     }
     PrintHooks(const PrintHooks &) = delete;
     PrintHooks &operator=(const PrintHooks &) = delete;

@@ -9,8 +9,8 @@
 #include "data/DefaultStructure.h"
 #include "layouts/LayoutLocations.h"
 #include "layouts/ui/PrintConfirmation.h"
-#include "shell/ui/Desktop.h"
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/Desktop.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDir>

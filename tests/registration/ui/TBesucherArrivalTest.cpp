@@ -92,7 +92,7 @@ void TBesucherArrivalTest::arrivalIsStoredInOrder()
 {
     VisitFormFixture f(10);
     f.desk.setOption(s::Quittung, true);
-    shell::IniFile(f.desk.dbFile("Global.ini")).writeInt("Global", "LastSatz", 41);
+    IniFile(f.desk.dbFile("Global.ini")).writeInt("Global", "LastSatz", 41);
     f.desk.occupy(1, "07:00", "10.12.2026");
     f.desk.append("Ziele.dbf", {{"Name", "Werkstatt"}});
     TextFile::writeLines(f.desk.dbFile("Laender.ini"), {"Deutschland"});
@@ -350,7 +350,7 @@ void TBesucherArrivalTest::mandatoryFields()
     QFETCH(bool, enabled);
     VisitFormFixture f(5);
     for (const QString &key : mandatory)
-        shell::IniFile(QDir(f.desk.startFolder()).filePath("settings.ini"))
+        IniFile(QDir(f.desk.startFolder()).filePath("settings.ini"))
             .writeBool("Options", key, true);
     f.openArrival();
     const QStringList marks = {"Name", "Vorname", "PANr", "Firma", "Strasse", "PLZ",
@@ -693,7 +693,7 @@ void TBesucherArrivalTest::validityMustBeRealDatesInOrder()
 void TBesucherArrivalTest::disabledButtonsMnemonicTypesNothing()
 {
     VisitFormFixture f(3);
-    shell::IniFile(QDir(f.desk.startFolder()).filePath("settings.ini")).writeBool("Options", "Name", true);
+    IniFile(QDir(f.desk.startFolder()).filePath("settings.ini")).writeBool("Options", "Name", true);
     f.openArrival();
     QVERIFY(!f.enabled("btnSpeichern"));
     auto *name = f.w<QLineEdit>("edName");

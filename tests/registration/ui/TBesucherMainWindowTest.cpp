@@ -4,8 +4,8 @@
 #include "VisitFormFixture.h"
 
 #include "data/DbfTable.h"
-#include "shell/ui/AppWindows.h"
-#include "shell/ui/Desktop.h"
+#include "app/AppWindows.h"
+#include "common/ui/Desktop.h"
 #include "shell/ui/TMain.h"
 
 #include <QDir>
@@ -46,8 +46,8 @@ class TBesucherMainWindowTest : public QObject {
 private slots:
     void cleanup()
     {
-        shell::MessageBoxes::setHooks({}, {});
-        shell::Desktop::setOpener({});
+        ui::MessageBoxes::setHooks({}, {});
+        ui::Desktop::setOpener({});
     }
     void buttonsOpenBothModes();
     void printButtonReachesThePrinters();
@@ -56,9 +56,9 @@ private slots:
 void TBesucherMainWindowTest::buttonsOpenBothModes()
 {
     DeskFixture desk(5);
-    QList<shell::MessageRecord> messages;
-    shell::MessageBoxes::setHooks([&](const shell::MessageRecord &m) { messages << m; }, {});
-    shell::AppWindows windows(desk.startFolder(), desk.clock);
+    QList<ui::MessageRecord> messages;
+    ui::MessageBoxes::setHooks([&](const ui::MessageRecord &m) { messages << m; }, {});
+    app::AppWindows windows(desk.startFolder(), desk.clock);
     auto *arrival = child<QToolButton>(windows.main, "btnBeginn");
     auto *departure = child<QToolButton>(windows.main, "btnEnde");
 
@@ -99,13 +99,13 @@ void TBesucherMainWindowTest::printButtonReachesThePrinters()
     desk.setText(shell::keys::settings::AusweisdruckExternPfad, document);
     shell::keys::write(desk.session->settings(), shell::keys::settings::DruckExtern, 1);
     QList<QUrl> opened;
-    shell::Desktop::setOpener([&](const QUrl &url) {
+    ui::Desktop::setOpener([&](const QUrl &url) {
         opened << url;
         return true;
     });
-    QList<shell::MessageRecord> messages;
-    shell::MessageBoxes::setHooks([&](const shell::MessageRecord &m) { messages << m; }, {});
-    shell::AppWindows windows(desk.startFolder(), desk.clock);
+    QList<ui::MessageRecord> messages;
+    ui::MessageBoxes::setHooks([&](const ui::MessageRecord &m) { messages << m; }, {});
+    app::AppWindows windows(desk.startFolder(), desk.clock);
 
     whileOpen(windows.main, [&](TBesucher *form) {
         VisitFormFixture::typeInto(child<QLineEdit>(form, "edName"), QStringLiteral("Druck"));

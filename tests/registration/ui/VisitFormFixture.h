@@ -5,8 +5,8 @@
 #include "../DeskFixture.h"
 #include "common/Error.h"
 #include "registration/ui/TBesucher.h"
-#include "registration/ui/VisitPrintRequest.h"
-#include "shell/ui/MessageBoxes.h"
+#include "registration/VisitPrintRequest.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,8 +24,8 @@ public:
     explicit VisitFormFixture(int badges = 10, const QDateTime &now = DeskFixture::defaultNow())
         : desk(badges, now)
     {
-        shell::MessageBoxes::setHooks([this](const shell::MessageRecord &m) { messages << m; },
-                                      [this](const shell::MessageRecord &m) {
+        ui::MessageBoxes::setHooks([this](const ui::MessageRecord &m) { messages << m; },
+                                      [this](const ui::MessageRecord &m) {
                                           questions << m;
                                           return answer;
                                       });
@@ -33,7 +33,7 @@ public:
     ~VisitFormFixture()
     {
         form.reset();
-        shell::MessageBoxes::setHooks({}, {});
+        ui::MessageBoxes::setHooks({}, {});
     }
     VisitFormFixture(const VisitFormFixture &) = delete;
     VisitFormFixture &operator=(const VisitFormFixture &) = delete;
@@ -153,7 +153,7 @@ public:
     QStringList messageTexts() const
     {
         QStringList out;
-        for (const shell::MessageRecord &m : messages)
+        for (const ui::MessageRecord &m : messages)
             out << m.text;
         return out;
     }
@@ -173,8 +173,8 @@ public:
     QProgressBar bar;
     QLabel progressLabel;
     std::unique_ptr<registration::TBesucher> form;
-    QList<shell::MessageRecord> messages;
-    QList<shell::MessageRecord> questions;
+    QList<ui::MessageRecord> messages;
+    QList<ui::MessageRecord> questions;
     bool answer = true;
     QList<registration::VisitPrintRequest> prints;
     bool printResult = true;

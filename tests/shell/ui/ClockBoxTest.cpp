@@ -1,10 +1,10 @@
 #include "shell/ui/ClockBox.h"
 
 #include "../ClockTestImages.h"
-#include "../ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 #include "common/Clock.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,13 +3,13 @@
 #include "TestRegistry.h"
 
 #include "common/Clock.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/RegistrationLock.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
-#include "shell/ui/AppWindows.h"
-#include "shell/ui/Desktop.h"
-#include "shell/ui/MessageBoxes.h"
+#include "app/AppWindows.h"
+#include "common/ui/Desktop.h"
+#include "common/ui/MessageBoxes.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
 #include "shell/ui/TStart.h"
@@ -30,6 +30,8 @@
 
 using namespace lobrix;
 using namespace lobrix::shell;
+using namespace lobrix::ui;
+using lobrix::app::AppWindows;
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace lobrix::shell {
+namespace lobrix::ui {
 
 struct MessageRecord {
     QString caption;
@@ -34,4 +34,4 @@ public:
     static void setHooks(MessageHook messages, QuestionHook questions);
 };
 
-} // namespace lobrix::shell
+} // namespace lobrix::ui

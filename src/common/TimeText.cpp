@@ -1,11 +1,11 @@
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 
 #include "common/Clock.h"
 #include "common/Error.h"
 
 #include <QDate>
 
-namespace lobrix::registration {
+namespace lobrix {
 
 namespace {
 
@@ -136,4 +136,4 @@ QString VisitDuration(const QString &arrivalTime, const QString &arrivalDate,
     return AddDurations(QString::number(24 * days) + QStringLiteral(":00"), sameDay);
 }
 
-} // namespace lobrix::registration
+} // namespace lobrix

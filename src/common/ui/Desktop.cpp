@@ -1,8 +1,8 @@
-#include "shell/ui/Desktop.h"
+#include "common/ui/Desktop.h"
 
 #include <QDesktopServices>
 
-namespace lobrix::shell {
+namespace lobrix::ui {
 namespace {
 std::function<bool(const QUrl &)> &opener()
 {
@@ -21,4 +21,4 @@ void Desktop::setOpener(std::function<bool(const QUrl &)> f)
     opener() = std::move(f);
 }
 
-} // namespace lobrix::shell
+} // namespace lobrix::ui

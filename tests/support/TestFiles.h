@@ -1,5 +1,5 @@
 #pragma once
-// Raw file access for the settings file tests: fixtures are written and checked byte for
+// Raw file access for the file tests: fixtures are written and checked byte for
 // byte, independent of the code under test.
 #include "common/Error.h"
 

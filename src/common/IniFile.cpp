@@ -1,4 +1,4 @@
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
 #include "common/CodePage.h"
 #include "common/Error.h"
@@ -11,7 +11,7 @@
 #include <optional>
 #include <utility>
 
-namespace lobrix::shell {
+namespace lobrix {
 namespace {
 
 bool isBlank(char c)
@@ -226,10 +226,10 @@ std::optional<QString> IniFile::update(const QString &section, const QString &ke
     const QByteArray sectionBytes = TextFile::encodeFor(m_path, section);
     const QByteArray keyBytes = TextFile::encodeFor(m_path, key);
 
-    data::FolderLock::Guard guard;
+    std::shared_ptr<void> held;
     if (m_writeLock) {
         try {
-            guard = m_writeLock->acquire();
+            held = m_writeLock();
         } catch (const Error &e) {
             throw Error(QStringLiteral("Die Datei '%1' konnte nicht geschrieben werden: %2")
                             .arg(QDir::toNativeSeparators(m_path), e.message()));
@@ -295,4 +295,4 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-} // namespace lobrix::shell
+} // namespace lobrix

@@ -1,13 +1,13 @@
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
-using lobrix::shell::IniFile;
+using lobrix::IniFile;
 using namespace lobrix::test;
 
 class IniFileTest : public QObject

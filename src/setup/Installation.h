@@ -6,7 +6,7 @@
 
 class QDir;
 
-namespace lobrix::shell {
+namespace lobrix::setup {
 
 class Installation {
 public:
@@ -27,4 +27,4 @@ private:
     static void fill(const QDir &start, const QDir &db, const Options &options);
 };
 
-} // namespace lobrix::shell
+} // namespace lobrix::setup

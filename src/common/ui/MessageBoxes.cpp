@@ -1,8 +1,8 @@
-#include "shell/ui/MessageBoxes.h"
+#include "common/ui/MessageBoxes.h"
 
 #include <QApplication>
 
-namespace lobrix::shell {
+namespace lobrix::ui {
 namespace {
 MessageBoxes::MessageHook &messageHook()
 {
@@ -52,4 +52,4 @@ void MessageBoxes::setHooks(MessageHook messages, QuestionHook questions)
     questionHook() = std::move(questions);
 }
 
-} // namespace lobrix::shell
+} // namespace lobrix::ui

@@ -1,6 +1,6 @@
 #include "TestInstallation.h"
 
-#include "shell/Installation.h"
+#include "setup/Installation.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +9,10 @@ namespace lobrix::test {
 
 TestInstallation::TestInstallation(int badges, bool demo)
 {
-    shell::Installation::Options options;
+    setup::Installation::Options options;
     options.badges = badges;
     options.demo = demo;
-    shell::Installation::create(startFolder(), databaseFolder(), options);
+    setup::Installation::create(startFolder(), databaseFolder(), options);
 }
 
 QString TestInstallation::startFolder() const { return m_dir.filePath(QStringLiteral("start")); }

@@ -1,12 +1,11 @@
 #pragma once
 // Every window of the program, created once at start in a fixed order, the main window
-// first (its creation reads the folders and settings the others need). Adding a window
-// is one line in the constructor.
+// first (its creation reads the folders and settings the others need). Each subsystem's
+// windows are created and connected by one function of their own; adding a window is one
+// line there.
 #include <QString>
 
 #include <memory>
-
-class QWidget;
 
 namespace lobrix {
 class Clock;
@@ -18,10 +17,12 @@ class TKalender;
 }
 
 namespace lobrix::shell {
-
 class TInfo;
 class TMain;
 class TStart;
+}
+
+namespace lobrix::app {
 
 class AppWindows {
 public:
@@ -30,16 +31,20 @@ public:
     AppWindows(const AppWindows &) = delete;
     AppWindows &operator=(const AppWindows &) = delete;
 
-    TMain *main = nullptr;
+    shell::TMain *main = nullptr;
     registration::TBesucher *besucher = nullptr;
-    TStart *start = nullptr;
+    shell::TStart *start = nullptr;
     registration::TKalender *kalender = nullptr;
-    TInfo *info = nullptr;
+    shell::TInfo *info = nullptr;
 
 private:
+    void addShellWindows();
+    void addRegistrationWindows(const Clock &clock);
+    void connectLayouts();
+
     // The other windows are children of the main window, which owns them.
     template <typename W, typename... Args> W *add(Args &&...args);
-    std::unique_ptr<TMain> m_main;
+    std::unique_ptr<shell::TMain> m_main;
 };
 
-} // namespace lobrix::shell
+} // namespace lobrix::app

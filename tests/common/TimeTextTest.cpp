@@ -1,14 +1,13 @@
 #include "TestRegistry.h"
 #include "common/Clock.h"
 #include "common/Error.h"
-#include "registration/TimeText.h"
+#include "common/TimeText.h"
 
 #include <QTest>
 
 #include <functional>
 
 using namespace lobrix;
-using namespace lobrix::registration;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "common/TextFile.h"
 
-#include "ShellTestFiles.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 #include "common/Error.h"
 #include "shell/SettingsKeys.h"

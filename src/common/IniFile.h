@@ -16,14 +16,14 @@
 //   that are not sections or keys (comments, junk, keys before the first section) are
 //   kept byte for byte.
 // - A missing file reads as empty; the first write creates it (its folder must exist).
-#include "data/FolderLock.h"
+#include "common/WriteLock.h"
 
 #include <QString>
 
 #include <functional>
 #include <optional>
 
-namespace lobrix::shell {
+namespace lobrix {
 
 class IniFile
 {
@@ -32,7 +32,7 @@ public:
 
     explicit IniFile(QString path) : m_path(std::move(path)) {}
     // A shared file: writes hold `writeLock`.
-    IniFile(QString path, data::FolderLock writeLock)
+    IniFile(QString path, WriteLock writeLock)
         : m_path(std::move(path)), m_writeLock(std::move(writeLock))
     {
     }
@@ -68,7 +68,7 @@ public:
 
 private:
     QString m_path;
-    std::optional<data::FolderLock> m_writeLock;
+    WriteLock m_writeLock;
 };
 
-} // namespace lobrix::shell
+} // namespace lobrix

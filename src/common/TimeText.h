@@ -8,10 +8,8 @@
 class QDate;
 
 namespace lobrix {
-class Clock;
-}
 
-namespace lobrix::registration {
+class Clock;
 
 // The current time of day as HH:MM; the seconds are cut off, never rounded.
 QString CurrentTimeText(const Clock &clock);
@@ -35,4 +33,4 @@ qint64 DaysBetween(const QString &fromDate, const QString &toDate);
 QString VisitDuration(const QString &arrivalTime, const QString &arrivalDate,
                       const QString &departureTime, const QString &departureDate);
 
-} // namespace lobrix::registration
+} // namespace lobrix

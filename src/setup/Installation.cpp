@@ -1,4 +1,4 @@
-#include "shell/Installation.h"
+#include "setup/Installation.h"
 
 #include "common/Error.h"
 #include "common/TextFile.h"
@@ -6,7 +6,7 @@
 #include "data/DefaultStructure.h"
 #include "data/StructureUpdate.h"
 #include "layouts/StandardLayouts.h"
-#include "shell/IniFile.h"
+#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
 
@@ -16,7 +16,10 @@
 
 #include <sys/stat.h>
 
-namespace lobrix::shell {
+namespace lobrix::setup {
+
+using namespace shell;
+
 namespace {
 
 void refuseExisting(const QDir &start, const QDir &db)
@@ -187,4 +190,4 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
     layouts::StandardLayouts::install(start.path(), db.path());
 }
 
-} // namespace lobrix::shell
+} // namespace lobrix::setup

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace lobrix::shell {
+namespace lobrix::ui {
 
 class Desktop {
 public:
@@ -14,4 +14,4 @@ public:
     static void setOpener(std::function<bool(const QUrl &)> opener);
 };
 
-} // namespace lobrix::shell
+} // namespace lobrix::ui

@@ -1,0 +1,53 @@
+#include "app/AppWindows.h"
+
+#include "layouts/ui/VisitFormPrinting.h"
+#include "registration/ui/TBesucher.h"
+#include "registration/ui/TKalender.h"
+#include "shell/Session.h"
+#include "shell/ui/TInfo.h"
+#include "shell/ui/TMain.h"
+#include "shell/ui/TStart.h"
+
+namespace lobrix::app {
+
+template <typename W, typename... Args> W *AppWindows::add(Args &&...args)
+{
+    return new W(std::forward<Args>(args)..., main);
+}
+
+AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
+{
+    m_main = std::make_unique<shell::TMain>(startFolder, clock);
+    main = m_main.get();
+    addRegistrationWindows(clock);
+    addShellWindows();
+    connectLayouts();
+}
+
+AppWindows::~AppWindows() = default;
+
+void AppWindows::addShellWindows()
+{
+    start = add<shell::TStart>();
+    info = add<shell::TInfo>();
+    main->setWindows({start, info});
+}
+
+void AppWindows::addRegistrationWindows(const Clock &clock)
+{
+    besucher = add<registration::TBesucher>(main->session(), main->progressBar(),
+                                            main->progressLabel());
+    kalender = add<registration::TKalender>(clock);
+    besucher->setCalendar(kalender);
+    main->setVisitForm([form = besucher] { form->btnBeginnClick(); },
+                       [form = besucher] { form->btnEndeClick(); });
+}
+
+void AppWindows::connectLayouts()
+{
+    const shell::Session &session = main->session();
+    besucher->setPrintAction(layouts::VisitFormPrinting::action(
+        session.folders().start, session.folders().database, besucher));
+}
+
+} // namespace lobrix::app

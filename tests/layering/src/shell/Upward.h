@@ -1,0 +1,3 @@
+#pragma once
+// Fixture of the layer check: an include that runs up.
+#include "registration/VisitData.h"
