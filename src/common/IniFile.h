@@ -1,21 +1,16 @@
 #pragma once
-// A settings file in the classic INI form, read and written the way the Windows
-// profile functions do it.
+// A settings file in the classic INI form, read and written one key at a time the way
+// the Windows profile functions do it (the rules are IniDocument's).
 //
-// - Section and key names are compared without regard to case; where a section or a
-//   key appears twice, the first one counts.
-// - Values are trimmed; one pair of surrounding quotes ("..." or '...') is removed;
-//   a text value is cut at 1023 characters (and at a NUL byte).
 // - Nothing is cached: every read reads the file (other workstations write the shared
 //   files), every write re-reads it, changes the one line and replaces the whole file
 //   through a temporary file, so a crash never leaves half a file.
 // - A file in the database folder is given its folder lock: then every write re-reads,
 //   changes and writes the file while holding it, so two workstations writing different
 //   keys at once both keep their change. Reads take no lock.
-// - Files are Windows-1252 with CR LF. LF and lone CR are read as line ends too. Lines
-//   that are not sections or keys (comments, junk, keys before the first section) are
-//   kept byte for byte.
 // - A missing file reads as empty; the first write creates it (its folder must exist).
+//
+// Many keys of one file at once (layouts) go through IniDocument: one read, one write.
 #include "common/WriteLock.h"
 
 #include <QString>
@@ -28,7 +23,7 @@ namespace lobrix {
 class IniFile
 {
 public:
-    static constexpr int MaxValueLength = 1023;
+    static constexpr int MaxValueLength = 1023; // as IniDocument's
 
     explicit IniFile(QString path) : m_path(std::move(path)) {}
     // A shared file: writes hold `writeLock`.

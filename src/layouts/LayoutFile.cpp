@@ -1,7 +1,7 @@
 #include "layouts/LayoutFile.h"
 
+#include "common/IniDocument.h"
 #include "common/TextFile.h"
-#include "data/DbfTable.h"
 #include "layouts/LayoutLocations.h"
 
 #include <QLocale>
@@ -51,10 +51,10 @@ Entries entriesOf(const LayoutLabel &l)
             {keys::StrikeOut, boolText(l.strikeOut)}};
 }
 
-void writeEntries(IniFile &ini, const QString &section, const Entries &entries)
+void writeEntries(IniDocument &doc, const QString &section, const Entries &entries)
 {
     for (const auto &[key, value] : entries)
-        ini.writeString(section, QString::fromLatin1(key), value);
+        doc.setValue(section, QString::fromLatin1(key), value);
 }
 
 void appendSection(QStringList &lines, const QString &section, const Entries &entries)
@@ -66,123 +66,38 @@ void appendSection(QStringList &lines, const QString &section, const Entries &en
         lines.append(QString::fromLatin1(key) + u'=' + value);
 }
 
-// The name of a section header line; nothing for any other line.
-std::optional<QString> sectionName(const QByteArray &line)
-{
-    const QByteArray trimmed = line.trimmed();
-    if (!trimmed.startsWith('['))
-        return std::nullopt;
-    const qsizetype close = trimmed.indexOf(']');
-    if (close < 0)
-        return std::nullopt;
-    return QString::fromLatin1(trimmed.mid(1, close - 1).trimmed());
-}
-
 // The keys of one section, each with the reader's default.
 struct SectionReader {
-    const IniFile &ini;
+    const IniDocument &doc;
     QString section;
 
     int integer(const char *key, int dflt) const
     {
-        return ini.readInt(section, QString::fromLatin1(key), dflt);
+        return doc.readInt(section, QString::fromLatin1(key), dflt);
     }
     bool flag(const char *key, bool dflt) const
     {
-        return ini.readBool(section, QString::fromLatin1(key), dflt);
+        return doc.readBool(section, QString::fromLatin1(key), dflt);
     }
     QString text(const char *key, const QString &dflt) const
     {
-        return ini.readString(section, QString::fromLatin1(key), dflt);
+        return doc.readString(section, QString::fromLatin1(key), dflt);
     }
 };
 
-} // namespace
-
-Layout LayoutFile::read() const
+QString key(const char *name)
 {
-    Layout layout;
-    layout.family = m_family;
-    layout.portrait = portrait();
-    layout.fontScaleHeight = fontScaleHeight();
-    layout.rasterAbstand = rasterAbstand();
-    for (int slot = 1; slot <= slotCount(); ++slot) {
-        if (inUse(ItemKind::Picture, slot))
-            layout.pictures.append(readPicture(slot));
-        if (inUse(ItemKind::Label, slot))
-            layout.labels.append(readLabel(slot));
-    }
-    return layout;
+    return QString::fromLatin1(name);
 }
 
-void LayoutFile::create(const Layout &layout)
+bool inUseIn(const IniDocument &doc, ItemKind kind, int slot)
 {
-    QStringList lines;
-    appendSection(lines, QString::fromLatin1(keys::Orientation),
-                  {{keys::poPortrait, boolText(layout.portrait)}});
-    appendSection(lines, QString::fromLatin1(keys::FontScale),
-                  {{keys::FontScaleHeight, QString::number(layout.fontScaleHeight)}});
-    if (m_family == LayoutFamily::VisitorSheet)
-        appendSection(lines, QString::fromLatin1(keys::Raster),
-                      {{keys::Abstand, QString::number(layout.rasterAbstand)}});
-    for (const LayoutPicture &p : layout.pictures)
-        appendSection(lines, keys::itemSection(ItemKind::Picture, p.slot), entriesOf(p));
-    for (const LayoutLabel &l : layout.labels)
-        appendSection(lines, keys::itemSection(ItemKind::Label, l.slot), entriesOf(l));
-    TextFile::writeLines(path(), lines);
+    return doc.readBool(keys::itemSection(kind, slot), key(keys::Visible), false);
 }
 
-bool LayoutFile::portrait() const
+LayoutLabel labelIn(const IniDocument &doc, int slot, const LayoutLabel &defaults)
 {
-    return m_ini.readBool(QString::fromLatin1(keys::Orientation),
-                          QString::fromLatin1(keys::poPortrait), false);
-}
-
-void LayoutFile::writePortrait(bool portrait)
-{
-    m_ini.writeBool(QString::fromLatin1(keys::Orientation), QString::fromLatin1(keys::poPortrait),
-                    portrait);
-}
-
-int LayoutFile::fontScaleHeight() const
-{
-    return m_ini.readInt(QString::fromLatin1(keys::FontScale),
-                         QString::fromLatin1(keys::FontScaleHeight), keys::DefaultFontScaleHeight);
-}
-
-void LayoutFile::writeFontScaleHeight(int height)
-{
-    m_ini.writeInt(QString::fromLatin1(keys::FontScale), QString::fromLatin1(keys::FontScaleHeight),
-                   height);
-}
-
-int LayoutFile::rasterAbstand() const
-{
-    return m_ini.readInt(QString::fromLatin1(keys::Raster), QString::fromLatin1(keys::Abstand),
-                         keys::DefaultRasterAbstand);
-}
-
-void LayoutFile::writeRasterAbstand(int step)
-{
-    m_ini.writeInt(QString::fromLatin1(keys::Raster), QString::fromLatin1(keys::Abstand), step);
-}
-
-bool LayoutFile::inUse(ItemKind kind, int slot) const
-{
-    return m_ini.readBool(keys::itemSection(kind, slot), QString::fromLatin1(keys::Visible), false);
-}
-
-int LayoutFile::findFreeSlot(ItemKind kind) const
-{
-    for (int slot = 1; slot <= slotCount(); ++slot)
-        if (!inUse(kind, slot))
-            return slot;
-    return 0;
-}
-
-LayoutLabel LayoutFile::readLabel(int slot, const LayoutLabel &defaults) const
-{
-    const SectionReader in{m_ini, keys::itemSection(ItemKind::Label, slot)};
+    const SectionReader in{doc, keys::itemSection(ItemKind::Label, slot)};
     LayoutLabel l;
     l.slot = slot;
     l.left = in.integer(keys::Left, defaults.left);
@@ -200,9 +115,9 @@ LayoutLabel LayoutFile::readLabel(int slot, const LayoutLabel &defaults) const
     return l;
 }
 
-LayoutPicture LayoutFile::readPicture(int slot, const LayoutPicture &defaults) const
+LayoutPicture pictureIn(const IniDocument &doc, int slot, const LayoutPicture &defaults)
 {
-    const SectionReader in{m_ini, keys::itemSection(ItemKind::Picture, slot)};
+    const SectionReader in{doc, keys::itemSection(ItemKind::Picture, slot)};
     LayoutPicture p;
     p.slot = slot;
     p.left = in.integer(keys::Left, defaults.left);
@@ -210,96 +125,197 @@ LayoutPicture LayoutFile::readPicture(int slot, const LayoutPicture &defaults) c
     p.width = in.integer(keys::Width, defaults.width);
     p.height = in.integer(keys::Height, defaults.height);
     p.pfad = in.text(keys::Pfad, defaults.pfad);
-    p.relation = parseRelation(in.text(keys::Relation, QString()), defaults.relation);
+    p.relation = LayoutFile::parseRelation(in.text(keys::Relation, QString()), defaults.relation);
     p.feld = in.text(keys::Feld, defaults.feld);
     p.feldIndex = in.integer(keys::FeldIndex, defaults.feldIndex);
     return p;
 }
 
+} // namespace
+
+IniDocument LayoutFile::load() const
+{
+    return IniDocument::load(path());
+}
+
+void LayoutFile::change(const std::function<void(IniDocument &)> &edit)
+{
+    IniDocument doc = load();
+    edit(doc);
+    doc.save();
+}
+
+Layout LayoutFile::read() const
+{
+    const IniDocument doc = load();
+    Layout layout;
+    layout.family = m_family;
+    layout.portrait = doc.readBool(key(keys::Orientation), key(keys::poPortrait), false);
+    layout.fontScaleHeight =
+        doc.readInt(key(keys::FontScale), key(keys::FontScaleHeight), keys::DefaultFontScaleHeight);
+    layout.rasterAbstand =
+        doc.readInt(key(keys::Raster), key(keys::Abstand), keys::DefaultRasterAbstand);
+    for (int slot = 1; slot <= slotCount(); ++slot) {
+        if (inUseIn(doc, ItemKind::Picture, slot))
+            layout.pictures.append(pictureIn(doc, slot, {}));
+        if (inUseIn(doc, ItemKind::Label, slot))
+            layout.labels.append(labelIn(doc, slot, {}));
+    }
+    return layout;
+}
+
+void LayoutFile::create(const Layout &layout)
+{
+    QStringList lines;
+    appendSection(lines, key(keys::Orientation), {{keys::poPortrait, boolText(layout.portrait)}});
+    appendSection(lines, key(keys::FontScale),
+                  {{keys::FontScaleHeight, QString::number(layout.fontScaleHeight)}});
+    if (m_family == LayoutFamily::VisitorSheet)
+        appendSection(lines, key(keys::Raster),
+                      {{keys::Abstand, QString::number(layout.rasterAbstand)}});
+    for (const LayoutPicture &p : layout.pictures)
+        appendSection(lines, keys::itemSection(ItemKind::Picture, p.slot), entriesOf(p));
+    for (const LayoutLabel &l : layout.labels)
+        appendSection(lines, keys::itemSection(ItemKind::Label, l.slot), entriesOf(l));
+    TextFile::writeLines(path(), lines);
+}
+
+bool LayoutFile::portrait() const
+{
+    return load().readBool(key(keys::Orientation), key(keys::poPortrait), false);
+}
+
+void LayoutFile::writePortrait(bool portrait)
+{
+    change([&](IniDocument &doc) { doc.setBool(key(keys::Orientation), key(keys::poPortrait), portrait); });
+}
+
+int LayoutFile::fontScaleHeight() const
+{
+    return load().readInt(key(keys::FontScale), key(keys::FontScaleHeight),
+                          keys::DefaultFontScaleHeight);
+}
+
+void LayoutFile::writeFontScaleHeight(int height)
+{
+    change([&](IniDocument &doc) { doc.setInt(key(keys::FontScale), key(keys::FontScaleHeight), height); });
+}
+
+int LayoutFile::rasterAbstand() const
+{
+    return load().readInt(key(keys::Raster), key(keys::Abstand), keys::DefaultRasterAbstand);
+}
+
+void LayoutFile::writeRasterAbstand(int step)
+{
+    change([&](IniDocument &doc) { doc.setInt(key(keys::Raster), key(keys::Abstand), step); });
+}
+
+bool LayoutFile::inUse(ItemKind kind, int slot) const
+{
+    return inUseIn(load(), kind, slot);
+}
+
+int LayoutFile::findFreeSlot(ItemKind kind) const
+{
+    const IniDocument doc = load();
+    for (int slot = 1; slot <= slotCount(); ++slot)
+        if (!inUseIn(doc, kind, slot))
+            return slot;
+    return 0;
+}
+
+LayoutLabel LayoutFile::readLabel(int slot, const LayoutLabel &defaults) const
+{
+    return labelIn(load(), slot, defaults);
+}
+
+LayoutPicture LayoutFile::readPicture(int slot, const LayoutPicture &defaults) const
+{
+    return pictureIn(load(), slot, defaults);
+}
+
 void LayoutFile::writeLabel(const LayoutLabel &label)
 {
-    writeEntries(m_ini, keys::itemSection(ItemKind::Label, label.slot), entriesOf(label));
+    change([&](IniDocument &doc) {
+        writeEntries(doc, keys::itemSection(ItemKind::Label, label.slot), entriesOf(label));
+    });
 }
 
 void LayoutFile::writePicture(const LayoutPicture &picture)
 {
-    writeEntries(m_ini, keys::itemSection(ItemKind::Picture, picture.slot), entriesOf(picture));
+    change([&](IniDocument &doc) {
+        writeEntries(doc, keys::itemSection(ItemKind::Picture, picture.slot), entriesOf(picture));
+    });
 }
 
 void LayoutFile::erase(ItemKind kind, int slot)
 {
-    bool readOk = false;
-    const QByteArray bytes = TextFile::readBytes(path(), &readOk);
-    if (!readOk)
-        return;
-    const QString section = keys::itemSection(kind, slot);
-    QList<QByteArray> kept;
-    bool inSection = false;
-    bool erased = false;
-    for (const QByteArray &line : TextFile::splitLines(bytes)) {
-        if (const auto name = sectionName(line))
-            inSection = name->compare(section, Qt::CaseInsensitive) == 0;
-        if (inSection) {
-            // Every section of that name goes: a second one must not come to life.
-            erased = true;
-            continue;
-        }
-        kept.append(line);
-    }
-    if (erased)
-        TextFile::writeBytes(path(), TextFile::joinLines(kept));
+    IniDocument doc = load();
+    if (doc.eraseSection(keys::itemSection(kind, slot)))
+        doc.save();
 }
 
 void LayoutFile::writePosition(ItemKind kind, int slot, int left, int top)
 {
-    const QString section = keys::itemSection(kind, slot);
-    m_ini.writeInt(section, QString::fromLatin1(keys::Left), left);
-    m_ini.writeInt(section, QString::fromLatin1(keys::Top), top);
+    change([&](IniDocument &doc) {
+        const QString section = keys::itemSection(kind, slot);
+        doc.setInt(section, key(keys::Left), left);
+        doc.setInt(section, key(keys::Top), top);
+    });
 }
 
 void LayoutFile::writeBinding(ItemKind kind, int slot, const QString &feld, int feldIndex)
 {
-    const QString section = keys::itemSection(kind, slot);
-    m_ini.writeString(section, QString::fromLatin1(keys::Feld), feld);
-    m_ini.writeInt(section, QString::fromLatin1(keys::FeldIndex), feldIndex);
+    change([&](IniDocument &doc) {
+        const QString section = keys::itemSection(kind, slot);
+        doc.setValue(section, key(keys::Feld), feld);
+        doc.setInt(section, key(keys::FeldIndex), feldIndex);
+    });
 }
 
 int LayoutFile::readFeldIndex(ItemKind kind, int slot) const
 {
-    return m_ini.readInt(keys::itemSection(kind, slot), QString::fromLatin1(keys::FeldIndex), -1);
+    return load().readInt(keys::itemSection(kind, slot), key(keys::FeldIndex), -1);
 }
 
 void LayoutFile::writePictureSize(int slot, int width, int height)
 {
-    const QString section = keys::itemSection(ItemKind::Picture, slot);
-    m_ini.writeInt(section, QString::fromLatin1(keys::Width), width);
-    m_ini.writeInt(section, QString::fromLatin1(keys::Height), height);
+    change([&](IniDocument &doc) {
+        const QString section = keys::itemSection(ItemKind::Picture, slot);
+        doc.setInt(section, key(keys::Width), width);
+        doc.setInt(section, key(keys::Height), height);
+    });
 }
 
 double LayoutFile::readRelation(int slot) const
 {
-    return parseRelation(m_ini.readString(keys::itemSection(ItemKind::Picture, slot),
-                                          QString::fromLatin1(keys::Relation)),
-                         1.0);
+    return parseRelation(
+        load().readString(keys::itemSection(ItemKind::Picture, slot), key(keys::Relation)), 1.0);
 }
 
 void LayoutFile::writeRelation(int slot, double relation)
 {
-    m_ini.writeString(keys::itemSection(ItemKind::Picture, slot),
-                      QString::fromLatin1(keys::Relation), formatRelation(relation));
+    change([&](IniDocument &doc) {
+        doc.setValue(keys::itemSection(ItemKind::Picture, slot), key(keys::Relation),
+                     formatRelation(relation));
+    });
 }
 
 void LayoutFile::writePictureFile(int slot, const QString &pfad, double relation)
 {
-    m_ini.writeString(keys::itemSection(ItemKind::Picture, slot), QString::fromLatin1(keys::Pfad),
-                      pfad);
-    writeRelation(slot, relation);
+    change([&](IniDocument &doc) {
+        const QString section = keys::itemSection(ItemKind::Picture, slot);
+        doc.setValue(section, key(keys::Pfad), pfad);
+        doc.setValue(section, key(keys::Relation), formatRelation(relation));
+    });
 }
 
 void LayoutFile::writeFontSize(int slot, int fontSize)
 {
-    m_ini.writeInt(keys::itemSection(ItemKind::Label, slot), QString::fromLatin1(keys::FontSize),
-                   fontSize);
+    change([&](IniDocument &doc) {
+        doc.setInt(keys::itemSection(ItemKind::Label, slot), key(keys::FontSize), fontSize);
+    });
 }
 
 void LayoutFile::CopyLayout(const QString &source, const QString &target, int slotCount)
@@ -310,23 +326,23 @@ void LayoutFile::CopyLayout(const QString &source, const QString &target, int sl
     LayoutLabel labelDefaults;
     labelDefaults.left = labelDefaults.top = 0;
 
-    // Families differ only in the slot count, which the caller gives.
-    const LayoutFile from(source, LayoutFamily::VisitorSheet);
-    LayoutFile to(target, LayoutFamily::VisitorSheet);
-    to.writePortrait(from.portrait());
+    // Both files are read before anything is written, so a file copied onto itself keeps
+    // its items; the target is written once, or not at all when the copy fails.
+    const IniDocument from = IniDocument::load(source);
+    IniDocument to = IniDocument::load(target);
+    to.setBool(key(keys::Orientation), key(keys::poPortrait),
+               from.readBool(key(keys::Orientation), key(keys::poPortrait), false));
     for (int slot = 1; slot <= slotCount; ++slot) {
-        // Read before erasing, so a file copied onto itself keeps its items.
-        const bool picture = from.inUse(ItemKind::Picture, slot);
-        const LayoutPicture p = picture ? from.readPicture(slot, pictureDefaults) : LayoutPicture{};
-        to.erase(ItemKind::Picture, slot);
-        if (picture)
-            to.writePicture(p);
-        const bool label = from.inUse(ItemKind::Label, slot);
-        const LayoutLabel l = label ? from.readLabel(slot, labelDefaults) : LayoutLabel{};
-        to.erase(ItemKind::Label, slot);
-        if (label)
-            to.writeLabel(l);
+        to.eraseSection(keys::itemSection(ItemKind::Picture, slot));
+        if (inUseIn(from, ItemKind::Picture, slot))
+            writeEntries(to, keys::itemSection(ItemKind::Picture, slot),
+                         entriesOf(pictureIn(from, slot, pictureDefaults)));
+        to.eraseSection(keys::itemSection(ItemKind::Label, slot));
+        if (inUseIn(from, ItemKind::Label, slot))
+            writeEntries(to, keys::itemSection(ItemKind::Label, slot),
+                         entriesOf(labelIn(from, slot, labelDefaults)));
     }
+    to.save();
 }
 
 void LayoutFile::PublishStandardBadge(const QString &startFolder, const QString &databaseFolder)

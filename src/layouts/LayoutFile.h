@@ -1,20 +1,25 @@
 #pragma once
-// A layout file on disk: an INI file read and written key by key, each write reaching
-// the file at once (Windows-1252, CR LF). A missing file reads as empty, so every key
-// gives its default; the first write creates it.
+// A layout file on disk (an INI file, Windows-1252, CR LF). Each call reads the file once
+// and each change writes it once, atomically, so a reader never sees half a change. A
+// missing file reads as empty, so every key gives its default; the first write creates it.
 #include "layouts/Layout.h"
-#include "common/IniFile.h"
 
 #include <QString>
+
+#include <functional>
+
+namespace lobrix {
+class IniDocument;
+}
 
 namespace lobrix::layouts {
 
 class LayoutFile
 {
 public:
-    LayoutFile(QString path, LayoutFamily family) : m_ini(std::move(path)), m_family(family) {}
+    LayoutFile(QString path, LayoutFamily family) : m_path(std::move(path)), m_family(family) {}
 
-    const QString &path() const { return m_ini.path(); }
+    const QString &path() const { return m_path; }
     LayoutFamily family() const { return m_family; }
     int slotCount() const { return layouts::slotCount(m_family); }
 
@@ -70,7 +75,11 @@ public:
     static QString formatRelation(double relation);
 
 private:
-    IniFile m_ini;
+    IniDocument load() const;
+    // One read, the edits, one write.
+    void change(const std::function<void(IniDocument &)> &edit);
+
+    QString m_path;
     LayoutFamily m_family;
 };
 
