@@ -16,7 +16,7 @@ MessageBoxes::QuestionHook &questionHook()
 }
 QString captionOr(const QString &caption)
 {
-    return caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+    return caption.isEmpty() ? QString::fromUtf8(MessageBoxes::DefaultCaption) : caption;
 }
 } // namespace
 

@@ -19,6 +19,9 @@ struct MessageRecord {
 
 class MessageBoxes {
 public:
+    // The caption of a box that names none: the program's name.
+    static constexpr char DefaultCaption[] = "Besucherverwaltung Lobrix";
+
     static void show(QWidget *parent, const QString &text, const QString &caption = QString(),
                      QMessageBox::Icon icon = QMessageBox::NoIcon);
     static void error(QWidget *parent, const QString &text,

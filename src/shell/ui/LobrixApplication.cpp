@@ -45,7 +45,8 @@ void setUpFontsAndTranslations(QApplication &app)
 LobrixApplication::LobrixApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Lobrix"));
-    setApplicationDisplayName(QString::fromUtf8(kTitle));
+    // No display name: the platform would append it to every window title, and the
+    // windows carry exactly their own captions.
     setOrganizationName(QStringLiteral("Talvo"));
     setUpFontsAndTranslations(*this);
 }

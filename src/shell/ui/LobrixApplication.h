@@ -21,8 +21,6 @@ public:
     // Shows an error box (caption "Fehler"); tests may replace it to see the message.
     static void showError(const QString &message);
     static void setErrorHandler(std::function<void(const QString &)> handler);
-
-    static constexpr const char *kTitle = "Besucherverwaltung Lobrix";
 };
 
 // Fonts and translations, also for tests that build windows without LobrixApplication.
