@@ -11,9 +11,12 @@
 //   PresentVisitors    Where Geht = ''                                      <= 1.5 x RawRead
 //   OrderByName        all visits ORDER BY Name                             < 3 s
 //   ArrivalWrites      append a visit and occupy a badge                    median < 5 ms
+//   ScanBlocks/KiB     the services' block scan (present visits) with blocks of that
+//                      size: how ScanBlockBytes was chosen
 // The installation is made once by generate_installation in $LOBRIX_BENCH_DIR
 // (default /tmp/lobrix-bench); run that first or let this program do it.
 #include "data/DbfTable.h"
+#include "data/RecordFilter.h"
 #include "data/SqlEngine.h"
 
 #include "BenchInstallation.h"
@@ -158,6 +161,27 @@ void removeBenchmarkVisits(int keep)
     exclusive->pack();
 }
 
+void ScanBlocks(benchmark::State &state)
+{
+    const auto table = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")),
+                                      DbfTable::Mode::ReadOnly);
+    RecordFilter present;
+    present.textEquals(table->fields().at(table->fieldIndexOrThrow(QStringLiteral("Geht"))), {});
+    const int count = table->recordCount();
+    const qsizetype size = table->recordSize();
+    const int perBlock = std::max(1, static_cast<int>((state.range(0) << 10) / size));
+    QByteArray block;
+    for (auto _ : state) {
+        int passing = 0;
+        for (int first = 0; first < count; first += perBlock) {
+            const int got = table->readBlock(first, std::min(perBlock, count - first), block);
+            for (int i = 0; i < got; ++i)
+                passing += present.passes(block.constData() + i * size) ? 1 : 0;
+        }
+        benchmark::DoNotOptimize(passing);
+    }
+}
+
 int visitCount()
 {
     return DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")),
@@ -178,6 +202,7 @@ BENCHMARK_CAPTURE(ReportDateRange, EveryCellAsQString, true)->Unit(benchmark::kM
 BENCHMARK(ScanDateRange)->Unit(benchmark::kMillisecond)->Repetitions(9)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 BENCHMARK(PresentVisitors)->Unit(benchmark::kMillisecond)->Repetitions(9)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 BENCHMARK(OrderByName)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(ScanBlocks)->Arg(64)->Arg(256)->Arg(512)->Arg(2048)->Arg(8192)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 // One arrival per repetition, so that the median is the median of single arrivals.
 BENCHMARK(ArrivalWrites)->Unit(benchmark::kMicrosecond)->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
 

@@ -1,6 +1,7 @@
 #include "data/DatabaseMaintenance.h"
 
 #include "data/DbfTable.h"
+#include "data/Tables.h"
 
 namespace lobrix::data {
 
@@ -10,12 +11,12 @@ int DatabaseMaintenance::separateVisits(const QString &databaseFolder)
         "Ausweis", "Name", "Vorname", "Firma", "PANR", "KFZ", "Strasse", "PLZ",
         "Ort", "Land", "Telefon", "Bemerkung", "Ziel", "Quittung", "Quittiert", "Kommt",
         "Geht", "Tag", "Anwesend", "StammNR", "Nutzer", "GUELTIGVON", "GUELTIGBIS"};
-    const QString visitsPath = DbfTable::resolve(databaseFolder, QStringLiteral("Besucher.dbf"));
+    const QString visitsPath = DbfTable::resolve(databaseFolder, QString::fromLatin1(tables::Besucher));
     int moved = 0;
     {
         auto visits = DbfTable::open(visitsPath);
-        auto target = DbfTable::open(DbfTable::resolve(databaseFolder, QStringLiteral("Besucher_2.dbf")));
-        const int user = visits->fieldIndexOrThrow(QStringLiteral("Nutzer"));
+        auto target = DbfTable::open(DbfTable::resolve(databaseFolder, QString::fromLatin1(tables::Besucher2)));
+        const int user = visits->fieldIndexOrThrow(columns::Nutzer);
         QVector<QPair<int, int>> map; // source field -> target field
         for (const char *name : copied)
             map.append({visits->fieldIndexOrThrow(QString::fromLatin1(name)),
@@ -41,9 +42,9 @@ int DatabaseMaintenance::separateVisits(const QString &databaseFolder)
 
 void DatabaseMaintenance::extendBadgesTo5000(const QString &databaseFolder)
 {
-    auto badges = DbfTable::open(DbfTable::resolve(databaseFolder, QStringLiteral("Ausweis.dbf")));
-    const int number = badges->fieldIndexOrThrow(QStringLiteral("Ausweis"));
-    const int kommt = badges->fieldIndexOrThrow(QStringLiteral("Kommt"));
+    auto badges = DbfTable::open(DbfTable::resolve(databaseFolder, QString::fromLatin1(tables::Ausweis)));
+    const int number = badges->fieldIndexOrThrow(columns::Ausweis);
+    const int kommt = badges->fieldIndexOrThrow(columns::Kommt);
     for (int n = 1001; n <= 5000; ++n)
         badges->append({{number, QString::number(n)}, {kommt, QStringLiteral("25:00")}});
 }

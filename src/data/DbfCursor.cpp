@@ -1,25 +1,16 @@
 #include "data/DbfCursor.h"
 
 #include "data/DbfFieldCodec.h"
+#include "data/TableScan.h"
 
 namespace lobrix::data {
 namespace {
-
-// About 256 KB per read keeps scans near the speed of a plain sequential read.
-constexpr int kBlockBytes = 256 * 1024;
 
 QStringView rightTrimmed(QStringView s)
 {
     while (!s.isEmpty() && s.back() == u' ')
         s.chop(1);
     return s;
-}
-
-QByteArray rightTrimmed(const char *p, int length)
-{
-    while (length > 0 && (p[length - 1] == ' ' || p[length - 1] == '\0'))
-        --length;
-    return QByteArray::fromRawData(p, length);
 }
 
 } // namespace
@@ -35,50 +26,60 @@ DbfCursor::DbfCursor(std::unique_ptr<DbfTable> table) : m_table(std::move(table)
 
 DbfCursor::~DbfCursor() = default;
 
+const DbfField &DbfCursor::fieldOfType(const QString &field, char type, const char *kind) const
+{
+    const DbfField &f = m_table->fields().at(m_table->fieldIndexOrThrow(field));
+    if (f.type != type)
+        throw Error(QStringLiteral("Tabelle '%1', Feld '%2' ist kein %3.")
+                        .arg(m_table->fileName(), f.name, QString::fromUtf8(kind)));
+    return f;
+}
+
 void DbfCursor::whereText(const QString &field, const QString &value)
 {
-    Condition c;
-    c.kind = Condition::Text;
-    c.field = m_table->fieldIndexOrThrow(field);
-    c.text = rightTrimmed(value).toString();
-    c.storable = encode(m_table->codePage(), c.text, c.bytes);
+    const DbfField &f = fieldOfType(field, 'C', "Textfeld");
+    QByteArray bytes;
     resetScan();
-    m_conditions.append(c);
+    if (encode(m_table->codePage(), rightTrimmed(value).toString(), bytes))
+        m_filter.textEquals(f, bytes);
+    else
+        m_filter.never(); // a text the table cannot store is in no row
 }
 
 void DbfCursor::whereNumber(const QString &field, double value)
 {
-    Condition c;
-    c.kind = Condition::Number;
-    c.field = m_table->fieldIndexOrThrow(field);
-    c.number = value;
+    const DbfField &f = m_table->fields().at(m_table->fieldIndexOrThrow(field));
     resetScan();
-    m_conditions.append(c);
+    m_filter.number(f, RecordFilter::Op::Eq, value);
 }
 
 void DbfCursor::whereDateBetween(const QString &field, const QString &from, const QString &to)
 {
-    Condition c;
-    c.kind = Condition::DateRange;
-    c.field = m_table->fieldIndexOrThrow(field);
+    const DbfField &f = fieldOfType(field, 'D', "Datumsfeld");
     const auto bound = [&](const QString &text) {
         QByteArray stored;
         if (!DbfFieldCodec::storedDate(text, stored))
             throw Error(QStringLiteral("Tabelle '%1', Feld '%2': '%3' ist kein gültiges Datum "
                                        "(TT.MM.JJJJ).")
-                            .arg(m_table->fileName(), m_table->fields().at(c.field).name, text));
-        return stored.trimmed();
+                            .arg(m_table->fileName(), f.name, text));
+        stored = stored.trimmed(); // YYYYMMDD, empty for an open side
+        return stored.isEmpty() ? stored
+                                : stored.mid(6, 2) + '.' + stored.mid(4, 2) + '.' + stored.left(4);
     };
-    c.from = bound(from);
-    c.to = bound(to);
+    const QByteArray low = bound(from);
+    const QByteArray high = bound(to);
     resetScan();
-    m_conditions.append(c);
+    m_filter.date(f, RecordFilter::Op::Gt, QByteArray()); // rows without a date never do
+    if (!low.isEmpty())
+        m_filter.date(f, RecordFilter::Op::Ge, low);
+    if (!high.isEmpty())
+        m_filter.date(f, RecordFilter::Op::Le, high);
 }
 
 void DbfCursor::clearConditions()
 {
     resetScan();
-    m_conditions.clear();
+    m_filter = RecordFilter();
 }
 
 void DbfCursor::resetScan()
@@ -88,51 +89,10 @@ void DbfCursor::resetScan()
     m_recno = -1;
 }
 
-bool DbfCursor::matches(const char *record) const
-{
-    if (DbfTable::isDeleted(record))
-        return false;
-    for (const Condition &c : m_conditions) {
-        const DbfField &f = m_table->fields().at(c.field);
-        switch (c.kind) {
-        case Condition::Text:
-            if (f.type == 'C') {
-                if (!c.storable || rightTrimmed(record + f.offset, f.length) != c.bytes)
-                    return false;
-            } else if (rightTrimmed(m_table->text(record, c.field)) != c.text) {
-                return false;
-            }
-            break;
-        case Condition::Number: {
-            bool ok = false;
-            const double v = m_table->text(record, c.field).trimmed().toDouble(&ok);
-            if (!ok || v != c.number)
-                return false;
-            break;
-        }
-        case Condition::DateRange: {
-            QByteArray key;
-            if (f.type == 'D') {
-                key = QByteArray(record + f.offset, f.length);
-                if (DbfFieldCodec::dateText(key.constData()).isEmpty())
-                    return false;
-            } else if (!DbfFieldCodec::storedDate(m_table->text(record, c.field), key) ||
-                       key.trimmed().isEmpty()) {
-                return false;
-            }
-            if ((!c.from.isEmpty() && key < c.from) || (!c.to.isEmpty() && key > c.to))
-                return false;
-            break;
-        }
-        }
-    }
-    return true;
-}
-
 bool DbfCursor::moveFrom(int recno)
 {
     const int size = m_table->recordSize();
-    const int perBlock = qMax(1, kBlockBytes / size);
+    const int perBlock = qMax(1, ScanBlockBytes / size);
     for (int r = recno;; ++r) {
         if (r >= m_scanCount) {
             // Rows appended by other workstations during the scan are part of it.
@@ -150,7 +110,7 @@ bool DbfCursor::moveFrom(int recno)
                 return false;
             }
         }
-        if (matches(m_block.constData() + qint64(r - m_blockFirst) * size)) {
+        if (m_filter.passes(m_block.constData() + qint64(r - m_blockFirst) * size)) {
             m_recno = r;
             return true;
         }
@@ -177,19 +137,8 @@ bool DbfCursor::next()
 
 int DbfCursor::count() const
 {
-    const int total = m_table->recordCount();
-    const int size = m_table->recordSize();
-    const int perBlock = qMax(1, kBlockBytes / size);
     int n = 0;
-    QByteArray block;
-    for (int first = 0; first < total; first += perBlock) {
-        const int wanted = qMin(perBlock, total - first);
-        const int got = m_table->readBlock(first, wanted, block);
-        for (qint64 i = 0; i < block.size(); i += size)
-            n += matches(block.constData() + i) ? 1 : 0;
-        if (got < wanted)
-            break;
-    }
+    forEachRecord(*m_table, m_filter, [&n](int, const char *) { ++n; });
     return n;
 }
 

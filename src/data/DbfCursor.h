@@ -6,6 +6,7 @@
 // like any other text; no filter text is ever parsed. Rows marked deleted are invisible.
 // The rows are read in blocks; a changed or appended row is written at post().
 #include "data/DbfTable.h"
+#include "data/RecordFilter.h"
 
 #include <QMap>
 
@@ -28,13 +29,16 @@ public:
     // Conditions, all of which a row must meet. Field names without regard to case; an
     // unknown field throws lobrix::Error. Setting a condition posts pending changes and moves
     // to no row (call first()).
-    // The field's text (right-trimmed) equals `value` exactly.
+    // The meaning of each condition is RecordFilter's.
+    // A C field's text (right-trimmed) equals `value` (right-trimmed) exactly; on any other
+    // field type it throws.
     void whereText(const QString &field, const QString &value);
-    // The field's number equals `value`; rows whose field is empty or no number never do.
+    // The field's number (decimal comma or point) equals `value`; rows whose field is
+    // empty or no number never do.
     void whereNumber(const QString &field, double value);
-    // The field's date lies between the two date texts (DD.MM.YYYY), both included; an
+    // A D field's date lies between the two date texts (DD.MM.YYYY), both included; an
     // empty bound leaves that side open. Rows without a date never do. A bound that is no
-    // date throws lobrix::Error naming the field.
+    // date, or a field of another type, throws lobrix::Error naming the field.
     void whereDateBetween(const QString &field, const QString &from, const QString &to);
     void clearConditions();
 
@@ -66,17 +70,7 @@ public:
     void deleteRecord();
 
 private:
-    struct Condition {
-        enum Kind { Text, Number, DateRange } kind = Text;
-        int field = 0;
-        QByteArray bytes;     // Text: the value in the table's code page, right-trimmed
-        bool storable = true; // Text: false when the value cannot occur in the table
-        QString text;         // Text on fields other than C: the value right-trimmed
-        double number = 0;
-        QByteArray from; // DateRange: YYYYMMDD, empty when open
-        QByteArray to;
-    };
-    bool matches(const char *record) const;
+    const DbfField &fieldOfType(const QString &field, char type, const char *kind) const;
     bool moveFrom(int recno);
     const char *current() const;
     QString storedText(int field, const QString &text) const;
@@ -85,7 +79,7 @@ private:
     void resetScan();
 
     std::unique_ptr<DbfTable> m_table;
-    QVector<Condition> m_conditions;
+    RecordFilter m_filter;
     QByteArray m_block;   // records read in one go
     int m_blockFirst = 0; // record number of the first record in m_block
     int m_scanCount = 0;  // records in the table when the scan started

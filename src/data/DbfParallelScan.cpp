@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "data/DbfTable.h"
+#include "data/TableScan.h"
 
 #include <QByteArray>
 
@@ -295,7 +296,8 @@ DbfParallelScan::DbfParallelScan(const DbfTable &table, int total, BlockFilter f
 {
     d->total = std::max(0, total);
     d->recordSize = std::max(1, table.recordSize());
-    d->perBlock = std::max(1, options.blockBytes / d->recordSize);
+    const int blockBytes = options.blockBytes > 0 ? options.blockBytes : ScanBlockBytes;
+    d->perBlock = std::max(1, blockBytes / d->recordSize);
     d->blocks = static_cast<int>((static_cast<long long>(d->total) + d->perBlock - 1) / d->perBlock);
     d->ring.resize(static_cast<size_t>(std::max(1, options.ring)));
     d->readyBlock = std::vector<std::atomic<int>>(d->ring.size());

@@ -24,7 +24,7 @@ public:
         std::function<void(const char *block, int count, std::vector<int> &passing)>;
 
     struct Options {
-        int blockBytes = 512 << 10; // a block stays in the reading core's cache
+        int blockBytes = 0; // 0: ScanBlockBytes (TableScan.h)
         int ring = 8;               // blocks read ahead of the reader, at most
         bool helper = true;         // without, the scan reads every block itself
     };

@@ -2,9 +2,8 @@
 
 #include "data/DbfParallelScan.h"
 #include "data/DbfTable.h"
+#include "data/RecordFilter.h"
 #include "data/SqlCollations.h"
-
-#include <QtEndian>
 
 #include <sqlite3.h>
 
@@ -25,30 +24,14 @@ struct Vtab : sqlite3_vtab {
     std::unique_ptr<DbfTable> writer; // open while a statement writes
 };
 
-enum class Op { Eq, Lt, Le, Gt, Ge };
-
-struct Constraint {
-    int column = 0;
-    int offset = -1; // in the record; -1 when the field is gone from the file
-    int length = 0;
-    char type = 'C';
-    Op op = Op::Eq;
-    QByteArray bytes; // C: encoded value; D: value as UTF-8 text
-    // D: the value's rank in the date order (0 empty, 1 a date, 2 other text) and, for a
-    // date, its stored form YYYYMMDD, so records compare without being decoded.
-    int dateRank = 0;
-    quint64 dateKey = 0; // the 8 key bytes read big-endian, so integers order like bytes
-    double number = 0;
-};
-
 struct Cursor : sqlite3_vtab_cursor {
     std::unique_ptr<DbfTable> table;
     std::vector<int> fieldOf; // declared column -> field index in the file now (-1: gone)
-    std::vector<Constraint> constraints;
+    RecordFilter filter;
     int recno = 0;
     const char *record = nullptr;
     bool eof = true;
-    // Declared last, so it stops before the table and the constraints it reads go away.
+    // Declared last, so it stops before the table and the filter it reads go away.
     std::unique_ptr<DbfParallelScan> scan;
 };
 
@@ -214,100 +197,6 @@ int closeCursor(sqlite3_vtab_cursor *c)
     return SQLITE_OK;
 }
 
-bool blankBytes(const char *p, int len)
-{
-    for (int i = 0; i < len; ++i)
-        if (p[i] != ' ' && p[i] != '\0')
-            return false;
-    return true;
-}
-
-bool numberOf(const char *p, int len, double *out)
-{
-    char buf[64];
-    int n = 0;
-    for (int i = 0; i < len && n < 63; ++i)
-        if (p[i] != ' ' && p[i] != '\0')
-            buf[n++] = p[i] == ',' ? '.' : p[i];
-    if (n == 0)
-        return false;
-    buf[n] = 0;
-    char *end = nullptr;
-    *out = std::strtod(buf, &end);
-    return end && *end == 0;
-}
-
-bool compare(Op op, int r)
-{
-    switch (op) {
-    case Op::Eq:
-        return r == 0;
-    case Op::Lt:
-        return r < 0;
-    case Op::Le:
-        return r <= 0;
-    case Op::Gt:
-        return r > 0;
-    case Op::Ge:
-        return r >= 0;
-    }
-    return false;
-}
-
-quint64 bigEndian8(const char *p)
-{
-    quint64 v;
-    std::memcpy(&v, p, 8);
-    return qFromBigEndian(v);
-}
-
-// True when all eight bytes are the digits 0-9.
-bool eightDigits(quint64 v)
-{
-    constexpr quint64 highNibbles = 0xF0F0F0F0F0F0F0F0ull;
-    return (v & highNibbles) == 0x3030303030303030ull &&
-           (((v & 0x0F0F0F0F0F0F0F0Full) + 0x0606060606060606ull) & highNibbles) == 0;
-}
-
-bool matches(const char *record, const Constraint &k)
-{
-    if (k.offset < 0) // the field is gone from the file: SQLite sees NULL, never true
-        return false;
-    const char *p = record + k.offset;
-    const int len = k.length;
-    switch (k.type) {
-    case 'C': {
-        const int n = static_cast<int>(k.bytes.size());
-        return n <= len && (n == 0 || std::memcmp(p, k.bytes.constData(), static_cast<size_t>(n)) == 0) &&
-               blankBytes(p + n, len - n);
-    }
-    case 'D': {
-        // A date that is not eight digits reads as empty, like a blank one.
-        const quint64 v = len == 8 ? bigEndian8(p) : 0;
-        const bool date = len == 8 && eightDigits(v) && v != 0x3030303030303030ull;
-        if (date && k.dateRank == 1)
-            return compare(k.op, v < k.dateKey ? -1 : (v > k.dateKey ? 1 : 0));
-        return compare(k.op, (date ? 1 : 0) - k.dateRank);
-    }
-    default: {
-        double v = 0;
-        if (!numberOf(p, len, &v))
-            return false; // NULL
-        return compare(k.op, v < k.number ? -1 : (v > k.number ? 1 : 0));
-    }
-    }
-}
-
-bool passes(const char *record, const std::vector<Constraint> &constraints)
-{
-    if (DbfTable::isDeleted(record))
-        return false;
-    for (const Constraint &k : constraints)
-        if (!matches(record, k))
-            return false;
-    return true;
-}
-
 // Moves to the next record that is not deleted and meets every constraint.
 void loadRecord(Cursor *c)
 {
@@ -330,69 +219,60 @@ int filter(sqlite3_vtab_cursor *cur, int, const char *idxStr, int argc, sqlite3_
             if (f >= 0 && c->table->fields()[f].type == vtab->fields[i].type)
                 c->fieldOf[static_cast<size_t>(i)] = f;
         }
-        c->constraints.clear();
-        bool impossible = false;
+        c->filter = RecordFilter();
         const QList<QByteArray> plan = QByteArray(idxStr ? idxStr : "").split(';');
         int arg = 0;
         for (const QByteArray &step : plan) {
             if (step.isEmpty() || arg >= argc)
                 continue;
             sqlite3_value *value = argv[arg++];
-            Constraint k;
-            k.column = step.left(step.size() - 1).toInt();
+            const int column = step.left(step.size() - 1).toInt();
+            RecordFilter::Op op = RecordFilter::Op::Eq;
             switch (step.back()) {
-            case '<': k.op = Op::Lt; break;
-            case 'l': k.op = Op::Le; break;
-            case '>': k.op = Op::Gt; break;
-            case 'g': k.op = Op::Ge; break;
-            default: k.op = Op::Eq; break;
+            case '<': op = RecordFilter::Op::Lt; break;
+            case 'l': op = RecordFilter::Op::Le; break;
+            case '>': op = RecordFilter::Op::Gt; break;
+            case 'g': op = RecordFilter::Op::Ge; break;
+            default: break;
             }
-            if (sqlite3_value_type(value) == SQLITE_NULL) {
-                impossible = true; // a comparison with NULL is never true
+            const int fi = c->fieldOf[static_cast<size_t>(column)];
+            if (sqlite3_value_type(value) == SQLITE_NULL || fi < 0) {
+                // A comparison with NULL is never true; a field gone from the file reads
+                // as NULL in every record.
+                c->filter.never();
                 continue;
             }
-            const DbfField &f = vtab->fields[k.column];
-            if (f.type == 'C') {
+            const DbfField &field = c->table->fields()[fi];
+            if (field.type == 'C') {
                 const QString text = QString::fromUtf8(
                     reinterpret_cast<const char *>(sqlite3_value_text(value)),
                     sqlite3_value_bytes(value));
                 QByteArray encoded;
-                if (text.endsWith(u' ') || !encode(c->table->codePage(), text, encoded) ||
-                    encoded.size() > f.length)
-                    impossible = true; // a trimmed stored text can never equal it
+                if (text.endsWith(u' ') || !encode(c->table->codePage(), text, encoded))
+                    c->filter.never(); // a trimmed stored text can never equal it
                 else
-                    k.bytes = encoded;
-            } else if (f.type == 'D') {
-                k.bytes = QByteArray(reinterpret_cast<const char *>(sqlite3_value_text(value)),
-                                     sqlite3_value_bytes(value));
-                const QByteArray key = dateTextToKey(k.bytes.constData(), static_cast<int>(k.bytes.size()));
-                k.dateRank = k.bytes.isEmpty() ? 0 : (key.isEmpty() ? 2 : 1);
-                if (k.dateRank == 1)
-                    k.dateKey = bigEndian8(key.constData());
+                    c->filter.textEquals(field, encoded);
+            } else if (field.type == 'D') {
+                c->filter.date(field, op,
+                               QByteArray(reinterpret_cast<const char *>(sqlite3_value_text(value)),
+                                          sqlite3_value_bytes(value)));
             } else {
                 const int t = sqlite3_value_numeric_type(value);
                 if (t != SQLITE_INTEGER && t != SQLITE_FLOAT)
                     continue; // leave the comparison with a text to SQLite
-                k.number = sqlite3_value_double(value);
+                c->filter.number(field, op, sqlite3_value_double(value));
             }
-            if (const int fi = c->fieldOf[static_cast<size_t>(k.column)]; fi >= 0) {
-                const DbfField &field = c->table->fields()[fi];
-                k.offset = field.offset;
-                k.length = field.length;
-                k.type = field.type;
-            }
-            c->constraints.push_back(std::move(k));
         }
-        const int total = impossible ? 0 : c->table->recordCount();
+        const int total = c->filter.isNever() ? 0 : c->table->recordCount();
         const int size = c->table->recordSize();
         DbfParallelScan::Options options;
         options.helper = DbfParallelScan::worthwhile(static_cast<long long>(total) * size);
-        const std::vector<Constraint> *constraints = &c->constraints;
+        const RecordFilter *filter = &c->filter;
         c->scan = std::make_unique<DbfParallelScan>(
             *c->table, total,
-            [constraints, size](const char *block, int count, std::vector<int> &passing) {
+            [filter, size](const char *block, int count, std::vector<int> &passing) {
                 for (int i = 0; i < count; ++i)
-                    if (passes(block + static_cast<qsizetype>(i) * size, *constraints))
+                    if (filter->passes(block + static_cast<qsizetype>(i) * size))
                         passing.push_back(i);
             },
             options);
@@ -451,8 +331,7 @@ bool resultStoredDate(sqlite3_context *ctx, const char *p, int len)
 {
     if (len != 8)
         return false;
-    const quint64 v = bigEndian8(p);
-    if (!eightDigits(v) || v == 0x3030303030303030ull) { // blank, 00000000 or damaged
+    if (!RecordFilter::isStoredDate(p, len)) { // blank, 00000000 or damaged
         sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
         return true;
     }
@@ -476,7 +355,7 @@ int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int col)
         case 'F': {
             const char *p = c->record + field.offset;
             double v = 0;
-            if (!numberOf(p, field.length, &v)) {
+            if (!RecordFilter::storedNumber(p, field.length, &v)) {
                 sqlite3_result_null(ctx);
             } else if (field.decimals == 0 && std::abs(v) < 9e15 && v == std::trunc(v)) {
                 // Range first: converting a double beyond 64 bits to an integer is undefined.

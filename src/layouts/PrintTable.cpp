@@ -7,6 +7,7 @@
 #include "layouts/PrintedVisit.h"
 #include "registration/BadgePool.h"
 #include "registration/VisitColumns.h"
+#include "data/Tables.h"
 
 #include <QFileInfo>
 
@@ -45,22 +46,22 @@ QList<ColumnValue> columnValues(const PrintedVisit &visit)
         return ColumnValue{column, text, label};
     };
     QList<ColumnValue> out;
-    out << made(QStringLiteral("Vorgang"), value(fields::VORGANG))
-        << made(QStringLiteral("Ausweis"),
+    out << made(data::columns::Vorgang, value(fields::VORGANG))
+        << made(data::columns::Ausweis,
                 registration::BadgePool::BadgeOfListEntry(value(fields::Ausweis)));
     for (const auto &[column, key] : kTyped)
         out << typed(QString::fromLatin1(column), value(key), QString::fromLatin1(column));
     for (int i = 0; i < 4; ++i)
         out << made(QStringLiteral("Info%1").arg(i + 1), VisitColumns::yesNo(visit.infoStored[i]));
-    out << made(QStringLiteral("Quittung"), value(fields::QUITTUNG))
-        << made(QStringLiteral("Kommt"), value(fields::Kommt)) << made(QStringLiteral("Geht"), {})
-        << made(QStringLiteral("Anwesend"), {})
-        << made(QStringLiteral("Quittiert"), QStringLiteral("nein"))
-        << made(QStringLiteral("Tag"), visit.formDate)
-        << typed(QStringLiteral("Nutzer"), value(fields::NUTZER), QStringLiteral("Nutzer"))
-        << typed(QStringLiteral("GUELTIGVON"), value(fields::GUELTIGVON),
+    out << made(data::columns::Quittung, value(fields::QUITTUNG))
+        << made(data::columns::Kommt, value(fields::Kommt)) << made(data::columns::Geht, {})
+        << made(data::columns::Anwesend, {})
+        << made(data::columns::Quittiert, QStringLiteral("nein"))
+        << made(data::columns::Tag, visit.formDate)
+        << typed(data::columns::Nutzer, value(fields::NUTZER), QStringLiteral("Nutzer"))
+        << typed(data::columns::GueltigVon, value(fields::GUELTIGVON),
                  QStringLiteral("Ausweis gültig von"))
-        << typed(QStringLiteral("GUELTIGBIS"), value(fields::GUELTIGBIS), QStringLiteral("bis"));
+        << typed(data::columns::GueltigBis, value(fields::GUELTIGBIS), QStringLiteral("bis"));
     return out;
 }
 

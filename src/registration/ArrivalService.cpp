@@ -2,11 +2,12 @@
 
 #include "common/Error.h"
 #include "data/DbfTable.h"
-#include "registration/TableScan.h"
+#include "data/TableScan.h"
 #include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
+#include "data/Tables.h"
 
 #include <algorithm>
 #include <limits>
@@ -23,7 +24,7 @@ int findByNumber(const DbfTable &table, const QString &column, double number)
 {
     const int field = table.fieldIndexOrThrow(column);
     int found = -1;
-    forEachRecord(table, [&](int recno, const char *record) {
+    data::forEachRecord(table, [&](int recno, const char *record) {
         if (found >= 0)
             return;
         bool ok = false;
@@ -39,7 +40,7 @@ int findByNumber(const DbfTable &table, const QString &column, double number)
 int highestStoredVisitNumber(const DbfTable &visits)
 {
     constexpr int Tail = 16;
-    const int field = visits.fieldIndexOrThrow(QStringLiteral("Vorgang"));
+    const int field = visits.fieldIndexOrThrow(data::columns::Vorgang);
     const int count = visits.recordCount();
     int highest = 0;
     for (int recno = std::max(0, count - Tail); recno < count; ++recno) {
@@ -51,9 +52,9 @@ int highestStoredVisitNumber(const DbfTable &visits)
     return highest;
 }
 
-ColumnValue programValue(const char *column, const QString &text)
+ColumnValue programValue(const QString &column, const QString &text)
 {
-    return {QString::fromLatin1(column), text, {}};
+    return {column, text, {}};
 }
 
 QStringList entriesOf(const QList<int> &badges)
@@ -68,12 +69,12 @@ QStringList entriesOf(const QList<int> &badges)
 QList<ColumnValue> masterValues(const ArrivalService::Input &input, const VisitFormSettings &s)
 {
     QList<ColumnValue> out = VisitColumns::person(input.visit, s);
-    out << programValue("Quittung", VisitColumns::yesNo(s.quittung))
-        << ColumnValue{QStringLiteral("GUELTIGVON"), input.visit.gueltigVon,
+    out << programValue(data::columns::Quittung, VisitColumns::yesNo(s.quittung))
+        << ColumnValue{data::columns::GueltigVon, input.visit.gueltigVon,
                        QStringLiteral("Ausweis gültig von")}
-        << ColumnValue{QStringLiteral("GUELTIGBIS"), input.visit.gueltigBis, QStringLiteral("bis")};
+        << ColumnValue{data::columns::GueltigBis, input.visit.gueltigBis, QStringLiteral("bis")};
     if (!input.visit.photo.isEmpty())
-        out << ColumnValue{QStringLiteral("FOTO"), input.visit.photo, QStringLiteral("Foto")};
+        out << ColumnValue{data::columns::Foto, input.visit.photo, QStringLiteral("Foto")};
     return out;
 }
 
@@ -91,7 +92,7 @@ const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &p
     else
         o.selectedBadge = 0; // the first free badge in stored order
     {
-        const auto visits = openTable(m_session.folders().database, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        const auto visits = data::openTable(m_session.folders().database, data::tables::Besucher, DbfTable::Mode::ReadOnly);
         o.visitNumber = QString::number(
             m_session.registrationLock().nextVisitNumber(highestStoredVisitNumber(*visits)));
     }
@@ -114,8 +115,8 @@ ArrivalService::ManualBadge ArrivalService::checkManualBadge(const QString &text
     }
     out.number = *number;
     {
-        const auto stamm = openTable(m_session.folders().database, "Stamm.dbf", DbfTable::Mode::ReadOnly);
-        const int recno = findByNumber(*stamm, QStringLiteral("Ausweis"), *number);
+        const auto stamm = data::openTable(m_session.folders().database, data::tables::Stamm, DbfTable::Mode::ReadOnly);
+        const int recno = findByNumber(*stamm, data::columns::Ausweis, *number);
         if (recno >= 0)
             out.master = VisitColumns::read(*stamm, stamm->read(recno).constData());
     }
@@ -154,27 +155,27 @@ std::optional<QString> ArrivalService::unstorable(const Input &input) const
     if (const auto problem = ValidityDates::check(input.visit.gueltigVon, input.visit.gueltigBis))
         return problem->message;
     {
-        const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        const auto visits = data::openTable(folder, data::tables::Besucher, DbfTable::Mode::ReadOnly);
         QList<ColumnValue> values = VisitColumns::visitFields(input.visit, s);
-        values << ColumnValue{QStringLiteral("Nutzer"), m_session.currentUserName(),
+        values << ColumnValue{data::columns::Nutzer, m_session.currentUserName(),
                               QStringLiteral("Benutzer")};
         if (auto message = VisitColumns::unstorable(*visits, values))
             return message;
     }
     if (!input.visit.photo.isEmpty()) {
-        const auto photos = openTable(folder, "Fotos.dbf", DbfTable::Mode::ReadOnly);
+        const auto photos = data::openTable(folder, data::tables::Fotos, DbfTable::Mode::ReadOnly);
         if (auto message = VisitColumns::unstorable(
-                *photos, {{QStringLiteral("Pfad"), input.visit.photo, QStringLiteral("Foto")}}))
+                *photos, {{data::columns::Pfad, input.visit.photo, QStringLiteral("Foto")}}))
             return message;
     }
     if (input.storeAsMaster) {
-        const auto stamm = openTable(folder, "Stamm.dbf", DbfTable::Mode::ReadOnly);
+        const auto stamm = data::openTable(folder, data::tables::Stamm, DbfTable::Mode::ReadOnly);
         if (auto message = VisitColumns::unstorable(*stamm, masterValues(input, s)))
             return message;
     }
     // The country goes into Laender.ini, a Windows text file, after the save.
     return VisitColumns::unstorableInWindowsText(
-        {QStringLiteral("Land"), input.visit.land, QStringLiteral("Land")});
+        {data::columns::Land, input.visit.land, QStringLiteral("Land")});
 }
 
 ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisitorSheet &printVisitorSheet)
@@ -226,7 +227,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     // Another arrival saved since this form opened: take the next number. It is one more
     // than the counter and than any number stored, so a save that died after storing its
     // visit but before raising the counter never has its number handed out again.
-    auto visits = openTable(folder, "Besucher.dbf");
+    auto visits = data::openTable(folder, data::tables::Besucher);
     const int number = m_session.registrationLock().nextVisitNumber(highestStoredVisitNumber(*visits));
     const QString visitNumber = QString::number(number);
     result.visitNumber = visitNumber;
@@ -236,32 +237,32 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     data::DbfValues photoRow, preRegistrationRow, visitRow, masterRow;
     int preRegistrationRecno = -1;
     if (!input.visit.photo.isEmpty()) {
-        photos = openTable(folder, "Fotos.dbf");
+        photos = data::openTable(folder, data::tables::Fotos);
         photoRow = VisitColumns::encode(
-            *photos, {{QStringLiteral("Pfad"), input.visit.photo, QStringLiteral("Foto")},
-                      programValue("Nummer", visitNumber), programValue("TYP", QStringLiteral("3"))});
+            *photos, {{data::columns::Pfad, input.visit.photo, QStringLiteral("Foto")},
+                      programValue(data::columns::Nummer, visitNumber), programValue(data::columns::Typ, QStringLiteral("3"))});
     }
     if (!input.preRegistration.isEmpty()) {
-        preRegistrations = openTable(folder, "Voranmel.dbf");
+        preRegistrations = data::openTable(folder, data::tables::Voranmel);
         const double nr = input.preRegistration.trimmed().toDouble(&ok);
         if (ok)
-            preRegistrationRecno = findByNumber(*preRegistrations, QStringLiteral("NR"), nr);
+            preRegistrationRecno = findByNumber(*preRegistrations, data::columns::Nr, nr);
         preRegistrationRow = VisitColumns::encode(
             *preRegistrations,
-            {programValue("Vorgang", visitNumber), programValue("Anwesend", QStringLiteral("T"))});
+            {programValue(data::columns::Vorgang, visitNumber), programValue(data::columns::Anwesend, QStringLiteral("T"))});
     }
     {
-        QList<ColumnValue> values{programValue("Vorgang", visitNumber),
-                                  programValue("Ausweis", QString::number(badge))};
+        QList<ColumnValue> values{programValue(data::columns::Vorgang, visitNumber),
+                                  programValue(data::columns::Ausweis, QString::number(badge))};
         values << VisitColumns::visitFields(input.visit, s) << VisitColumns::info(input.visit);
-        values << programValue("Quittung", VisitColumns::yesNo(s.quittung))
-               << programValue("Kommt", m_opening.time) << programValue("Tag", m_opening.date)
-               << ColumnValue{QStringLiteral("Nutzer"), m_session.currentUserName(),
+        values << programValue(data::columns::Quittung, VisitColumns::yesNo(s.quittung))
+               << programValue(data::columns::Kommt, m_opening.time) << programValue(data::columns::Tag, m_opening.date)
+               << ColumnValue{data::columns::Nutzer, m_session.currentUserName(),
                               QStringLiteral("Benutzer")};
         visitRow = VisitColumns::encode(*visits, values);
     }
     if (input.storeAsMaster) {
-        stamm = openTable(folder, "Stamm.dbf");
+        stamm = data::openTable(folder, data::tables::Stamm);
         masterRow = VisitColumns::encode(*stamm, masterValues(input, s));
     }
 

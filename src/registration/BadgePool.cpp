@@ -1,8 +1,9 @@
 #include "registration/BadgePool.h"
 
 #include "data/DbfTable.h"
-#include "registration/TableScan.h"
+#include "data/TableScan.h"
 #include "shell/EventLog.h"
+#include "data/Tables.h"
 
 #include <QSet>
 
@@ -59,10 +60,10 @@ QString BadgePool::ProgressLabel(int done, int total)
 
 QList<BadgeRow> BadgePool::rows(const Progress &progress) const
 {
-    const auto table = openTable(m_folder, TableName, DbfTable::Mode::ReadOnly);
-    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
-    const int fKommt = table->fieldIndexOrThrow(QStringLiteral("Kommt"));
-    const int fTag = table->fieldIndexOrThrow(QStringLiteral("Tag"));
+    const auto table = data::openTable(m_folder, data::tables::Ausweis, DbfTable::Mode::ReadOnly);
+    const int fNumber = table->fieldIndexOrThrow(data::columns::Ausweis);
+    const int fKommt = table->fieldIndexOrThrow(data::columns::Kommt);
+    const int fTag = table->fieldIndexOrThrow(data::columns::Tag);
     const int total = table->recordCount();
     QList<BadgeRow> out;
     out.reserve(total);
@@ -79,7 +80,7 @@ QList<BadgeRow> BadgePool::rows(const Progress &progress) const
         }
     };
     report(0);
-    forEachRecord(*table, [&](int recno, const char *record) {
+    data::forEachRecord(*table, [&](int recno, const char *record) {
         BadgeRow row;
         row.recno = recno;
         row.number = storedNumber(*table, record, fNumber);
@@ -118,26 +119,26 @@ bool BadgePool::IsBadgeOut(const BadgeRow &row)
 
 std::optional<BadgeRow> BadgePool::find(int number) const
 {
-    const auto table = openTable(m_folder, TableName, DbfTable::Mode::ReadOnly);
-    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    const auto table = data::openTable(m_folder, data::tables::Ausweis, DbfTable::Mode::ReadOnly);
+    const int fNumber = table->fieldIndexOrThrow(data::columns::Ausweis);
     std::optional<BadgeRow> found;
-    forEachRecord(*table, [&](int recno, const char *record) {
+    data::forEachRecord(*table, [&](int recno, const char *record) {
         if (found || storedNumber(*table, record, fNumber) != number)
             return;
-        found = BadgeRow{recno, number, table->text(record, table->fieldIndexOrThrow(QStringLiteral("Kommt"))),
-                         table->text(record, table->fieldIndexOrThrow(QStringLiteral("Tag")))};
+        found = BadgeRow{recno, number, table->text(record, table->fieldIndexOrThrow(data::columns::Kommt)),
+                         table->text(record, table->fieldIndexOrThrow(data::columns::Tag))};
     });
     return found;
 }
 
 bool BadgePool::setRow(int number, const QString &kommt, const QString &tag) const
 {
-    const auto table = openTable(m_folder, TableName, DbfTable::Mode::Shared);
-    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
-    const int fKommt = table->fieldIndexOrThrow(QStringLiteral("Kommt"));
-    const int fTag = table->fieldIndexOrThrow(QStringLiteral("Tag"));
+    const auto table = data::openTable(m_folder, data::tables::Ausweis, DbfTable::Mode::Shared);
+    const int fNumber = table->fieldIndexOrThrow(data::columns::Ausweis);
+    const int fKommt = table->fieldIndexOrThrow(data::columns::Kommt);
+    const int fTag = table->fieldIndexOrThrow(data::columns::Tag);
     int found = -1;
-    forEachRecord(*table, [&](int recno, const char *record) {
+    data::forEachRecord(*table, [&](int recno, const char *record) {
         if (found < 0 && storedNumber(*table, record, fNumber) == number)
             found = recno;
     });
@@ -211,10 +212,10 @@ namespace {
 
 QSet<int> personalNumbers(const QString &folder)
 {
-    const auto table = openTable(folder, "Stamm.dbf", DbfTable::Mode::ReadOnly);
-    const int fNumber = table->fieldIndexOrThrow(QStringLiteral("Ausweis"));
+    const auto table = data::openTable(folder, data::tables::Stamm, DbfTable::Mode::ReadOnly);
+    const int fNumber = table->fieldIndexOrThrow(data::columns::Ausweis);
     QSet<int> used;
-    forEachRecord(*table, [&](int, const char *record) {
+    data::forEachRecord(*table, [&](int, const char *record) {
         if (const int n = storedNumber(*table, record, fNumber); n > 0)
             used.insert(n);
     });

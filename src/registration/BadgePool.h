@@ -26,7 +26,6 @@ struct BadgeRow {
 
 class BadgePool {
 public:
-    static constexpr char TableName[] = "Ausweis.dbf";
     static constexpr char FreeMarker[] = "25:00";
     static constexpr int PersonalNumberLimit = 5000;
 

@@ -4,12 +4,13 @@
 #include "data/DbfCursor.h"
 #include "data/DbfTable.h"
 #include "registration/FormOpening.h"
-#include "registration/TableScan.h"
+#include "data/TableScan.h"
 #include "common/TimeText.h"
 #include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
+#include "data/Tables.h"
 
 #include <QDir>
 #include <QHash>
@@ -30,39 +31,30 @@ QByteArrayView storedText(const char *record, const data::DbfField &field)
     return QByteArrayView(p, length);
 }
 
-// The columns that say whether a visit is present and which badge it holds.
-struct PresenceColumns {
-    explicit PresenceColumns(const DbfTable &table)
-        : geht(table.fields().at(table.fieldIndexOrThrow(QStringLiteral("Geht")))),
-          ausweis(table.fields().at(table.fieldIndexOrThrow(QStringLiteral("Ausweis")))),
-          vorgang(table.fieldIndexOrThrow(QStringLiteral("Vorgang")))
-    {
-    }
-    // A present visit (empty Geht) holding the badge (exact text of its number).
-    bool holds(const char *record, QByteArrayView badge) const
-    {
-        return storedText(record, geht).isEmpty() && storedText(record, ausweis) == badge;
-    }
-    data::DbfField geht;
-    data::DbfField ausweis;
-    int vorgang;
-};
+// Present visits: an empty Geht.
+data::RecordFilter presentVisits(const DbfTable &table)
+{
+    data::RecordFilter filter;
+    filter.textEquals(table.fields().at(table.fieldIndexOrThrow(data::columns::Geht)), {});
+    return filter;
+}
 
 // The first present visit holding the badge whose Vorgang is `vorgang` (any Vorgang when
 // empty); -1 when there is none.
 int findPresentVisit(const DbfTable &table, int badge, const QString &vorgang, int hint = -1)
 {
-    const PresenceColumns columns(table);
-    const QByteArray number = QByteArray::number(badge);
+    data::RecordFilter filter = presentVisits(table);
+    filter.textEquals(table.fields().at(table.fieldIndexOrThrow(data::columns::Ausweis)),
+                      QByteArray::number(badge));
+    const int fVorgang = table.fieldIndexOrThrow(data::columns::Vorgang);
     const auto matches = [&](const char *record) {
-        return !DbfTable::isDeleted(record) && columns.holds(record, number) &&
-               (vorgang.isEmpty() || table.text(record, columns.vorgang) == vorgang);
+        return filter.passes(record) && (vorgang.isEmpty() || table.text(record, fVorgang) == vorgang);
     };
     // The row found when the list was built, unless the table changed since.
     if (hint >= 0 && hint < table.recordCount() && matches(table.read(hint).constData()))
         return hint;
     int found = -1;
-    forEachRecord(table, [&](int recno, const char *record) {
+    data::forEachRecord(table, filter, [&](int recno, const char *record) {
         if (found < 0 && matches(record))
             found = recno;
     });
@@ -134,15 +126,14 @@ const DepartureService::Opening &DepartureService::open(const BadgePool::Progres
 
     // One pass over the visits finds the first present visit of every out badge.
     if (!entriesOfBadge.isEmpty()) {
-        const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
-        const PresenceColumns columns(*visits);
-        const int fFirma = visits->fieldIndexOrThrow(QStringLiteral("Firma"));
-        const int fName = visits->fieldIndexOrThrow(QStringLiteral("Name"));
-        const int fVorname = visits->fieldIndexOrThrow(QStringLiteral("Vorname"));
-        forEachRecord(*visits, [&](int recno, const char *record) {
-            if (!storedText(record, columns.geht).isEmpty())
-                return;
-            const auto it = entriesOfBadge.find(storedText(record, columns.ausweis).toByteArray());
+        const auto visits = data::openTable(folder, data::tables::Besucher, DbfTable::Mode::ReadOnly);
+        const data::DbfField &ausweis =
+            visits->fields().at(visits->fieldIndexOrThrow(data::columns::Ausweis));
+        const int fFirma = visits->fieldIndexOrThrow(data::columns::Firma);
+        const int fName = visits->fieldIndexOrThrow(data::columns::Name);
+        const int fVorname = visits->fieldIndexOrThrow(data::columns::Vorname);
+        data::forEachRecord(*visits, presentVisits(*visits), [&](int recno, const char *record) {
+            const auto it = entriesOfBadge.find(storedText(record, ausweis).toByteArray());
             if (it == entriesOfBadge.end())
                 return;
             for (int index : std::as_const(*it)) {
@@ -177,7 +168,7 @@ DepartureService::LoadedVisit DepartureService::load(int entryIndex) const
     out.entry = entryIndex;
     out.badge = entry.badge;
     const QString folder = m_session.folders().database;
-    const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+    const auto visits = data::openTable(folder, data::tables::Besucher, DbfTable::Mode::ReadOnly);
     out.recno = findPresentVisit(*visits, entry.badge, {}, entry.visitRecno);
     if (out.recno < 0) {
         out.message = noVisitMessage(entry.badge);
@@ -186,20 +177,20 @@ DepartureService::LoadedVisit DepartureService::load(int entryIndex) const
     const data::DbfRecord record = visits->read(out.recno);
     out.hasVisit = true;
     out.visit = VisitColumns::read(*visits, record.constData());
-    out.vorgang = VisitColumns::text(*visits, record.constData(), QStringLiteral("Vorgang"));
-    out.kommt = VisitColumns::text(*visits, record.constData(), QStringLiteral("Kommt"));
-    out.tag = VisitColumns::text(*visits, record.constData(), QStringLiteral("Tag"));
+    out.vorgang = VisitColumns::text(*visits, record.constData(), data::columns::Vorgang);
+    out.kommt = VisitColumns::text(*visits, record.constData(), data::columns::Kommt);
+    out.tag = VisitColumns::text(*visits, record.constData(), data::columns::Tag);
     try {
         out.duration = VisitDuration(out.kommt, out.tag, m_opening.time, m_opening.date);
     } catch (const Error &) {
         // A damaged arrival time or date: the visit can still end, without a duration.
     }
 
-    data::DbfCursor photos(folder, QStringLiteral("Fotos.dbf"), DbfTable::Mode::ReadOnly);
-    photos.whereText(QStringLiteral("TYP"), QStringLiteral("3"));
-    photos.whereText(QStringLiteral("Nummer"), out.vorgang);
+    data::DbfCursor photos(folder, QString::fromLatin1(data::tables::Fotos), DbfTable::Mode::ReadOnly);
+    photos.whereText(data::columns::Typ, QStringLiteral("3"));
+    photos.whereText(data::columns::Nummer, out.vorgang);
     if (photos.first()) {
-        out.photo = photos.value(QStringLiteral("Pfad"));
+        out.photo = photos.value(data::columns::Pfad);
         out.photoPath = QDir(m_session.folders().images).filePath(out.photo);
     }
     return out;
@@ -245,7 +236,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
     // Values that cannot be stored whole stop the save before anything is written.
     QList<ColumnValue> fields = VisitColumns::visitFields(edited, s);
     {
-        const auto visits = openTable(folder, "Besucher.dbf", DbfTable::Mode::ReadOnly);
+        const auto visits = data::openTable(folder, data::tables::Besucher, DbfTable::Mode::ReadOnly);
         std::optional<QString> message;
         if (const auto problem = ValidityDates::check(edited.gueltigVon, edited.gueltigBis))
             message = problem->message;
@@ -253,7 +244,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
             message = VisitColumns::unstorable(*visits, fields);
         if (!message)
             message = VisitColumns::unstorableInWindowsText(
-                {QStringLiteral("Land"), edited.land, QStringLiteral("Land")});
+                {data::columns::Land, edited.land, QStringLiteral("Land")});
         if (message) {
             result.message = *message;
             return result;
@@ -275,7 +266,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
             return result;
         }
         // 1. The visit, again: another workstation may have ended it meanwhile.
-        auto visits = openTable(folder, "Besucher.dbf");
+        auto visits = data::openTable(folder, data::tables::Besucher);
         const int recno = findPresentVisit(*visits, entry.badge, loaded.vorgang, loaded.recno);
         if (recno < 0) {
             result.status = Result::Status::Gone;
@@ -284,21 +275,21 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                                  .arg(loaded.vorgang);
             return result;
         }
-        fields << ColumnValue{QStringLiteral("Geht"), m_opening.time, {}}
-               << ColumnValue{QStringLiteral("Quittiert"), VisitColumns::yesNo(confirmedVisit), {}}
-               << ColumnValue{QStringLiteral("Anwesend"), loaded.duration, {}};
+        fields << ColumnValue{data::columns::Geht, m_opening.time, {}}
+               << ColumnValue{data::columns::Quittiert, VisitColumns::yesNo(confirmedVisit), {}}
+               << ColumnValue{data::columns::Anwesend, loaded.duration, {}};
         const data::DbfValues visitRow = VisitColumns::encode(*visits, fields);
 
-        auto preRegistrations = openTable(folder, "Voranmel.dbf");
+        auto preRegistrations = data::openTable(folder, data::tables::Voranmel);
         int preRegistration = -1;
-        const int fPreVorgang = preRegistrations->fieldIndexOrThrow(QStringLiteral("Vorgang"));
-        forEachRecord(*preRegistrations, [&](int r, const char *record) {
+        const int fPreVorgang = preRegistrations->fieldIndexOrThrow(data::columns::Vorgang);
+        data::forEachRecord(*preRegistrations, [&](int r, const char *record) {
             if (preRegistration < 0 && preRegistrations->text(record, fPreVorgang) == loaded.vorgang)
                 preRegistration = r;
         });
         const data::DbfValues preRegistrationRow = VisitColumns::encode(
-            *preRegistrations, {{QStringLiteral("Anwesend"), QStringLiteral("F"), {}},
-                                {QStringLiteral("Vorgang"), loaded.vorgang, {}}});
+            *preRegistrations, {{data::columns::Anwesend, QStringLiteral("F"), {}},
+                                {data::columns::Vorgang, loaded.vorgang, {}}});
 
         // 4. The pre-registration is no longer present.
         if (preRegistration >= 0) {

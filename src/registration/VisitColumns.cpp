@@ -3,14 +3,15 @@
 #include "common/CodePage.h"
 #include "common/Error.h"
 #include "registration/VisitFormSettings.h"
+#include "data/Tables.h"
 
 namespace lobrix::registration {
 
 namespace {
 
-ColumnValue value(const char *column, const QString &text, const QString &label)
+ColumnValue value(const QString &column, const QString &text, const QString &label)
 {
-    return {QString::fromLatin1(column), text, label};
+    return {column, text, label};
 }
 
 // The first character (a whole surrogate pair counts as one) that `fits` refuses.
@@ -33,25 +34,25 @@ template <typename Fits> std::optional<QString> firstRefused(const QString &text
 
 QList<ColumnValue> VisitColumns::person(const VisitData &v, const VisitFormSettings &captions)
 {
-    return {value("Name", v.name, QStringLiteral("Name")),
-            value("Vorname", v.vorname, QStringLiteral("Vorname")),
-            value("Firma", v.firma, QStringLiteral("Firma")),
-            value("PANR", v.panr, QStringLiteral("PA-Nr.")),
-            value("KFZ", v.kfz, QStringLiteral("Kfz-Kz.")),
-            value("Strasse", v.strasse, QStringLiteral("Strasse")),
-            value("PLZ", v.plz, QStringLiteral("PLZ")),
-            value("Ort", v.ort, QStringLiteral("Ort")),
-            value("Land", v.land, QStringLiteral("Land")),
-            value("Telefon", v.telefon, QStringLiteral("Telefon")),
-            value("Bemerkung", v.bemerkung, captions.bemerkCaption)};
+    return {value(data::columns::Name, v.name, QStringLiteral("Name")),
+            value(data::columns::Vorname, v.vorname, QStringLiteral("Vorname")),
+            value(data::columns::Firma, v.firma, QStringLiteral("Firma")),
+            value(data::columns::Panr, v.panr, QStringLiteral("PA-Nr.")),
+            value(data::columns::Kfz, v.kfz, QStringLiteral("Kfz-Kz.")),
+            value(data::columns::Strasse, v.strasse, QStringLiteral("Strasse")),
+            value(data::columns::Plz, v.plz, QStringLiteral("PLZ")),
+            value(data::columns::Ort, v.ort, QStringLiteral("Ort")),
+            value(data::columns::Land, v.land, QStringLiteral("Land")),
+            value(data::columns::Telefon, v.telefon, QStringLiteral("Telefon")),
+            value(data::columns::Bemerkung, v.bemerkung, captions.bemerkCaption)};
 }
 
 QList<ColumnValue> VisitColumns::visitFields(const VisitData &v, const VisitFormSettings &captions)
 {
     QList<ColumnValue> out = person(v, captions);
-    out << value("Ziel", v.ziel, captions.zielCaption)
-        << value("GUELTIGVON", v.gueltigVon, QStringLiteral("Ausweis gültig von"))
-        << value("GUELTIGBIS", v.gueltigBis, QStringLiteral("bis"));
+    out << value(data::columns::Ziel, v.ziel, captions.zielCaption)
+        << value(data::columns::GueltigVon, v.gueltigVon, QStringLiteral("Ausweis gültig von"))
+        << value(data::columns::GueltigBis, v.gueltigBis, QStringLiteral("bis"));
     return out;
 }
 
