@@ -271,7 +271,8 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     // holds it. A badge out without a present visit is what the departure form mends.
     m_session.registrationLock().raiseLastSatz(number);
     stepDone("counter");
-    m_pool.occupyRow(badge, m_opening.time, m_opening.date);
+    QString badgeLog; // written after the visit's own line
+    m_pool.OccupyBadge(badge, m_opening.time, m_opening.date, visitNumber, &badgeLog);
     stepDone("badge");
 
     const shell::EventLog &log = m_session.eventLog();
@@ -303,7 +304,8 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         stepDone("master");
     }
     // The badge's log line and the registration lock.
-    log.WriteEventLog(BadgePool::occupyLogText(badge, m_opening.time, visitNumber));
+    if (!badgeLog.isEmpty())
+        log.WriteEventLog(badgeLog);
     stepDone("badge log");
     m_session.registrationLock().ClearRegistrationLock();
     stepDone("flag");

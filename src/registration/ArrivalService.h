@@ -100,7 +100,6 @@ public:
     static const QStringList &saveSteps();
 
 private:
-    struct PreparedSave;
     std::optional<QString> unstorable(const Input &input) const;
 
     Opening m_opening;

@@ -171,21 +171,25 @@ QString BadgePool::releaseLogText(int number, const QString &visitNumber)
         .arg(QString::number(number), visitNumber);
 }
 
-bool BadgePool::OccupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
-                            const QString &visitNumber) const
+bool BadgePool::logged(const QString &line, QString *deferredLog) const
 {
-    if (!occupyRow(number, arrivalTime, arrivalDate))
-        return false;
-    m_log.WriteEventLog(occupyLogText(number, arrivalTime, visitNumber));
+    if (deferredLog)
+        *deferredLog = line;
+    else
+        m_log.WriteEventLog(line);
     return true;
 }
 
-bool BadgePool::ReleaseBadge(int number, const QString &visitNumber) const
+bool BadgePool::OccupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
+                            const QString &visitNumber, QString *deferredLog) const
 {
-    if (!releaseRow(number))
-        return false;
-    m_log.WriteEventLog(releaseLogText(number, visitNumber));
-    return true;
+    return occupyRow(number, arrivalTime, arrivalDate) &&
+           logged(occupyLogText(number, arrivalTime, visitNumber), deferredLog);
+}
+
+bool BadgePool::ReleaseBadge(int number, const QString &visitNumber, QString *deferredLog) const
+{
+    return releaseRow(number) && logged(releaseLogText(number, visitNumber), deferredLog);
 }
 
 QString BadgePool::BadgeOfListEntry(const QString &entry)

@@ -48,15 +48,12 @@ public:
     std::optional<BadgeRow> find(int number) const;
 
     // Marks the badge as handed out / returns it to the pool and writes the log line.
-    // False (nothing changed, nothing logged) when no row carries the number.
+    // False (nothing changed, nothing logged) when no row carries the number. With
+    // `deferredLog` the line is handed back instead of written, for a save that writes it
+    // after lines of its own.
     bool OccupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
-                     const QString &visitNumber) const;
-    bool ReleaseBadge(int number, const QString &visitNumber) const;
-    // The same two changes without the log line, for saves that log it later.
-    bool occupyRow(int number, const QString &arrivalTime, const QString &arrivalDate) const;
-    bool releaseRow(int number) const;
-    static QString occupyLogText(int number, const QString &arrivalTime, const QString &visitNumber);
-    static QString releaseLogText(int number, const QString &visitNumber);
+                     const QString &visitNumber, QString *deferredLog = nullptr) const;
+    bool ReleaseBadge(int number, const QString &visitNumber, QString *deferredLog = nullptr) const;
 
     // The badge number at the start of a drop-down entry: the text before the first " |",
     // or the whole entry.
@@ -81,6 +78,12 @@ public:
     const QString &databaseFolder() const { return m_folder; }
 
 private:
+    bool occupyRow(int number, const QString &arrivalTime, const QString &arrivalDate) const;
+    bool releaseRow(int number) const;
+    static QString occupyLogText(int number, const QString &arrivalTime, const QString &visitNumber);
+    static QString releaseLogText(int number, const QString &visitNumber);
+    bool logged(const QString &line, QString *deferredLog) const;
+
     bool setRow(int number, const QString &kommt, const QString &tag) const;
 
     QString m_folder;

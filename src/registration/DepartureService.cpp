@@ -311,9 +311,10 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
         // No visit can take an out badge meanwhile, so the count read then is enough; if
         // the other one leaves first, the badge is out without a visit, which the list
         // offers to return.
-        if (entry.presentVisits <= 1 && m_pool.releaseRow(entry.badge)) {
+        QString badgeLog;
+        if (entry.presentVisits <= 1 && m_pool.ReleaseBadge(entry.badge, loaded.vorgang, &badgeLog)) {
             stepDone("badge");
-            m_session.eventLog().WriteEventLog(BadgePool::releaseLogText(entry.badge, loaded.vorgang));
+            m_session.eventLog().WriteEventLog(badgeLog);
             stepDone("badge log");
         }
     }

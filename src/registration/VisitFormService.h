@@ -23,8 +23,6 @@ public:
     // How long a save waits for another workstation's save before it gives up (Busy).
     void setSaveLockTimeout(int milliseconds) { m_saveLockTimeoutMs = milliseconds; }
 
-    BadgePool &pool() { return m_pool; }
-
     // Called after each write of a save with the step's name (saveSteps() of the
     // service), so a test can stop a workstation at every point of a save.
     using StepHook = std::function<void(const char *step)>;

@@ -4,10 +4,14 @@
 // The window reads its controls and shows what the arrival and departure services return;
 // the rules of the visit (numbers, badges, rows, log lines) live in those services.
 //
-// The mode decides which controls are offered; the master-data mode is prepared the same
-// way (a prepare function setting up the controls, FormShow filling the lists).
+// The controls are VisitFormControls', the values on them VisitFormBinding's; the typed
+// badge number is ManualBadgeEntry's and the saves VisitFormSaving's. What differs between
+// the modes is one row of VisitFormMode, which every step asks.
 #include "registration/VisitData.h"
 #include "registration/VisitPrintRequest.h"
+#include "registration/ui/VisitFormBinding.h"
+#include "registration/ui/VisitFormControls.h"
+#include "registration/ui/VisitFormMode.h"
 
 #include <QDialog>
 #include <QList>
@@ -17,15 +21,8 @@
 #include <memory>
 #include <optional>
 
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
-class QPushButton;
-class QToolButton;
 
 namespace lobrix::shell {
 class Session;
@@ -35,14 +32,14 @@ namespace lobrix::registration {
 
 class ArrivalService;
 class DepartureService;
-class PhotoPanel;
+class ManualBadgeEntry;
 class TKalender;
 struct FormOpening;
 
-class TBesucher : public QDialog {
+class TBesucher : public QDialog, private VisitFormControls {
     Q_OBJECT
 public:
-    enum class Mode { Arrival, Departure, MasterData };
+    using Mode = VisitMode;
 
     // A pre-registration chosen in the pre-registration list.
     struct PreRegistration {
@@ -81,7 +78,7 @@ public:
     void prepareArrival();
     void prepareDeparture();
 
-    Mode mode() const { return m_mode; }
+    Mode mode() const { return m_mode->mode; }
     // The visit as the form would store it now.
     VisitData visitData() const;
 
@@ -118,18 +115,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class VisitFormSaving;
     struct Loaded; // the departure entry whose visit is loaded
-    void createControls();
-    void createHeader();
-    void createVisitorFields();
-    void createSidePanel();
-    void createInfoPanel();
-    void createLowerPart();
-    void setTabOrder();
-    QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y);
-    QLineEdit *edit(QWidget *parent, const char *name, int maxLength, QRect geometry);
-    QPushButton *button(QWidget *parent, const char *name, const QString &caption,
-                        const QString &hint, QRect geometry);
+    void connectControls();
+    VisitFormControls &controls() { return *this; }
+    void setMode(VisitMode mode);
+    // The opening of the service the mode shows.
+    const FormOpening &opening() const;
 
     // Shared by every mode when the form is prepared and shown.
     void prepareCommon(const FormOpening &opening);
@@ -137,11 +129,7 @@ private:
     void prepareInformation(const FormOpening &opening);
     void prepareConfirmation(const FormOpening &opening, bool departure);
     void fillLists(const FormOpening &opening);
-    void clearVisitor();
-    void setVisitorFields(const VisitData &visit, bool withDestination);
-    void setDestination(const QString &destination);
-    void setInformation(const std::array<bool, 4> &info);
-    void setModePanel(const QColor &ground, const QString &caption, const QString &headerLabel);
+    void setModePanel();
     void setHint(const QString &text); // empty hides the panel
     void setPrintControlsEnabled(bool enabled);
     void showInfoPanel(bool shown);
@@ -150,16 +138,9 @@ private:
     bool openArrival();
     bool openDeparture();
     void showLoadedVisit();
-    void saveArrival();
-    void saveDeparture();
-    // The manual badge entry's check; true when the entry stands.
-    enum class AwnColour { Normal, Accepted, Refused };
-    bool checkManualBadge(bool showMessages);
-    void setAwnColour(AwnColour colour);
     void focusField(QWidget *field);
 
     bool print(PrintKind kind, bool automatic, const QString &visitNumber);
-    VisitPrintRequest printRequest(PrintKind kind) const;
     // Runs an opening that reads the badge pool, with the main window's progress display;
     // false (and the clerk told) when it failed.
     bool readWithProgress(const std::function<void(const std::function<void(int, int)> &)> &open);
@@ -180,10 +161,8 @@ private:
     MasterPicker m_pickMaster;
     PreRegistrationPicker m_pickPreRegistration;
 
-    Mode m_mode = Mode::Arrival;
-    bool m_opened = false;  // the services' opening of this showing succeeded
-    bool m_filling = false; // fields are set by the program: no mandatory check
-    bool m_checkingAwn = false;
+    const VisitFormMode *m_mode = &VisitFormMode::of(VisitMode::Arrival);
+    bool m_opened = false; // the services' opening of this showing succeeded
     bool m_movingFocus = false;
     bool m_zielFree = true;     // ZielBearbeiten, read at program start
     bool m_manualBadge = false; // AWNManuell, read at program start
@@ -191,72 +170,8 @@ private:
     QString m_preRegistration; // NR of the pre-registration taken over
     std::unique_ptr<Loaded> m_loaded;
 
-    // Header.
-    QFrame *pnModus = nullptr;
-    QLabel *lbModus = nullptr;
-    QLabel *pnHinweis = nullptr;
-    QLabel *lbAusweis = nullptr;
-    QComboBox *cbxAusweis = nullptr;
-    QFrame *pnAWNManuell = nullptr;
-    QLineEdit *meAWN = nullptr;
-    QPushButton *btnStammAuswahl = nullptr;
-    QLabel *lbVorgang = nullptr;
-    QLabel *lbBesuchsbeginn = nullptr;
-    QLabel *lbTag = nullptr;
-    QLabel *lbKommt = nullptr;
-    QLabel *lbGeht = nullptr;
-    QLabel *lbAnwesend = nullptr;
-    QLabel *lbBestaetigungNotwendig = nullptr;
-    QLabel *lbAusrufezeichen = nullptr;
-    QLabel *lbQuittung = nullptr;
-    QLabel *lbDrucker = nullptr;
-
-    // Visitor fields.
-    QLineEdit *edName = nullptr;
-    QLineEdit *edVorname = nullptr;
-    QLineEdit *edFirma = nullptr;
-    QLineEdit *edStrasse = nullptr;
-    QLineEdit *edPLZ = nullptr;
-    QLineEdit *edOrt = nullptr;
-    QLineEdit *edTel = nullptr;
-    QLineEdit *edPANr = nullptr;
-    QLineEdit *edKFZ = nullptr;
-    QComboBox *cbxLand = nullptr;
-    QLineEdit *edBemerk = nullptr;
-    QLabel *lbBemerk = nullptr;
-    QLineEdit *meVon = nullptr;
-    QLineEdit *meBis = nullptr;
-    QToolButton *btnKalender1 = nullptr;
-    QToolButton *btnKalender2 = nullptr;
-    std::array<QLabel *, 11> m_marks{}; // the "*" of each mandatory field, settings order
-
-    // Beside the fields.
-    PhotoPanel *pnFoto = nullptr;
-    QToolButton *btnFoto = nullptr;
-    QLabel *lbBildpfad = nullptr;
-    QToolButton *btnStamm = nullptr;
-    QToolButton *btnVoranmeldung = nullptr;
-    QComboBox *cbxAusweisTyp = nullptr;
-    QPushButton *btnAusweis = nullptr;
-    QPushButton *btnBestaetigung = nullptr;
-    QCheckBox *chkUebernahme = nullptr;
-
-    // Information panel.
-    QGroupBox *pnInfo = nullptr;
-    std::array<QLabel *, 4> lbInfo{};
-    std::array<QCheckBox *, 4> chkInfo{};
-
-    // Below the information panel.
-    QWidget *pnUnten = nullptr;
-    QLabel *lbRessourcen = nullptr;
-    QLineEdit *edRessourcen = nullptr;
-    QLabel *lbZiel = nullptr;
-    QComboBox *edZiel = nullptr;
-    QCheckBox *chkQuittungErbracht = nullptr;
-    QPushButton *btnSpeichern = nullptr;
-    QPushButton *btnAbbrechen = nullptr;
-    QPushButton *btnNeu = nullptr;
-    QPushButton *btnLoeschen = nullptr;
+    VisitFormBinding m_binding;
+    std::unique_ptr<ManualBadgeEntry> m_manualEntry;
 };
 
 } // namespace lobrix::registration

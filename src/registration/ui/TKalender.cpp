@@ -1,5 +1,7 @@
 #include "registration/ui/TKalender.h"
 
+#include "common/ui/Controls.h"
+
 #include "common/Clock.h"
 #include "common/TimeText.h"
 
@@ -56,18 +58,11 @@ QFont cellFont(bool bold)
     return font;
 }
 
-void setGround(QLabel *cell, const QColor &ground)
-{
-    QPalette palette = cell->palette();
-    palette.setColor(QPalette::Window, ground);
-    cell->setPalette(palette);
-}
+using ui::setGround;
 
 void setInk(QLabel *cell, const QColor &ink, bool bold)
 {
-    QPalette palette = cell->palette();
-    palette.setColor(QPalette::WindowText, ink);
-    cell->setPalette(palette);
+    ui::setInk(cell, ink);
     cell->setFont(cellFont(bold));
 }
 
@@ -98,14 +93,12 @@ void TKalender::FormCreate()
             &QPushButton::clicked, this, &TKalender::btnYearForwardClick);
 
     const int titleLeft = 2 * (ButtonSize + 2) + 2;
-    m_title = new QLabel(this);
-    m_title->setObjectName(QStringLiteral("pnTitel"));
+    m_title = ui::label(this, "pnTitel", QString());
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setGeometry(titleLeft, 3, width() - 2 * titleLeft, ButtonSize);
 
     for (int c = 0; c < Columns; ++c) {
-        auto *heading = new QLabel(QString::fromLatin1(Weekdays[c].caption), this);
-        heading->setObjectName(QString::fromLatin1(Weekdays[c].name));
+        QLabel *heading = ui::label(this, Weekdays[c].name, QString::fromLatin1(Weekdays[c].caption));
         heading->setAlignment(Qt::AlignCenter);
         heading->setFont(cellFont(false));
         heading->setGeometry(columnLeft(c), HeadingTop, CellWidth, CellHeight);
@@ -113,11 +106,10 @@ void TKalender::FormCreate()
 
     for (int r = 0; r < Rows; ++r) {
         for (int c = 0; c < Columns; ++c) {
-            auto *cell = new QLabel(this);
-            cell->setObjectName(QStringLiteral("lbTag%1").arg(r * Columns + c));
+            const QByteArray name = "lbTag" + QByteArray::number(r * Columns + c);
+            QLabel *cell = ui::label(this, name.constData(), QString());
             cell->setGeometry(columnLeft(c), 15 * r + 45, CellWidth, CellHeight);
             cell->setAlignment(Qt::AlignCenter);
-            cell->setAutoFillBackground(true);
             setGround(cell, Qt::white);
             setInk(cell, Qt::black, false);
             cell->installEventFilter(this);
@@ -135,10 +127,7 @@ void TKalender::FormCreate()
 
 QPushButton *TKalender::addButton(const char *name, const QString &caption, int left)
 {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(left, 3, ButtonSize, ButtonSize);
-    return button;
+    return ui::button(this, name, caption, QString(), QRect(left, 3, ButtonSize, ButtonSize));
 }
 
 TKalender::PickedDate TKalender::PickDate(const QPoint &screenPos)

@@ -1,5 +1,6 @@
 #include "shell/ui/TInfo.h"
 
+#include "common/ui/Controls.h"
 #include "common/ui/Desktop.h"
 #include "common/ui/MessageBoxes.h"
 
@@ -10,18 +11,8 @@
 #include <QUrl>
 
 namespace lobrix::shell {
-namespace {
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
+using ui::label;
 
 TInfo::TInfo(QWidget *parent) : QDialog(parent)
 {
@@ -80,9 +71,9 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
         link->setCursor(Qt::PointingHandCursor);
     }
 
-    btnSchliessen = new QPushButton(QStringLiteral("&Schließen"), this);
-    btnSchliessen->setObjectName(QStringLiteral("btnSchliessen"));
-    btnSchliessen->setGeometry(260, 262, 90, 26);
+    btnSchliessen = ui::button(this, "btnSchliessen", QStringLiteral("&Schließen"), QString(),
+                               QRect(260, 262, 90, 26));
+    btnSchliessen->setAutoDefault(true); // Enter closes the box
     connect(btnSchliessen, &QPushButton::clicked, this, &QDialog::accept);
 }
 

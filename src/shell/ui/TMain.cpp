@@ -12,6 +12,7 @@
 #include "shell/UsersFile.h"
 #include "shell/ui/ClockBox.h"
 #include "common/ui/Desktop.h"
+#include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TStart.h"
@@ -53,13 +54,6 @@ QIcon visitorIcon(const QColor &arrow, bool arriving)
                            {x0 + 14, 36}, {x0, 36}});
     p.drawPolygon(shaft);
     return QIcon(pm);
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
 }
 
 } // namespace
@@ -124,17 +118,17 @@ void TMain::createControls()
     pnSperre->setFrameShape(QFrame::Panel);
     pnSperre->setFrameShadow(QFrame::Raised);
     pnSperre->setAutoFillBackground(true);
-    auto *lbGesperrt = makeLabel(pnSperre, "lbGesperrt",
+    auto *lbGesperrt = ui::label(pnSperre, "lbGesperrt",
                                  QStringLiteral("neue Erfassung derzeit durch anderen Benutzer gesperrt"));
     lbGesperrt->setWordWrap(true);
     lbGesperrt->setAlignment(Qt::AlignCenter);
     lbGesperrt->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     lbGesperrt->setGeometry(4, 4, 158, 48);
-    auto *lbWarten = makeLabel(pnSperre, "lbWarten", QStringLiteral("bitte warten"));
+    auto *lbWarten = ui::label(pnSperre, "lbWarten", QStringLiteral("bitte warten"));
     lbWarten->setAlignment(Qt::AlignCenter);
     lbWarten->setStyleSheet(QStringLiteral("color: green; font-weight: bold;"));
     lbWarten->setGeometry(4, 52, 158, 18);
-    lbStatus = makeLabel(pnSperre, "lbStatus", QString());
+    lbStatus = ui::label(pnSperre, "lbStatus", QString());
     lbStatus->setAlignment(Qt::AlignCenter);
     lbStatus->setFont(QFont(QStringLiteral("Arial"), 20, QFont::Bold));
     lbStatus->setStyleSheet(QStringLiteral("color: green;"));
@@ -146,12 +140,12 @@ void TMain::createControls()
     pbxUhr->setVisible(false);
     connect(pbxUhr, &ClockBox::boxResized, this, &TMain::FormResize);
 
-    Label1 = makeLabel(m_client, "Label1", QStringLiteral("Besucherverwaltung Lobrix"));
+    Label1 = ui::label(m_client, "Label1", QStringLiteral("Besucherverwaltung Lobrix"));
     Label1->setFont(QFont(QStringLiteral("Arial"), 14, QFont::Bold));
     Label1->adjustSize();
-    lbNutzer = makeLabel(m_client, "lbNutzer", QStringLiteral("angemeldeter Nutzer:"));
+    lbNutzer = ui::label(m_client, "lbNutzer", QStringLiteral("angemeldeter Nutzer:"));
     lbNutzer->adjustSize();
-    lbNutzerName = makeLabel(m_client, "lbNutzerName", QString::fromUtf8(LoginUser::ServiceUserName));
+    lbNutzerName = ui::label(m_client, "lbNutzerName", QString::fromUtf8(LoginUser::ServiceUserName));
     lbNutzerName->adjustSize();
 
     pgrBar = new QProgressBar(m_client);
@@ -160,16 +154,14 @@ void TMain::createControls()
     pgrBar->setTextVisible(false);
     pgrBar->setFixedHeight(16);
     pgrBar->setVisible(false);
-    lbFortschritt = makeLabel(m_client, "lbFortschritt", QStringLiteral("Moment bitte ..."));
+    lbFortschritt = ui::label(m_client, "lbFortschritt", QStringLiteral("Moment bitte ..."));
     lbFortschritt->setVisible(false);
 
     // Maintenance actions: present but never shown.
-    Button1 = new QPushButton(QStringLiteral("Daten separieren"), m_client);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = ui::button(m_client, "Button1", QStringLiteral("Daten separieren"));
     Button1->setVisible(false);
     connect(Button1, &QPushButton::clicked, this, &TMain::Button1Click);
-    Button2 = new QPushButton(QStringLiteral("Ausweise bis 5000 erweitern"), m_client);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2 = ui::button(m_client, "Button2", QStringLiteral("Ausweise bis 5000 erweitern"));
     Button2->setVisible(false);
     connect(Button2, &QPushButton::clicked, this, &TMain::Button2Click);
 

@@ -1,10 +1,11 @@
 #include "shell/ui/TStart.h"
 
+#include "common/ui/Controls.h"
+#include "common/ui/EnterAsTab.h"
 #include "shell/UsersFile.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,24 +19,15 @@ TStart::TStart(QWidget *parent) : QDialog(parent)
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    auto *lbBenutzer = new QLabel(QStringLiteral("Benutzername:"), this);
-    lbBenutzer->setObjectName(QStringLiteral("lbBenutzer"));
-    auto *lbPasswort = new QLabel(QStringLiteral("Passwort:"), this);
-    lbPasswort->setObjectName(QStringLiteral("lbPasswort"));
-    edBenutzer = new QLineEdit(this);
-    edBenutzer->setObjectName(QStringLiteral("edBenutzer"));
-    edBenutzer->setMaxLength(UsersFile::MaxTextLength);
-    edPasswort = new QLineEdit(this);
-    edPasswort->setObjectName(QStringLiteral("edPasswort"));
-    edPasswort->setMaxLength(UsersFile::MaxTextLength);
+    QLabel *lbBenutzer = ui::label(this, "lbBenutzer", QStringLiteral("Benutzername:"));
+    QLabel *lbPasswort = ui::label(this, "lbPasswort", QStringLiteral("Passwort:"));
+    edBenutzer = ui::lineEdit(this, "edBenutzer", UsersFile::MaxTextLength);
+    edPasswort = ui::lineEdit(this, "edPasswort", UsersFile::MaxTextLength);
     edPasswort->setEchoMode(QLineEdit::Password);
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnAbbrechen = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    btnAbbrechen->setObjectName(QStringLiteral("btnAbbrechen"));
-    // Enter is handled by the fields themselves; no button takes it by default.
-    btnOK->setAutoDefault(false);
-    btnAbbrechen->setAutoDefault(false);
+    ui::setCaption(edBenutzer, lbBenutzer);
+    ui::setCaption(edPasswort, lbPasswort);
+    btnOK = ui::button(this, "btnOK", QStringLiteral("&OK"));
+    btnAbbrechen = ui::button(this, "btnAbbrechen", QStringLiteral("&Abbrechen"));
 
     auto *grid = new QGridLayout;
     grid->addWidget(lbBenutzer, 0, 0);
@@ -53,9 +45,11 @@ TStart::TStart(QWidget *parent) : QDialog(parent)
 
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnAbbrechen, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget *w : {static_cast<QWidget *>(edBenutzer), static_cast<QWidget *>(edPasswort),
-                       static_cast<QWidget *>(btnOK), static_cast<QWidget *>(btnAbbrechen)})
-        w->installEventFilter(this);
+    // Enter moves from the name to the password and on to the buttons, and clicks a button.
+    auto *enter = new ui::EnterAsTab(this);
+    enter->setHandler(edPasswort, [this] { (btnOK->isEnabled() ? btnOK : btnAbbrechen)->setFocus(); });
+    enter->setHandler(btnOK, [this] { btnOK->click(); });
+    enter->setHandler(btnAbbrechen, [this] { btnAbbrechen->click(); });
 }
 
 QString TStart::typedName() const { return edBenutzer->text(); }
@@ -67,23 +61,6 @@ void TStart::reset()
     edBenutzer->clear();
     edPasswort->clear();
     edBenutzer->setFocus();
-}
-
-bool TStart::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
-        return QDialog::eventFilter(watched, event);
-    if (watched == edBenutzer) {
-        edPasswort->setFocus();
-    } else if (watched == edPasswort) {
-        (btnOK->isEnabled() ? btnOK : btnAbbrechen)->setFocus();
-    } else if (watched == btnOK || watched == btnAbbrechen) {
-        static_cast<QPushButton *>(watched)->click();
-    }
-    return true;
 }
 
 } // namespace lobrix::shell

@@ -18,9 +18,6 @@ public:
     // Empties both fields and puts the focus on the name (before every attempt).
     void reset();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     QLineEdit *edBenutzer;
     QLineEdit *edPasswort;

@@ -1,0 +1,107 @@
+#include "registration/ui/VisitFormSaving.h"
+
+#include "common/Error.h"
+#include "common/ui/MessageBoxes.h"
+#include "registration/ArrivalService.h"
+#include "registration/BadgePool.h"
+#include "registration/DepartureService.h"
+#include "registration/ui/ManualBadgeEntry.h"
+#include "registration/ui/TBesucher.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+namespace lobrix::registration {
+
+void VisitFormSaving::saveArrival()
+{
+    if (f.m_manualBadge && !f.m_manualEntry->confirmForSave())
+        return;
+    if (!f.validityDatesAccepted())
+        return;
+    f.btnSpeichern->setEnabled(false);
+    ArrivalService::Input in;
+    in.visit = f.m_binding.visitData();
+    in.badgeEntry = f.cbxAusweis->currentText();
+    in.storeAsMaster = f.chkUebernahme->isChecked();
+    in.preRegistration = f.m_preRegistration;
+    ArrivalService::Result r;
+    try {
+        r = f.m_arrival->save(in, [this](const QString &visitNumber) {
+            f.print(PrintKind::VisitorSheet, true, visitNumber);
+        });
+    } catch (const Error &e) {
+        f.showError(e.message());
+        f.btnSpeichern->setEnabled(true);
+        return;
+    }
+    using Status = ArrivalService::Result::Status;
+    switch (r.status) {
+    case Status::Saved:
+        if (!r.message.isEmpty())
+            f.showError(r.message); // the automatic print failed; the visit is stored
+        f.accept();
+        return;
+    case Status::BadgeTaken: {
+        {
+            const ui::MandatoryGroup::Filling filling(f.mandatory);
+            f.cbxAusweis->clear();
+            f.cbxAusweis->addItems(r.badgeEntries);
+            f.cbxAusweis->setCurrentIndex(r.badgeEntries.isEmpty() ? -1 : 0);
+        }
+        ui::MessageBoxes::show(&f, r.message);
+        if (r.badgeEntries.isEmpty()) {
+            f.setHint(BadgePool::noFreeBadgeMessage());
+            f.btnSpeichern->hide();
+        } else {
+            f.btnSpeichern->setEnabled(true);
+        }
+        return;
+    }
+    case Status::Refused:
+    case Status::Busy:
+        ui::MessageBoxes::show(&f, r.message);
+        f.btnSpeichern->setEnabled(true);
+        return;
+    }
+}
+
+void VisitFormSaving::saveDeparture(const DepartureService::LoadedVisit &loaded)
+{
+    if (!f.validityDatesAccepted())
+        return;
+    f.btnSpeichern->setEnabled(false);
+    DepartureService::Result r;
+    try {
+        r = f.m_departure->save(loaded, f.m_binding.visitData(),
+                                f.chkQuittungErbracht->isChecked(),
+                                [this](const QString &caption, const QString &text) {
+                                    return ui::MessageBoxes::askYesNo(&f, text, caption,
+                                                                      QMessageBox::Warning);
+                                });
+    } catch (const Error &e) {
+        f.showError(e.message());
+        f.btnSpeichern->setEnabled(true);
+        return;
+    }
+    using Status = DepartureService::Result::Status;
+    switch (r.status) {
+    case Status::Saved:
+        f.accept();
+        return;
+    case Status::Declined:
+        f.btnSpeichern->setEnabled(true);
+        return;
+    case Status::Gone:
+        ui::MessageBoxes::show(&f, r.message);
+        return; // the list is out of date: only cancelling is left
+    case Status::Refused:
+    case Status::Busy:
+        ui::MessageBoxes::show(&f, r.message);
+        f.btnSpeichern->setEnabled(true);
+        return;
+    }
+}
+
+} // namespace lobrix::registration
