@@ -11,6 +11,10 @@
 //   PresentVisitors    Where Geht = ''                                      <= 1.5 x RawRead
 //   OrderByName        all visits ORDER BY Name                             < 3 s
 //   ArrivalWrites      append a visit and occupy a badge                    median < 5 ms
+//   ModelFirstRows     the result model of Select * From Besucher.dbf: its first 100 rows
+//                      ready                                                 < 50 ms
+//   ModelSearch        its quick search landing on row 900,000 (Vorgang)     < 1 s
+//     SelectAll        reference: every value of the first 900,000 rows read, none kept
 //   ScanBlocks/KiB     the services' block scan (present visits) with blocks of that
 //                      size: how ScanBlockBytes was chosen
 // The installation is made once by generate_installation in $LOBRIX_BENCH_DIR
@@ -18,6 +22,7 @@
 #include "data/DbfTable.h"
 #include "data/RecordFilter.h"
 #include "data/SqlEngine.h"
+#include "data/SqlResultModel.h"
 
 #include "BenchInstallation.h"
 
@@ -161,6 +166,46 @@ void removeBenchmarkVisits(int keep)
     exclusive->pack();
 }
 
+void ModelFirstRows(benchmark::State &state)
+{
+    SqlEngine sql(db());
+    for (auto _ : state) {
+        SqlResultModel model(sql, QStringLiteral("Select * From Besucher.dbf"));
+        if (model.rowCount() < 100)
+            state.SkipWithError("fewer than 100 rows");
+        benchmark::DoNotOptimize(model.text(99, 0));
+    }
+}
+
+void ModelSearch(benchmark::State &state)
+{
+    SqlEngine sql(db());
+    const auto visits = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")),
+                                       DbfTable::Mode::ReadOnly);
+    const int fVorgang = visits->fieldIndexOrThrow(QStringLiteral("Vorgang"));
+    const QString wanted = visits->text(visits->read(900000).constData(), fVorgang);
+    for (auto _ : state) {
+        SqlResultModel model(sql, QStringLiteral("Select * From Besucher.dbf"));
+        const int row = model.findPrefix(model.columnIndex(QStringLiteral("Vorgang")), wanted);
+        if (row < 0 || model.text(row, model.columnIndex(QStringLiteral("Vorgang"))) != wanted)
+            state.SkipWithError("the visit was not found");
+        state.counters["row"] = row;
+    }
+}
+
+void SelectAll(benchmark::State &state)
+{
+    SqlEngine sql(db());
+    for (auto _ : state) {
+        SqlQuery q = sql.query(QStringLiteral("Select * From Besucher.dbf"));
+        qint64 bytes = 0;
+        for (int row = 0; row <= 900000 && q.next(); ++row)
+            for (int c = 0; c < q.columnCount(); ++c)
+                bytes += q.utf8(c).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
 void ScanBlocks(benchmark::State &state)
 {
     const auto table = DbfTable::open(DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")),
@@ -202,6 +247,9 @@ BENCHMARK_CAPTURE(ReportDateRange, EveryCellAsQString, true)->Unit(benchmark::kM
 BENCHMARK(ScanDateRange)->Unit(benchmark::kMillisecond)->Repetitions(9)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 BENCHMARK(PresentVisitors)->Unit(benchmark::kMillisecond)->Repetitions(9)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 BENCHMARK(OrderByName)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(ModelFirstRows)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
+BENCHMARK(ModelSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(SelectAll)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(ScanBlocks)->Arg(64)->Arg(256)->Arg(512)->Arg(2048)->Arg(8192)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 // One arrival per repetition, so that the median is the median of single arrivals.
 BENCHMARK(ArrivalWrites)->Unit(benchmark::kMicrosecond)->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
