@@ -18,6 +18,7 @@
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 
+#include "BenchDesk.h"
 #include "BenchInstallation.h"
 
 #include <benchmark/benchmark.h>
@@ -38,45 +39,11 @@ namespace {
 using bench::benchFolder;
 using bench::ensureInstallation;
 
-QString sourceDb() { return bench::benchDb(); }
-QString deskFolder() { return QDir(benchFolder()).filePath(QStringLiteral("desk")); }
-QString deskStart() { return QDir(deskFolder()).filePath(QStringLiteral("start")); }
-QString deskDb() { return QDir(deskFolder()).filePath(QStringLiteral("db")); }
-
-void copyFiles(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    const QDir source(from);
-    for (const QString &name : source.entryList(QDir::Files)) {
-        QFile::remove(QDir(to).filePath(name));
-        if (!QFile::copy(source.filePath(name), QDir(to).filePath(name))) {
-            std::fprintf(stderr, "cannot copy %s\n", qPrintable(name));
-            std::exit(1);
-        }
-    }
-}
-
-// A working copy of the installation whose start folder points at the copied tables.
-void makeDesk()
-{
-    QDir(deskFolder()).removeRecursively();
-    copyFiles(sourceDb(), deskDb());
-    copyFiles(QDir(benchFolder()).filePath(QStringLiteral("start")), deskStart());
-    IniFile settings(QDir(deskStart()).filePath(QStringLiteral("settings.ini")));
-    shell::keys::write(settings, shell::keys::settings::DatenbankPfad, deskDb());
-    shell::keys::write(settings, shell::keys::settings::ListenPfad, deskDb());
-}
-
-// Sets every badge of the pool free ("25:00") or out since 08:00.
-void setPool(bool free)
-{
-    auto pool = DbfTable::open(DbfTable::resolve(deskDb(), QStringLiteral("Ausweis.dbf")));
-    const int kommt = pool->fieldIndexOrThrow(QStringLiteral("Kommt"));
-    const int tag = pool->fieldIndexOrThrow(QStringLiteral("Tag"));
-    for (int r = 0; r < pool->recordCount(); ++r)
-        pool->update(r, {{kommt, free ? QStringLiteral("25:00") : QStringLiteral("08:00")},
-                         {tag, free ? QString() : QStringLiteral("09.12.2026")}});
-}
+using bench::deskDb;
+using bench::deskStart;
+using bench::makeDesk;
+using bench::setPool;
+using bench::deskFolder;
 
 void RawReadVisits(benchmark::State &state)
 {
