@@ -1,6 +1,7 @@
 #include "registration/FormOpening.h"
 
 #include "data/SqlEngine.h"
+#include "data/Tables.h"
 #include "registration/CountryList.h"
 #include "common/TimeText.h"
 #include "shell/Session.h"
@@ -27,7 +28,7 @@ QStringList FormOpening::readDestinations(const QString &databaseFolder)
 {
     data::SqlEngine sql(databaseFolder, data::SqlEngine::Access::ReadOnly);
     data::SqlQuery query = sql.query(QStringLiteral("Select *\nFrom Ziele.dbf\nOrder By Name"));
-    const int name = query.columnIndex(QStringLiteral("Name"));
+    const int name = query.columnIndex(data::columns::Name);
     QStringList out;
     while (query.next())
         out << query.text(name);

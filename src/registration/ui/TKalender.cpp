@@ -60,7 +60,8 @@ QFont cellFont(bool bold)
 
 using ui::setGround;
 
-void setInk(QLabel *cell, const QColor &ink, bool bold)
+// A day cell's ink, and bold for today.
+void setCellInk(QLabel *cell, const QColor &ink, bool bold)
 {
     ui::setInk(cell, ink);
     cell->setFont(cellFont(bold));
@@ -78,10 +79,7 @@ void TKalender::FormCreate()
 {
     setWindowTitle(QStringLiteral("Kalender"));
     setFixedSize(columnLeft(Columns - 1) + CellWidth + 10, 15 * (Rows - 1) + 45 + CellHeight + 8);
-    setAutoFillBackground(true);
-    QPalette ground = palette();
-    ground.setColor(QPalette::Window, Qt::white);
-    setPalette(ground);
+    setGround(this, Qt::white);
 
     connect(addButton("btnYearBack", QStringLiteral("<<"), 2), &QPushButton::clicked, this,
             &TKalender::btnYearBackClick);
@@ -111,7 +109,7 @@ void TKalender::FormCreate()
             cell->setGeometry(columnLeft(c), 15 * r + 45, CellWidth, CellHeight);
             cell->setAlignment(Qt::AlignCenter);
             setGround(cell, Qt::white);
-            setInk(cell, Qt::black, false);
+            setCellInk(cell, Qt::black, false);
             cell->installEventFilter(this);
             m_cells.append(cell);
         }
@@ -246,9 +244,9 @@ void TKalender::fillGrid()
     const int today = todayCell();
     for (int i = 0; i < m_cells.size(); ++i) {
         if (i == today)
-            setInk(m_cells[i], Teal, true);
+            setCellInk(m_cells[i], Teal, true);
         else
-            setInk(m_cells[i], i == m_selected ? Qt::white : Qt::black, false);
+            setCellInk(m_cells[i], i == m_selected ? Qt::white : Qt::black, false);
     }
 }
 
@@ -265,11 +263,11 @@ void TKalender::lbSoMouseDown(QLabel *cell)
     const int today = todayCell();
     for (int i = 0; i < m_cells.size(); ++i) {
         setGround(m_cells[i], Qt::white);
-        setInk(m_cells[i], i == today ? Teal : QColor(Qt::black), i == today);
+        setCellInk(m_cells[i], i == today ? Teal : QColor(Qt::black), i == today);
     }
     m_selected = static_cast<int>(m_cells.indexOf(cell));
     setGround(cell, Navy);
-    setInk(cell, m_selected == today ? Teal : QColor(Qt::white), false);
+    setCellInk(cell, m_selected == today ? Teal : QColor(Qt::white), false);
 }
 
 void TKalender::lbSoDblClick(QLabel *cell)

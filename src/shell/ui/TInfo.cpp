@@ -22,20 +22,14 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
                    Qt::WindowStaysOnTopHint);
     setModal(true);
     setFixedSize(360, 300);
-    setAutoFillBackground(true);
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, QColor(225, 225, 225));
-    setPalette(grey);
+    ui::setGround(this, QColor(225, 225, 225));
 
     pnInfo = new QFrame(this);
     pnInfo->setObjectName(QStringLiteral("pnInfo"));
     pnInfo->setGeometry(10, 10, 340, 240);
     pnInfo->setFrameShape(QFrame::Panel);
     pnInfo->setFrameShadow(QFrame::Sunken);
-    pnInfo->setAutoFillBackground(true);
-    QPalette white = pnInfo->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    pnInfo->setPalette(white);
+    ui::setGround(pnInfo, Qt::white);
     pnInfo->setMouseTracking(true);
     pnInfo->installEventFilter(this);
 

@@ -81,10 +81,7 @@ void TMain::createControls()
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("pnClient"));
-    m_client->setAutoFillBackground(true);
-    QPalette pal = m_client->palette();
-    pal.setColor(QPalette::Window, QColor(218, 238, 248));
-    m_client->setPalette(pal);
+    ui::setGround(m_client, QColor(218, 238, 248));
     setCentralWidget(m_client);
 
     auto bigButton = [&](const char *name, const QString &caption, const QString &hint,
