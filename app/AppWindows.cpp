@@ -3,6 +3,7 @@
 #include "layouts/ui/VisitFormPrinting.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
+#include "registration/ui/TStammBrowse.h"
 #include "shell/Session.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
@@ -38,9 +39,15 @@ void AppWindows::addRegistrationWindows(const Clock &clock)
     besucher = add<registration::TBesucher>(main->session(), main->progressBar(),
                                             main->progressLabel());
     kalender = add<registration::TKalender>(clock);
+    stammBrowse = add<registration::TStammBrowse>(main->session().folders().database);
     besucher->setCalendar(kalender);
+    besucher->setMasterPicker([picker = stammBrowse](const registration::VisitData &current,
+                                                     const QString &manualBadge) {
+        return picker->pick(current, manualBadge);
+    });
     main->setVisitForm([form = besucher] { form->btnBeginnClick(); },
                        [form = besucher] { form->btnEndeClick(); });
+    main->setMasterDataForm([form = besucher] { form->Besucherstammbearbeiten1Click(); });
 }
 
 void AppWindows::connectLayouts()

@@ -14,6 +14,7 @@ class Clock;
 namespace lobrix::registration {
 class TBesucher;
 class TKalender;
+class TStammBrowse;
 }
 
 namespace lobrix::shell {
@@ -35,6 +36,7 @@ public:
     registration::TBesucher *besucher = nullptr;
     shell::TStart *start = nullptr;
     registration::TKalender *kalender = nullptr;
+    registration::TStammBrowse *stammBrowse = nullptr;
     shell::TInfo *info = nullptr;
 
 private:

@@ -7,6 +7,7 @@
 #include "registration/ArrivalService.h"
 #include "registration/BadgePool.h"
 #include "registration/DepartureService.h"
+#include "registration/MasterDataService.h"
 #include "registration/ValidityDates.h"
 #include "registration/ui/ManualBadgeEntry.h"
 #include "registration/ui/PhotoPanel.h"
@@ -54,7 +55,8 @@ using Filling = ui::MandatoryGroup::Filling;
 TBesucher::TBesucher(shell::Session &session, QProgressBar *progressBar, QLabel *progressLabel,
                      QWidget *parent)
     : QDialog(parent), m_session(session), m_arrival(std::make_unique<ArrivalService>(session)),
-      m_departure(std::make_unique<DepartureService>(session)), m_progressBar(progressBar),
+      m_departure(std::make_unique<DepartureService>(session)),
+      m_master(std::make_unique<MasterDataService>(session)), m_progressBar(progressBar),
       m_progressLabel(progressLabel), m_zielFree(session.options().zielBearbeiten),
       m_manualBadge(session.options().awnManuell), m_binding(controls(), m_zielFree)
 {
@@ -90,6 +92,8 @@ void TBesucher::connectControls()
         lbInfo[i]->installEventFilter(this); // a click on the caption ticks the box
     }
     connect(btnSpeichern, &QPushButton::clicked, this, &TBesucher::btnSpeichernClick);
+    connect(btnNeu, &QPushButton::clicked, this, &TBesucher::btnNeuClick);
+    connect(btnLoeschen, &QPushButton::clicked, this, &TBesucher::btnLoeschenClick);
     connect(btnAbbrechen, &QPushButton::clicked, this, &TBesucher::btnAbbrechenClick);
     mandatory.setCheck([this] {
         // Departure: nothing can be saved before a visit is loaded.
@@ -105,9 +109,28 @@ void TBesucher::connectControls()
 
 const FormOpening &TBesucher::opening() const
 {
-    if (m_mode->departureService)
+    switch (m_mode->mode) {
+    case VisitMode::Departure:
         return m_departure->opening();
+    case VisitMode::MasterData:
+        return m_master->opening();
+    case VisitMode::Arrival:
+        break;
+    }
     return m_arrival->opening();
+}
+
+VisitFormService &TBesucher::service()
+{
+    switch (m_mode->mode) {
+    case VisitMode::Departure:
+        return *m_departure;
+    case VisitMode::MasterData:
+        return *m_master;
+    case VisitMode::Arrival:
+        break;
+    }
+    return *m_arrival;
 }
 
 void TBesucher::setMode(VisitMode mode)
@@ -130,6 +153,12 @@ int TBesucher::btnEndeClick()
     return exec();
 }
 
+int TBesucher::Besucherstammbearbeiten1Click()
+{
+    prepareMasterData();
+    return exec();
+}
+
 void TBesucher::prepareArrival()
 {
     setMode(VisitMode::Arrival);
@@ -138,6 +167,12 @@ void TBesucher::prepareArrival()
 void TBesucher::prepareDeparture()
 {
     setMode(VisitMode::Departure);
+}
+
+void TBesucher::prepareMasterData()
+{
+    setMode(VisitMode::MasterData);
+    m_masterIdentity.reset();
 }
 
 void TBesucher::showEvent(QShowEvent *event)
@@ -155,7 +190,18 @@ void TBesucher::FormShow()
     edRessourcen->clear();
     btnSpeichern->show();
     m_manualEntry->setColour(ManualBadgeEntry::Colour::Normal);
-    const bool ok = m_mode->loadsVisitOfBadge ? openDeparture() : openArrival();
+    bool ok = false;
+    switch (m_mode->mode) {
+    case VisitMode::Arrival:
+        ok = openArrival();
+        break;
+    case VisitMode::Departure:
+        ok = openDeparture();
+        break;
+    case VisitMode::MasterData:
+        ok = openMasterData();
+        break;
+    }
     m_opened = true; // the lock is set from here on, also when the opening failed
     if (!ok)
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
@@ -454,8 +500,11 @@ void TBesucher::btnStammClick()
 {
     if (!m_pickMaster)
         return;
-    if (const std::optional<VisitData> record = m_pickMaster(visitData()))
+    if (const std::optional<VisitData> record = m_pickMaster(visitData(), meAWN->text())) {
         takeOverMasterRecord(*record);
+        if (m_mode->selectsMasterRecord)
+            selectMasterRecord(*record);
+    }
 }
 
 void TBesucher::btnVoranmeldungClick()
@@ -524,12 +573,26 @@ void TBesucher::meAWNKeyPress()
 {
     if (m_mode->checksManualBadge)
         m_manualEntry->enterPressed();
+    else if (m_mode->looksUpPersonalNumber)
+        lookUpPersonalNumber();
 }
 
 void TBesucher::meAWNExit()
 {
-    if (m_mode->checksManualBadge)
+    if (m_mode->checksManualBadge) {
         m_manualEntry->left();
+    } else if (m_mode->looksUpPersonalNumber) {
+        const QWidget *to = QApplication::focusWidget();
+        if (to == btnAbbrechen || to == btnNeu)
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible() && pnAWNManuell->isVisible())
+                    lookUpPersonalNumber();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void TBesucher::meAWNClick()
@@ -575,18 +638,177 @@ void TBesucher::showLoadedVisit()
     lbAnwesend->setText(v.duration.isEmpty() ? VisitFormControls::noEntry() : v.duration);
 }
 
+// --- master data --------------------------------------------------------------------------
+
+bool TBesucher::openMasterData()
+{
+    const FormOpening *o = nullptr;
+    try {
+        o = &m_master->open();
+    } catch (const Error &e) {
+        showError(e.message());
+        return false;
+    }
+    prepareCommon(*o);
+    for (int i = 0; i < 4; ++i) {
+        lbInfo[i]->show();
+        chkInfo[i]->show();
+        ui::setInk(lbInfo[i], Qt::black);
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             lbBestaetigungNotwendig, lbAusrufezeichen, lbQuittung, lbDrucker, chkQuittungErbracht,
+             btnBestaetigung, chkUebernahme, btnStamm, btnVoranmeldung, lbAusweis, cbxAusweis,
+             edZiel, lbZiel, mandatory.mark(int(MandatoryField::Ziel))})
+        w->hide();
+    chkQuittungErbracht->setChecked(false);
+    setModePanel();
+    lbKommt->clear();
+    lbTag->clear();
+    lbVorgang->clear();
+    lbGeht->setText(VisitFormControls::noEntry());
+    lbAnwesend->setText(VisitFormControls::noEntry());
+    m_date = o->date;
+
+    // The selection button stands in place of the badge list, after the typed number.
+    pnAWNManuell->setVisible(m_manualBadge);
+    meAWN->setText(BadgePool::ManualBadgeText(0));
+    btnStammAuswahl->move(m_manualBadge ? pnAWNManuell->geometry().right() + 8 : 96,
+                          btnStammAuswahl->y());
+    btnStammAuswahl->show();
+    btnNeu->show();
+    btnNeu->setEnabled(true);
+    btnLoeschen->show();
+    btnLoeschen->setEnabled(false);
+    setHint(QString(24, u' ') + QStringLiteral("Wählen Sie den Besucher aus der Liste aus."));
+    setPrintControlsEnabled(false);
+    m_binding.setValidity(QString(), QString());
+    focusField(m_manualBadge ? static_cast<QWidget *>(meAWN) : btnStammAuswahl);
+    return true;
+}
+
+void TBesucher::selectMasterRecord(const VisitData &record)
+{
+    setHint(QString());
+    const MasterDataService::Identity identity = MasterDataService::Identity::of(record);
+    m_masterIdentity = identity.values;
+    try {
+        btnLoeschen->setEnabled(m_master->countMatches(identity) == 1);
+    } catch (const Error &e) {
+        btnLoeschen->setEnabled(false);
+        showError(e.message());
+    }
+}
+
+void TBesucher::lookUpPersonalNumber()
+{
+    const std::optional<int> number = BadgePool::ReadManualBadgeNumber(meAWN->text());
+    if (!number) {
+        m_manualEntry->setColour(ManualBadgeEntry::Colour::Refused);
+        focusField(meAWN);
+        ui::MessageBoxes::show(this, BadgePool::invalidManualNumberMessage());
+        return;
+    }
+    m_lookingUp = true;
+    m_binding.clearVisitor();
+    m_binding.setValidity(QString(), QString());
+    std::optional<VisitData> record;
+    try {
+        record = m_master->findByPersonalNumber(*number);
+    } catch (const Error &e) {
+        showError(e.message());
+    }
+    if (record) {
+        m_manualEntry->setColour(ManualBadgeEntry::Colour::Accepted);
+        focusField(edName);
+        takeOverMasterRecord(*record, false);
+        selectMasterRecord(*record);
+    } else if (btnNeu->isEnabled()) {
+        // While a new record is entered the number "&Neu" proposed is kept.
+        m_manualEntry->setColour(ManualBadgeEntry::Colour::Refused);
+        focusField(meAWN);
+    }
+    m_lookingUp = false;
+}
+
+void TBesucher::btnNeuClick()
+{
+    {
+        const Filling filling(mandatory);
+        for (QLineEdit *e : {edVorname, edFirma, edPANr, edKFZ, edStrasse, edPLZ, edOrt, edTel, edBemerk})
+            e->clear();
+        edName->setText(MasterDataService::newRecordName());
+        cbxLand->setCurrentIndex(cbxLand->count() > 0 ? 0 : -1);
+        m_binding.setDestination(QString());
+        pnFoto->clear();
+        lbBildpfad->clear();
+    }
+    btnNeu->setEnabled(false);
+    btnLoeschen->setEnabled(false);
+    mandatory.refresh();
+    if (m_manualBadge) {
+        meAWN->setText(BadgePool::ManualBadgeText(0));
+        std::optional<int> next;
+        try {
+            next = m_master->nextPersonalNumber();
+        } catch (const Error &e) {
+            showError(e.message());
+        }
+        if (next) {
+            meAWN->setText(BadgePool::ManualBadgeText(*next));
+        } else {
+            ui::MessageBoxes::show(this, BadgePool::noPersonalNumberMessage());
+            btnSpeichern->setEnabled(false);
+        }
+    }
+    focusField(edName);
+}
+
+void TBesucher::btnLoeschenClick()
+{
+    if (!m_masterIdentity ||
+        !ui::MessageBoxes::askYesNo(this,
+                                    QStringLiteral("Wollen Sie die ausgewählten Daten wirklich "
+                                                   "unwiderruflich löschen ?"),
+                                    QStringLiteral("Achtung"), QMessageBox::Critical))
+        return;
+    btnLoeschen->setEnabled(false);
+    {
+        const Filling filling(mandatory);
+        for (QLineEdit *e : {edName, edVorname, edFirma, edPANr, edKFZ, edStrasse, edPLZ, edOrt,
+                             edTel, edBemerk})
+            e->clear();
+        cbxLand->setCurrentIndex(-1);
+        cbxLand->clearEditText();
+        m_binding.setDestination(QString());
+    }
+    btnNeu->setEnabled(true);
+    setPrintControlsEnabled(false);
+    try {
+        const MasterDataService::Removal r = m_master->remove({*m_masterIdentity});
+        if (!r.message.isEmpty())
+            ui::MessageBoxes::show(this, r.message);
+    } catch (const Error &e) {
+        showError(e.message());
+    }
+}
+
 // --- saving and printing ------------------------------------------------------------------
 
 void TBesucher::btnSpeichernClick()
 {
-    if (!m_mode->savesVisit)
-        return;
     VisitFormSaving saving(*this);
-    if (m_mode->loadsVisitOfBadge) {
+    switch (m_mode->mode) {
+    case VisitMode::Arrival:
+        saving.saveArrival();
+        break;
+    case VisitMode::Departure:
         if (m_loaded)
             saving.saveDeparture(m_loaded->visit);
-    } else
-        saving.saveArrival();
+        break;
+    case VisitMode::MasterData:
+        saving.saveMasterRecord();
+        break;
+    }
 }
 
 bool TBesucher::print(PrintKind kind, bool automatic, const QString &visitNumber)
@@ -646,10 +868,7 @@ void TBesucher::FormClose()
     pnHinweis->setText(DepartureService::chooseBadgeHint());
     hideProgress();
     try {
-        if (m_mode->departureService)
-            m_departure->close();
-        else
-            m_arrival->close();
+        service().close();
     } catch (const Error &e) {
         showError(e.message());
     }
@@ -690,8 +909,8 @@ bool TBesucher::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::FocusOut:
-        if (watched == meAWN && !m_movingFocus && !m_manualEntry->checking() &&
-            m_mode->checksManualBadge) {
+        if (watched == meAWN && !m_movingFocus && !m_manualEntry->checking() && !m_lookingUp &&
+            (m_mode->checksManualBadge || m_mode->looksUpPersonalNumber)) {
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
             // A message box or another window taking the focus is no leaving of the field.
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)

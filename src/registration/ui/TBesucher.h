@@ -32,6 +32,8 @@ namespace lobrix::registration {
 
 class ArrivalService;
 class DepartureService;
+class MasterDataService;
+class VisitFormService;
 class ManualBadgeEntry;
 class TKalender;
 struct FormOpening;
@@ -50,7 +52,8 @@ public:
     // The windows that fill the form: the master-data picker and the pre-registration
     // list. Each is given the form's current fields (for its quick search) and returns
     // the row taken over, or nothing.
-    using MasterPicker = std::function<std::optional<VisitData>(const VisitData &current)>;
+    using MasterPicker = std::function<std::optional<VisitData>(const VisitData &current,
+                                                                 const QString &manualBadge)>;
     using PreRegistrationPicker =
         std::function<std::optional<PreRegistration>(const VisitData &current)>;
     // The file dialog of the photo button: the chosen file, or empty.
@@ -71,12 +74,14 @@ public:
         m_pickPreRegistration = std::move(picker);
     }
 
-    // The main window's buttons: prepare the mode and show the form modally.
+    // The main window's buttons and menu entry: prepare the mode and show the form modally.
     int btnBeginnClick();
     int btnEndeClick();
+    int Besucherstammbearbeiten1Click();
     // The preparation alone, for a caller that shows the form itself.
     void prepareArrival();
     void prepareDeparture();
+    void prepareMasterData();
 
     Mode mode() const { return m_mode->mode; }
     // The visit as the form would store it now.
@@ -105,6 +110,8 @@ public:
     void btnBestaetigungClick();
     void btnSpeichernClick();
     void btnAbbrechenClick();
+    void btnNeuClick();
+    void btnLoeschenClick();
     void FormClose();
 
     void done(int result) override;
@@ -120,8 +127,9 @@ private:
     void connectControls();
     VisitFormControls &controls() { return *this; }
     void setMode(VisitMode mode);
-    // The opening of the service the mode shows.
+    // The opening of the service the mode shows, and the service.
     const FormOpening &opening() const;
+    VisitFormService &service();
 
     // Shared by every mode when the form is prepared and shown.
     void prepareCommon(const FormOpening &opening);
@@ -137,6 +145,10 @@ private:
 
     bool openArrival();
     bool openDeparture();
+    bool openMasterData();
+    // Master data: the record just loaded becomes the one saving and deleting change.
+    void selectMasterRecord(const VisitData &record);
+    void lookUpPersonalNumber();
     void showLoadedVisit();
     void focusField(QWidget *field);
 
@@ -153,6 +165,7 @@ private:
     shell::Session &m_session;
     std::unique_ptr<ArrivalService> m_arrival;
     std::unique_ptr<DepartureService> m_departure;
+    std::unique_ptr<MasterDataService> m_master;
     QProgressBar *m_progressBar;
     QLabel *m_progressLabel;
     TKalender *m_calendar = nullptr;
@@ -164,11 +177,15 @@ private:
     const VisitFormMode *m_mode = &VisitFormMode::of(VisitMode::Arrival);
     bool m_opened = false; // the services' opening of this showing succeeded
     bool m_movingFocus = false;
+    bool m_lookingUp = false; // a personal badge number is being looked up
     bool m_zielFree = true;     // ZielBearbeiten, read at program start
     bool m_manualBadge = false; // AWNManuell, read at program start
     QString m_date;            // the form's date text
     QString m_preRegistration; // NR of the pre-registration taken over
     std::unique_ptr<Loaded> m_loaded;
+    // Master data: the eleven visitor fields of the record selected last (kept across
+    // saves and deletions until the next selection), and whether "&Neu" started a record.
+    std::optional<std::array<QString, 11>> m_masterIdentity;
 
     VisitFormBinding m_binding;
     std::unique_ptr<ManualBadgeEntry> m_manualEntry;

@@ -8,35 +8,35 @@ const VisitFormMode &VisitFormMode::of(VisitMode mode)
                                        QColor(0, 128, 0),
                                        QStringLiteral("Besuchsbeginn erfassen"),
                                        QStringLiteral("Besuchsbeginn"),
-                                       /*departureService*/ false,
                                        /*checksManualBadge*/ true,
+                                       /*looksUpPersonalNumber*/ false,
                                        /*loadsVisitOfBadge*/ false,
                                        /*takeOverHidesInformation*/ true,
                                        /*masterDataRule*/ false,
                                        /*cancelUndoesOpening*/ true,
-                                       /*savesVisit*/ true};
+                                       /*selectsMasterRecord*/ false};
     static const VisitFormMode departure{VisitMode::Departure,
                                          QColor(128, 0, 0),
                                          QStringLiteral("Besuchsende erfassen"),
                                          QStringLiteral("anwesend seit"),
+                                         false,
+                                         false,
                                          true,
                                          false,
-                                         true,
                                          false,
                                          false,
-                                         false,
-                                         true};
+                                         false};
     static const VisitFormMode masterData{VisitMode::MasterData,
                                           QColor(0, 0, 255),
                                           QStringLiteral("Besucherstamm bearbeiten"),
                                           QString(),
                                           false,
-                                          false,
+                                          true,
                                           false,
                                           false,
                                           true,
                                           false,
-                                          false};
+                                          true};
     switch (mode) {
     case VisitMode::Departure:
         return departure;

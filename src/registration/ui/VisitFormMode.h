@@ -14,11 +14,10 @@ struct VisitFormMode {
     QColor ground;
     QString caption;
     QString timesLabel;
-    // The service whose opening the form shows: the departure service's, or the arrival
-    // service's (arrival and master data).
-    bool departureService;
-    // The typed badge number (AWNManuell) is checked against the pool.
+    // The typed badge number (AWNManuell) is checked against the pool (arrival), or looked
+    // up among the personal badge numbers of the master records (master data).
     bool checksManualBadge;
+    bool looksUpPersonalNumber;
     // The badge list chooses a present visit, which is loaded into the form; nothing can be
     // saved before one is.
     bool loadsVisitOfBadge;
@@ -28,8 +27,8 @@ struct VisitFormMode {
     bool masterDataRule;
     // "&Abbrechen" gives back what the opening took (the visit number).
     bool cancelUndoesOpening;
-    // "&Speichern" stores a visit (master data stores its record its own way).
-    bool savesVisit;
+    // The picker fills the form and names the record that saving and deleting change.
+    bool selectsMasterRecord;
 
     static const VisitFormMode &of(VisitMode mode);
 };

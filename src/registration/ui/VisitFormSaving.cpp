@@ -5,10 +5,12 @@
 #include "registration/ArrivalService.h"
 #include "registration/BadgePool.h"
 #include "registration/DepartureService.h"
+#include "registration/MasterDataService.h"
 #include "registration/ui/ManualBadgeEntry.h"
 #include "registration/ui/TBesucher.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -102,6 +104,39 @@ void VisitFormSaving::saveDeparture(const DepartureService::LoadedVisit &loaded)
         f.btnSpeichern->setEnabled(true);
         return;
     }
+}
+
+void VisitFormSaving::saveMasterRecord()
+{
+    const bool newRecord = !f.btnNeu->isEnabled();
+    if (!newRecord && !f.m_masterIdentity)
+        return; // no record selected, none started
+    if (!f.validityDatesAccepted())
+        return;
+    f.btnSpeichern->setEnabled(false);
+    MasterDataService::Input in;
+    in.visit = f.m_binding.visitData();
+    for (int i = 0; i < 4; ++i)
+        in.visit.info[i] = f.chkInfo[i]->isChecked(); // master data store the boxes
+    if (f.m_masterIdentity)
+        in.selected = MasterDataService::Identity{*f.m_masterIdentity};
+    if (f.m_manualBadge)
+        in.personalNumber = BadgePool::ReadManualBadgeNumber(f.meAWN->text());
+    MasterDataService::Result r;
+    try {
+        r = f.m_master->save(in, newRecord);
+    } catch (const Error &e) {
+        f.showError(e.message());
+        f.btnSpeichern->setEnabled(true);
+        return;
+    }
+    if (r.status == MasterDataService::Result::Status::Refused) {
+        ui::MessageBoxes::show(&f, r.message);
+        f.btnSpeichern->setEnabled(true);
+        return;
+    }
+    f.btnNeu->setEnabled(true);
+    f.setPrintControlsEnabled(false);
 }
 
 } // namespace lobrix::registration

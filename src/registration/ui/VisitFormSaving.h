@@ -1,7 +1,7 @@
 #pragma once
-// "&Speichern" of the visit form: the arrival and the departure save, each handing the
-// form's values to its service and showing what comes back (the form closes on success,
-// stays open with a message otherwise).
+// "&Speichern" of the visit form: the arrival, departure and master-data saves, each
+// handing the form's values to its service and showing what comes back (a visit closes
+// the form on success; otherwise, and in master-data mode, it stays open).
 #include "registration/DepartureService.h"
 
 namespace lobrix::registration {
@@ -15,6 +15,8 @@ public:
     void saveArrival();
     // The visit loaded for the chosen badge.
     void saveDeparture(const DepartureService::LoadedVisit &loaded);
+    // The master record selected last, or a new one after "&Neu"; the form stays open.
+    void saveMasterRecord();
 
 private:
     TBesucher &f;

@@ -194,7 +194,8 @@ void TMain::createMenus()
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    topItem("Besucherstamm1", QStringLiteral("Besucher&stamm"));
+    connect(topItem("Besucherstamm1", QStringLiteral("Besucher&stamm")), &QAction::triggered, this,
+            &TMain::Besucherstammbearbeiten1Click);
     topItem("Besuchsziele1", QStringLiteral("Besuchs&ziele"));
     topItem("Nutzer1", QStringLiteral("&Nutzer"));
     topItem("Berichte1", QStringLiteral("&Berichte"));
@@ -402,6 +403,13 @@ void TMain::btnBeginnClick()
 {
     if (m_openArrival)
         m_openArrival();
+    PollRegistrationLock();
+}
+
+void TMain::Besucherstammbearbeiten1Click()
+{
+    if (m_openMasterData)
+        m_openMasterData();
     PollRegistrationLock();
 }
 

@@ -52,6 +52,9 @@ public:
         m_openArrival = std::move(arrival);
         m_openDeparture = std::move(departure);
     }
+    // The visit form in master-data mode, opened by "Besucher&stamm".
+    void setMasterDataForm(std::function<void()> open) { m_openMasterData = std::move(open); }
+    void Besucherstammbearbeiten1Click();
 
     // How the program ends (a failed login, "&Beenden"); QCoreApplication::exit by default.
     void setQuitHandler(std::function<void(int)> quit) { m_quit = std::move(quit); }
@@ -100,6 +103,7 @@ private:
     Windows m_windows;
     std::function<void(int)> m_quit;
     std::function<void()> m_openArrival;
+    std::function<void()> m_openMasterData;
     std::function<void()> m_openDeparture;
     std::function<void(const QString &, const QString &)> m_tickListener;
     bool m_creationFailed = false;

@@ -1,0 +1,220 @@
+#include "registration/ui/TStammBrowse.h"
+
+#include "common/Error.h"
+#include "common/ui/Controls.h"
+#include "common/ui/EnterAsTab.h"
+#include "common/ui/MessageBoxes.h"
+#include "data/SqlEngine.h"
+#include "data/SqlResultModel.h"
+#include "data/Tables.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace lobrix::registration {
+
+TStammBrowse::TStammBrowse(QString databaseFolder, QWidget *parent)
+    : QDialog(parent), m_folder(std::move(databaseFolder))
+{
+    setObjectName(QStringLiteral("TStammBrowse"));
+    setWindowTitle(QStringLiteral("Besucherstamm"));
+    setModal(true);
+    resize(760, 420);
+
+    QLabel *lbSortierung = ui::label(this, "lbSortierung", QStringLiteral("Sortierung"));
+    cbxSortierung = ui::comboBox(this, "cbxSortierung");
+    cbxSortierung->addItems({QStringLiteral("Ausweis"), QStringLiteral("Name"),
+                             QStringLiteral("Vorname"), QStringLiteral("Firma"),
+                             QStringLiteral("Land")});
+    cbxSortierung->setCurrentIndex(1); // "Name"
+    ui::setCaption(cbxSortierung, lbSortierung);
+    QLabel *lbSuche = ui::label(this, "lbSuche", QStringLiteral("Schnellsuche"));
+    edSuche = ui::lineEdit(this, "edSuche", 0);
+    ui::setCaption(edSuche, lbSuche);
+
+    grdStamm = new QTableView(this);
+    grdStamm->setObjectName(QStringLiteral("grdStamm"));
+    grdStamm->setAccessibleName(QStringLiteral("Besucherstamm"));
+    grdStamm->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdStamm->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdStamm->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdStamm->verticalHeader()->hide();
+    grdStamm->verticalHeader()->setDefaultSectionSize(20);
+
+    btnSpeichern = ui::button(this, "btnSpeichern", QStringLiteral("Ü&bernehmen"),
+                              QStringLiteral("aus Auswahl übernehmen"));
+    btnAbbrechen = ui::button(this, "btnAbbrechen", QStringLiteral("&Abbrechen"),
+                              QStringLiteral("Abbrechen ohne Übernehmen"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(lbSortierung);
+    top->addWidget(cbxSortierung);
+    top->addSpacing(20);
+    top->addWidget(lbSuche);
+    top->addWidget(edSuche, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnSpeichern);
+    buttons->addWidget(btnAbbrechen);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(grdStamm, 1);
+    layout->addLayout(buttons);
+
+    connect(cbxSortierung, &QComboBox::currentIndexChanged, this, &TStammBrowse::cbxSortierungChange);
+    connect(edSuche, &QLineEdit::textChanged, this, &TStammBrowse::edSucheChange);
+    connect(grdStamm, &QTableView::doubleClicked, this, &TStammBrowse::btnSpeichernClick);
+    connect(btnSpeichern, &QPushButton::clicked, this, &TStammBrowse::btnSpeichernClick);
+    connect(btnAbbrechen, &QPushButton::clicked, this, &TStammBrowse::btnAbbrechenClick);
+    new ui::EnterAsTab(this);
+}
+
+TStammBrowse::~TStammBrowse() = default;
+
+QString TStammBrowse::sortColumn() const
+{
+    return cbxSortierung->currentText();
+}
+
+QString TStammBrowse::statement() const
+{
+    return QStringLiteral("Select *\nFrom Stamm.dbf\nOrder by ") + sortColumn();
+}
+
+void TStammBrowse::presetSearch(const VisitData &current, const QString &manualBadge)
+{
+    const QString sort = sortColumn();
+    const QSignalBlocker quiet(edSuche); // applied when the picker shows
+    if (sort == QLatin1String("Ausweis"))
+        edSuche->setText(manualBadge);
+    else if (sort == QLatin1String("Name"))
+        edSuche->setText(current.name);
+    else if (sort == QLatin1String("Vorname"))
+        edSuche->setText(current.vorname);
+    else if (sort == QLatin1String("Firma"))
+        edSuche->setText(current.firma);
+}
+
+std::optional<VisitData> TStammBrowse::pick(const VisitData &current, const QString &manualBadge)
+{
+    presetSearch(current, manualBadge);
+    exec();
+    return m_taken;
+}
+
+void TStammBrowse::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TStammBrowse::FormShow()
+{
+    m_takenOver = false;
+    edSuche->setFocus();
+    reopen();
+    edSucheChange();
+}
+
+void TStammBrowse::reopen()
+{
+    grdStamm->setModel(nullptr);
+    m_model.reset();
+    try {
+        if (!m_sql)
+            m_sql = std::make_unique<data::SqlEngine>(m_folder, data::SqlEngine::Access::ReadOnly);
+        m_model = std::make_unique<data::SqlResultModel>(*m_sql, statement());
+    } catch (const Error &e) {
+        ui::MessageBoxes::error(this, e.message());
+        return;
+    }
+    grdStamm->setModel(m_model.get());
+    if (!m_model->error().isEmpty())
+        ui::MessageBoxes::error(this, m_model->error());
+    if (m_model->rowCount() > 0)
+        grdStamm->selectRow(0);
+}
+
+void TStammBrowse::cbxSortierungChange()
+{
+    if (!isVisible())
+        return; // applied when the picker shows
+    reopen();
+    edSuche->setFocus();
+    edSucheChange();
+}
+
+void TStammBrowse::edSucheChange()
+{
+    const QString text = edSuche->text();
+    if (text.isEmpty() || !m_model)
+        return;
+    const int row = m_model->findPrefix(m_model->columnIndex(sortColumn()), text);
+    if (row < 0)
+        return;
+    grdStamm->selectRow(row);
+    grdStamm->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtCenter);
+}
+
+std::optional<VisitData> TStammBrowse::currentRecord() const
+{
+    if (!m_model || m_model->rowCount() == 0)
+        return std::nullopt;
+    const int row = std::max(0, grdStamm->currentIndex().row());
+    const auto value = [&](QLatin1String column) {
+        const int c = m_model->columnIndex(column);
+        return c < 0 ? QString() : m_model->text(row, c);
+    };
+    VisitData v;
+    v.name = value(data::columns::Name);
+    v.vorname = value(data::columns::Vorname);
+    v.firma = value(data::columns::Firma);
+    v.panr = value(data::columns::Panr);
+    v.kfz = value(data::columns::Kfz);
+    v.strasse = value(data::columns::Strasse);
+    v.plz = value(data::columns::Plz);
+    v.ort = value(data::columns::Ort);
+    v.land = value(data::columns::Land);
+    v.telefon = value(data::columns::Telefon);
+    v.bemerkung = value(data::columns::Bemerkung);
+    v.gueltigVon = value(data::columns::GueltigVon);
+    v.gueltigBis = value(data::columns::GueltigBis);
+    v.photo = value(data::columns::Foto);
+    for (int i = 0; i < 4; ++i) {
+        const int c = m_model->columnIndex(QStringLiteral("Info%1").arg(i + 1));
+        v.info[i] = c >= 0 && m_model->text(row, c).compare(u"ja", Qt::CaseInsensitive) == 0;
+    }
+    return v;
+}
+
+void TStammBrowse::btnSpeichernClick()
+{
+    m_takenOver = true;
+    accept();
+}
+
+void TStammBrowse::btnAbbrechenClick()
+{
+    m_takenOver = false;
+    reject();
+}
+
+void TStammBrowse::done(int result)
+{
+    // The record is read before the table is let go of.
+    m_taken = m_takenOver ? currentRecord() : std::nullopt;
+    grdStamm->setModel(nullptr);
+    m_model.reset();
+    m_sql.reset();
+    QDialog::done(result);
+}
+
+} // namespace lobrix::registration
