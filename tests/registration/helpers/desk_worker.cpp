@@ -16,6 +16,7 @@
 // with one write() so a kill never leaves half a line. Exit code 1 on an error.
 #include "common/Clock.h"
 #include "common/Error.h"
+#include "data/DbfTable.h"
 #include "registration/ArrivalService.h"
 #include "registration/DepartureService.h"
 #include "registration/VisitSaveLock.h"
@@ -129,6 +130,18 @@ int writeLog(shell::Session &session, int count, const QString &name)
     return 0;
 }
 
+// Keeps a table of the database folder open, as another workstation's window does, until
+// its standard input closes.
+int hold(shell::Session &session, const QString &table)
+{
+    auto open = data::DbfTable::open(data::DbfTable::resolve(session.folders().database, table));
+    say(QStringLiteral("holding"));
+    char c;
+    while (std::fread(&c, 1, 1, stdin) == 1) {
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -138,14 +151,15 @@ int main(int argc, char **argv)
     const QString mode = args.value(1);
     const qsizetype n = args.size();
     if (!((mode == u"desk" && (n == 6 || n == 7)) || (mode == u"toggle" && n == 4) ||
-          (mode == u"count" && n == 4) || (mode == u"log" && n == 5))) {
+          (mode == u"count" && n == 4) || (mode == u"log" && n == 5) ||
+          (mode == u"hold" && n == 4))) {
         std::fprintf(stderr, "usage: desk_worker desk START NAME COUNT SEED [STEP] | toggle START "
-                             "COUNT | count START COUNT | log START COUNT NAME\n");
+                             "COUNT | count START COUNT | log START COUNT NAME | hold START TABLE\n");
         return 2;
     }
     try {
         shell::Session session(args.at(2), systemClock());
-        const int count = args.at(mode == u"desk" ? 4 : 3).toInt();
+        const int count = mode == u"hold" ? 0 : args.at(mode == u"desk" ? 4 : 3).toInt();
         int rc = 0;
         if (mode == u"desk")
             rc = desk(session, args.at(3), count, args.at(5).toUInt(), args.value(6));
@@ -153,6 +167,8 @@ int main(int argc, char **argv)
             rc = toggle(session, count);
         else if (mode == u"count")
             rc = countUp(session, count);
+        else if (mode == u"hold")
+            rc = hold(session, args.at(3));
         else
             rc = writeLog(session, count, args.at(4));
         if (rc == 0)
