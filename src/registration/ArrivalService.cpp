@@ -242,14 +242,22 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
             *photos, {{data::columns::Pfad, input.visit.photo, QStringLiteral("Foto")},
                       programValue(data::columns::Nummer, visitNumber), programValue(data::columns::Typ, QStringLiteral("3"))});
     }
+    // The mark of the pre-registration never stops the visit: Voranmel.dbf belongs to
+    // another application, which may hold it. A mark that cannot be made is reported.
+    QString markProblem;
     if (!input.preRegistration.isEmpty()) {
-        preRegistrations = data::openTable(folder, data::tables::Voranmel);
-        const double nr = input.preRegistration.trimmed().toDouble(&ok);
-        if (ok)
-            preRegistrationRecno = findByNumber(*preRegistrations, data::columns::Nr, nr);
-        preRegistrationRow = VisitColumns::encode(
-            *preRegistrations,
-            {programValue(data::columns::Vorgang, visitNumber), programValue(data::columns::Anwesend, QStringLiteral("T"))});
+        try {
+            preRegistrations = data::openTable(folder, data::tables::Voranmel);
+            const double nr = input.preRegistration.trimmed().toDouble(&ok);
+            if (ok)
+                preRegistrationRecno = findByNumber(*preRegistrations, data::columns::Nr, nr);
+            preRegistrationRow = VisitColumns::encode(
+                *preRegistrations, {programValue(data::columns::Vorgang, visitNumber),
+                                    programValue(data::columns::Anwesend, QStringLiteral("T"))});
+        } catch (const Error &e) {
+            preRegistrations.reset();
+            markProblem = e.message();
+        }
     }
     {
         QList<ColumnValue> values{programValue(data::columns::Vorgang, visitNumber),
@@ -284,8 +292,12 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     }
     // The pre-registration taken over.
     if (preRegistrations) {
-        if (preRegistrationRecno >= 0)
-            preRegistrations->update(preRegistrationRecno, preRegistrationRow);
+        try {
+            if (preRegistrationRecno >= 0)
+                preRegistrations->update(preRegistrationRecno, preRegistrationRow);
+        } catch (const Error &e) {
+            markProblem = e.message();
+        }
         preRegistrations.reset();
         stepDone("preregistration");
     }
@@ -321,6 +333,12 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         } catch (const Error &e) {
             result.message = e.message();
         }
+    }
+    if (!markProblem.isEmpty()) {
+        const QString mark = QStringLiteral("Der Besuch ist gespeichert, die Voranmeldung konnte "
+                                            "aber nicht als anwesend markiert werden: %1")
+                                 .arg(markProblem);
+        result.message = result.message.isEmpty() ? mark : result.message + u'\n' + mark;
     }
 
     // 12. The country list.

@@ -280,23 +280,32 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                << ColumnValue{data::columns::Anwesend, loaded.duration, {}};
         const data::DbfValues visitRow = VisitColumns::encode(*visits, fields);
 
-        auto preRegistrations = data::openTable(folder, data::tables::Voranmel);
-        int preRegistration = -1;
-        const int fPreVorgang = preRegistrations->fieldIndexOrThrow(data::columns::Vorgang);
-        data::forEachRecord(*preRegistrations, [&](int r, const char *record) {
-            if (preRegistration < 0 && preRegistrations->text(record, fPreVorgang) == loaded.vorgang)
-                preRegistration = r;
-        });
-        const data::DbfValues preRegistrationRow = VisitColumns::encode(
-            *preRegistrations, {{data::columns::Anwesend, QStringLiteral("F"), {}},
-                                {data::columns::Vorgang, loaded.vorgang, {}}});
-
-        // 4. The pre-registration is no longer present.
-        if (preRegistration >= 0) {
-            preRegistrations->update(preRegistration, preRegistrationRow);
-            stepDone("preregistration");
+        // 4. The pre-registration is no longer present. Voranmel.dbf belongs to another
+        // application, which may hold it: a mark that cannot be made is reported and the
+        // visit is completed all the same.
+        QString markProblem;
+        try {
+            auto preRegistrations = data::openTable(folder, data::tables::Voranmel);
+            int preRegistration = -1;
+            const int fPreVorgang = preRegistrations->fieldIndexOrThrow(data::columns::Vorgang);
+            data::forEachRecord(*preRegistrations, [&](int r, const char *record) {
+                if (preRegistration < 0 && preRegistrations->text(record, fPreVorgang) == loaded.vorgang)
+                    preRegistration = r;
+            });
+            if (preRegistration >= 0) {
+                preRegistrations->update(preRegistration,
+                                         VisitColumns::encode(*preRegistrations,
+                                                              {{data::columns::Anwesend, QStringLiteral("F"), {}},
+                                                               {data::columns::Vorgang, loaded.vorgang, {}}}));
+                stepDone("preregistration");
+            }
+        } catch (const Error &e) {
+            markProblem = e.message();
         }
-        preRegistrations.reset();
+        if (!markProblem.isEmpty())
+            result.message = QStringLiteral("Der Besuch ist beendet, die Voranmeldung konnte aber "
+                                            "nicht als beendet markiert werden: %1")
+                                 .arg(markProblem);
         // 5. and 6. The visit and its log line.
         visits->update(recno, visitRow);
         stepDone("visit");

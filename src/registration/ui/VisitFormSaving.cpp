@@ -90,6 +90,8 @@ void VisitFormSaving::saveDeparture(const DepartureService::LoadedVisit &loaded)
     using Status = DepartureService::Result::Status;
     switch (r.status) {
     case Status::Saved:
+        if (!r.message.isEmpty())
+            f.showError(r.message); // the pre-registration's mark failed; the visit is done
         f.accept();
         return;
     case Status::Declined:
