@@ -4,6 +4,7 @@
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
 #include "registration/ui/TStammBrowse.h"
+#include "registration/ui/TVoranmeldung.h"
 #include "shell/Session.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
@@ -40,7 +41,11 @@ void AppWindows::addRegistrationWindows(const Clock &clock)
                                             main->progressLabel());
     kalender = add<registration::TKalender>(clock);
     stammBrowse = add<registration::TStammBrowse>(main->session().folders().database);
+    voranmeldung = add<registration::TVoranmeldung>(main->session());
     besucher->setCalendar(kalender);
+    besucher->setPreRegistrationPicker([list = voranmeldung](const registration::VisitData &current) {
+        return list->pick(current);
+    });
     besucher->setMasterPicker([picker = stammBrowse](const registration::VisitData &current,
                                                      const QString &manualBadge) {
         return picker->pick(current, manualBadge);

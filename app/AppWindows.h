@@ -15,6 +15,7 @@ namespace lobrix::registration {
 class TBesucher;
 class TKalender;
 class TStammBrowse;
+class TVoranmeldung;
 }
 
 namespace lobrix::shell {
@@ -37,6 +38,7 @@ public:
     shell::TStart *start = nullptr;
     registration::TKalender *kalender = nullptr;
     registration::TStammBrowse *stammBrowse = nullptr;
+    registration::TVoranmeldung *voranmeldung = nullptr;
     shell::TInfo *info = nullptr;
 
 private:

@@ -7,6 +7,7 @@
 // The controls are VisitFormControls', the values on them VisitFormBinding's; the typed
 // badge number is ManualBadgeEntry's and the saves VisitFormSaving's. What differs between
 // the modes is one row of VisitFormMode, which every step asks.
+#include "registration/PreRegistration.h"
 #include "registration/VisitData.h"
 #include "registration/VisitPrintRequest.h"
 #include "registration/ui/VisitFormBinding.h"
@@ -43,12 +44,7 @@ class TBesucher : public QDialog, private VisitFormControls {
 public:
     using Mode = VisitMode;
 
-    // A pre-registration chosen in the pre-registration list.
-    struct PreRegistration {
-        VisitData visit;
-        QString nr;         // NR of the row, remembered until the save
-        QString ressourcen; // shown in edRessourcen, printed on the visitor sheet
-    };
+    using PreRegistration = registration::PreRegistration;
     // The windows that fill the form: the master-data picker and the pre-registration
     // list. Each is given the form's current fields (for its quick search) and returns
     // the row taken over, or nothing.
