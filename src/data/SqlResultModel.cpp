@@ -111,7 +111,8 @@ QVariant SqlResultModel::data(const QModelIndex &index, int role) const
 
 QVariant SqlResultModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole)
+    // The edit role gives the column's name also where a view shows another title.
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (orientation == Qt::Horizontal)
         return m_columns.value(section);

@@ -23,6 +23,7 @@
 #include "shell/Session.h"
 
 #include <QCoreApplication>
+#include <QDate>
 
 #include <csignal>
 #include <cstdio>
@@ -142,6 +143,21 @@ int hold(shell::Session &session, const QString &table)
     return 0;
 }
 
+// Appends pre-registrations for today, as the other application does: "Gast N" / "N".
+int announce(shell::Session &session, int count)
+{
+    const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    for (int i = 0; i < count; ++i) {
+        auto table = data::DbfTable::open(data::DbfTable::resolve(session.folders().database,
+                                                                  QStringLiteral("Voranmel.dbf")));
+        table->append({{table->fieldIndexOrThrow(QStringLiteral("NR")), QString::number(1000 + i)},
+                       {table->fieldIndexOrThrow(QStringLiteral("Name")), QStringLiteral("Gast %1").arg(i)},
+                       {table->fieldIndexOrThrow(QStringLiteral("Vorname")), QString::number(i)},
+                       {table->fieldIndexOrThrow(QStringLiteral("Tag")), today}});
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -152,9 +168,9 @@ int main(int argc, char **argv)
     const qsizetype n = args.size();
     if (!((mode == u"desk" && (n == 6 || n == 7)) || (mode == u"toggle" && n == 4) ||
           (mode == u"count" && n == 4) || (mode == u"log" && n == 5) ||
-          (mode == u"hold" && n == 4))) {
+          (mode == u"hold" && n == 4) || (mode == u"announce" && n == 4))) {
         std::fprintf(stderr, "usage: desk_worker desk START NAME COUNT SEED [STEP] | toggle START "
-                             "COUNT | count START COUNT | log START COUNT NAME | hold START TABLE\n");
+                             "COUNT | count START COUNT | log START COUNT NAME | hold START TABLE | announce START COUNT\n");
         return 2;
     }
     try {
@@ -169,6 +185,8 @@ int main(int argc, char **argv)
             rc = countUp(session, count);
         else if (mode == u"hold")
             rc = hold(session, args.at(3));
+        else if (mode == u"announce")
+            rc = announce(session, count);
         else
             rc = writeLog(session, count, args.at(4));
         if (rc == 0)
