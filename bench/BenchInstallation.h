@@ -2,6 +2,8 @@
 // The large installation the benchmarks run on, made once by generate_installation in
 // $LOBRIX_BENCH_DIR (default /tmp/lobrix-bench), and the raw sequential read that the
 // figures are compared with.
+#include "BenchMarker.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
@@ -26,8 +28,10 @@ inline QString benchDb() { return QDir(benchFolder()).filePath(QStringLiteral("d
 
 inline void ensureInstallation()
 {
-    if (QFile::exists(QDir(benchDb()).filePath(QStringLiteral("Besucher.dbf"))))
+    QFile marker(QDir(benchFolder()).filePath(QString::fromLatin1(GeneratedMarker)));
+    if (marker.open(QIODevice::ReadOnly) && marker.readAll().trimmed() == GeneratedVersion)
         return;
+    QDir(benchFolder()).removeRecursively();
     const QString generator =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("generate_installation"));
     std::fprintf(stderr, "generating %s ...\n", qPrintable(benchFolder()));

@@ -4,12 +4,17 @@
 //   ArrivalFormReady    "Besucher kommt" to the arrival form ready, 5,000 free badges  < 100 ms
 //   DepartureFormReady  "Besucher geht" to the departure form ready, 5,000 out          < 200 ms
 //   SaveToMainReady     "&Speichern" of an arrival to the main window ready again        < 50 ms
+//   PickerOpen          the master-data picker shown, 20,000 records                    < 150 ms
+//   PickerKeystroke     one more letter in its quick search                              < 20 ms
+//   PreRegistrationListOpen  the pre-registration list shown, 10,000 rows              < 150 ms
 // The windows run on a copy of the installation (see BenchDesk.h).
 #include "app/AppWindows.h"
 #include "common/Clock.h"
 #include "common/Error.h"
 #include "common/ui/MessageBoxes.h"
 #include "registration/ui/TBesucher.h"
+#include "registration/ui/TStammBrowse.h"
+#include "registration/ui/TVoranmeldung.h"
 #include "shell/ui/LobrixApplication.h"
 #include "shell/ui/TMain.h"
 
@@ -23,6 +28,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 #include <cstdio>
@@ -118,10 +124,59 @@ void SaveToMainReady(benchmark::State &state)
     }
 }
 
+void PickerOpen(benchmark::State &state)
+{
+    registration::TStammBrowse *picker = g_windows->stammBrowse;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        picker->show();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        state.counters["rows"] = child<QTableView>(picker, "grdStamm")->model()->rowCount();
+        picker->btnAbbrechenClick();
+    }
+}
+
+void PickerKeystroke(benchmark::State &state)
+{
+    registration::TStammBrowse *picker = g_windows->stammBrowse;
+    auto *search = child<QLineEdit>(picker, "edSuche");
+    for (auto _ : state) {
+        // A fresh picker each time (not timed): the keystroke lands far beyond the rows
+        // fetched, among the last names of the order.
+        search->clear();
+        picker->show();
+        QElapsedTimer timer;
+        timer.start();
+        search->setText(QStringLiteral("Zi"));
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        const std::optional<registration::VisitData> row = picker->currentRecord();
+        if (!row || !row->name.startsWith(QStringLiteral("Zi")))
+            state.SkipWithError("the search did not land on Zimmermann");
+        picker->btnAbbrechenClick();
+    }
+}
+
+void PreRegistrationListOpen(benchmark::State &state)
+{
+    registration::TVoranmeldung *list = g_windows->voranmeldung;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        list->show();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        state.counters["rows"] = child<QTableView>(list, "Grid")->model()->rowCount();
+        list->btnAbbrechenClick();
+    }
+}
+
 } // namespace
 
 BENCHMARK(ArrivalFormReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(30)->ReportAggregatesOnly(true);
 BENCHMARK(DepartureFormReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(20)->ReportAggregatesOnly(true);
+BENCHMARK(PickerOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(PickerKeystroke)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(PreRegistrationListOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(SaveToMainReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(50)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)

@@ -1,11 +1,14 @@
 // Generates a large installation for the benchmarks:
-//   generate_installation FOLDER [--visits N] [--badges N] [--master N]
+//   generate_installation FOLDER [--visits N] [--badges N] [--master N] [--preregistrations N]
 // FOLDER/start and FOLDER/db as `lobrix-admin init` makes them, then filled with
-// synthetic visits over ten years, master data and an occupied badge pool.
+// synthetic visits over ten years, master data, pre-registrations and an occupied badge pool.
 #include "common/Error.h"
-#include "data/DbfTable.h"
+#include "common/TextFile.h"
 #include "common/TimeText.h"
+#include "data/DbfTable.h"
 #include "setup/Installation.h"
+
+#include "BenchMarker.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -49,11 +52,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: generate_installation FOLDER [--visits N] [--badges N] [--master N]\n");
+        std::fprintf(stderr, "usage: generate_installation FOLDER [--visits N] [--badges N] [--master N] "
+                             "[--preregistrations N]\n");
         return 2;
     }
     const QString folder = args.takeFirst();
-    int visits = 1000000, badges = 5000, master = 20000;
+    int visits = 1000000, badges = 5000, master = 20000, preregistrations = 10000;
     for (int i = 0; i + 1 < args.size(); i += 2) {
         const int n = args[i + 1].toInt();
         if (args[i] == u"--visits")
@@ -62,6 +66,8 @@ int main(int argc, char **argv)
             badges = n;
         else if (args[i] == u"--master")
             master = n;
+        else if (args[i] == u"--preregistrations")
+            preregistrations = n;
     }
     try {
         QElapsedTimer timer;
@@ -120,8 +126,37 @@ int main(int argc, char **argv)
         for (int i = 0; i < master; ++i)
             stamm->append({{sName, pick(kNames, rng)}, {sVorname, pick(kFirst, rng)},
                            {sFirma, pick(kCompanies, rng)}});
-        std::printf("generated %s: %d visits, %d badges, %d master records in %.1f s\n",
-                    qPrintable(folder), visits, badges, master, timer.elapsed() / 1000.0);
+        stamm.reset();
+
+        // Pre-registrations from a month ago to a month ahead of the day it runs, a few
+        // each day; those of the past arrived and left.
+        auto pre = DbfTable::open(DbfTable::resolve(db, QStringLiteral("Voranmel.dbf")));
+        const auto p = [&](const char *name) { return pre->fieldIndexOrThrow(QString::fromLatin1(name)); };
+        const int vNr = p("NR"), vName = p("Name"), vVorname = p("Vorname"), vFirma = p("Firma"),
+                  vZiel = p("Ziel"), vTag = p("Tag"), vUhrzeit = p("Uhrzeit"), vVorgang = p("Vorgang"),
+                  vAnwesend = p("Anwesend");
+        const QDate today = QDate::currentDate();
+        for (int i = 0; i < preregistrations; ++i) {
+            const QDate day = today.addDays(i * 61 / std::max(1, preregistrations) - 30);
+            data::DbfValues v{{vNr, QString::number(i + 1)},
+                              {vName, pick(kNames, rng)},
+                              {vVorname, pick(kFirst, rng)},
+                              {vFirma, pick(kCompanies, rng)},
+                              {vZiel, pick(kTargets, rng)},
+                              {vTag, day.toString(QStringLiteral("dd.MM.yyyy"))},
+                              {vUhrzeit, timeText(7 * 60 + static_cast<int>(rng() % 600))}};
+            if (day < today)
+                v << data::DbfValue{vVorgang, QString::number(i + 1)} << data::DbfValue{vAnwesend, QStringLiteral("F")};
+            pre->append(v);
+        }
+        pre.reset();
+        // Marks a finished installation of this version (the benchmarks regenerate others).
+        TextFile::writeLines(QDir(folder).filePath(QString::fromLatin1(bench::GeneratedMarker)),
+                             {QString::fromLatin1(bench::GeneratedVersion)});
+        std::printf("generated %s: %d visits, %d badges, %d master records, %d pre-registrations "
+                    "in %.1f s\n",
+                    qPrintable(folder), visits, badges, master, preregistrations,
+                    timer.elapsed() / 1000.0);
         return 0;
     } catch (const Error &e) {
         std::fprintf(stderr, "%s\n", e.what());

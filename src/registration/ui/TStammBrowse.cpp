@@ -136,6 +136,9 @@ void TStammBrowse::reopen()
         ui::MessageBoxes::error(this, e.message());
         return;
     }
+    // The master data are read whole (tens of thousands of rows at most): a keystroke in
+    // the quick search then never waits for the engine to sort the table once more.
+    m_model->fetch(EagerRows);
     grdStamm->setModel(m_model.get());
     if (!m_model->error().isEmpty())
         ui::MessageBoxes::error(this, m_model->error());

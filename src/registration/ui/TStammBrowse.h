@@ -24,6 +24,9 @@ namespace lobrix::registration {
 class TStammBrowse : public QDialog {
     Q_OBJECT
 public:
+    // Rows read at every showing before the grid shows them; beyond, as the grid scrolls.
+    static constexpr int EagerRows = 200000;
+
     explicit TStammBrowse(QString databaseFolder, QWidget *parent = nullptr);
     ~TStammBrowse() override;
 

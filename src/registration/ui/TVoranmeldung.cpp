@@ -329,6 +329,9 @@ void TVoranmeldung::reopen()
         ui::MessageBoxes::error(this, e.message());
         return;
     }
+    // The list is read whole (pre-registrations of today and later): a keystroke in the
+    // quick search never waits for the engine to sort it once more.
+    m_model->fetch(EagerRows);
     auto *columns = new GridColumns;
     columns->setSourceModel(m_model.get());
     m_view.reset(columns);

@@ -35,6 +35,8 @@ class TVoranmeldung : public QDialog {
 public:
     static constexpr int MinWidth = 645;
     static constexpr int MinHeight = 250;
+    // Rows read at every showing before the grid shows them; beyond, as the grid scrolls.
+    static constexpr int EagerRows = 200000;
 
     explicit TVoranmeldung(const shell::Session &session, QWidget *parent = nullptr);
     // Writes the window memory, as at closing (when the window was ever shown).
