@@ -43,6 +43,7 @@ inline constexpr QLatin1String Strasse("Strasse");
 inline constexpr QLatin1String Tag("Tag");
 inline constexpr QLatin1String Telefon("Telefon");
 inline constexpr QLatin1String Typ("TYP");
+inline constexpr QLatin1String Uhrzeit("Uhrzeit");
 inline constexpr QLatin1String Vorgang("Vorgang");
 inline constexpr QLatin1String Vorname("Vorname");
 inline constexpr QLatin1String Ziel("Ziel");

@@ -1,12 +1,14 @@
 #include "setup/Installation.h"
 
 #include "common/Error.h"
+#include "common/IniFile.h"
 #include "common/TextFile.h"
+#include "common/TimeText.h"
 #include "data/DbfTable.h"
 #include "data/DefaultStructure.h"
 #include "data/StructureUpdate.h"
+#include "data/Tables.h"
 #include "layouts/StandardLayouts.h"
-#include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
 
@@ -37,6 +39,50 @@ void refuseExisting(const QDir &start, const QDir &db)
         taken(db, QString::fromLatin1(keys::GlobalFile)))
         throw Error(QStringLiteral("Im Datenbankordner '%1' gibt es bereits eine Installation.")
                         .arg(db.absolutePath()));
+}
+
+// A few frequent visitors and pre-registrations for today and the two weeks after it.
+void fillDemoData(const QDir &db)
+{
+    struct Person {
+        const char *name, *vorname, *firma, *ort, *ziel;
+    };
+    static const Person people[] = {
+        {"Becker", "Anna", "Becker Elektrotechnik GmbH", "Bremen", "Werkstatt"},
+        {"O'Brien", "Sean", "Dublin Logistics Ltd.", "Dublin", "Versand"},
+        {"Öztürk", "Ayla", "Öztürk & Partner", "Hamburg", "Einkauf"},
+        {"Schäfer", "Jürgen", "Schäfer Sicherheitstechnik", "Hannover", "Empfang"},
+        {"Wagner", "Lena", "Wagner Reinigungsdienste", "Oldenburg", "Verwaltung"},
+    };
+    {
+        auto stamm = data::DbfTable::open(data::DbfTable::resolve(db.path(), QString::fromLatin1(data::tables::Stamm)));
+        const auto f = [&](QLatin1String c) { return stamm->fieldIndexOrThrow(c); };
+        for (const Person &p : people) {
+            stamm->append({{f(data::columns::Name), QString::fromUtf8(p.name)},
+                           {f(data::columns::Vorname), QString::fromUtf8(p.vorname)},
+                           {f(data::columns::Firma), QString::fromUtf8(p.firma)},
+                           {f(data::columns::Ort), QString::fromUtf8(p.ort)},
+                           {f(data::columns::Land), QStringLiteral("Deutschland")}});
+        }
+    }
+    auto pre = data::DbfTable::open(data::DbfTable::resolve(db.path(), QString::fromLatin1(data::tables::Voranmel)));
+    const auto f = [&](QLatin1String c) { return pre->fieldIndexOrThrow(c); };
+    const QDate today = QDate::currentDate();
+    int nr = 1;
+    for (int day = 0; day < 14; ++day) {
+        for (int i = 0; i < 2; ++i) {
+            const Person &p = people[(day * 2 + i) % std::size(people)];
+            pre->append({{f(data::columns::Nr), QString::number(nr++)},
+                         {f(data::columns::Name), QString::fromUtf8(p.name)},
+                         {f(data::columns::Vorname), QString::fromUtf8(p.vorname)},
+                         {f(data::columns::Firma), QString::fromUtf8(p.firma)},
+                         {f(data::columns::Ort), QString::fromUtf8(p.ort)},
+                         {f(data::columns::Ziel), QString::fromUtf8(p.ziel)},
+                         {f(data::columns::Ressourcen), i ? QStringLiteral("Parkplatz") : QStringLiteral("Beamer, Besprechungsraum 2")},
+                         {f(data::columns::Tag), DateText(today.addDays(day))},
+                         {f(data::columns::Uhrzeit), i ? QStringLiteral("14:00") : QStringLiteral("09:30")}});
+        }
+    }
 }
 
 } // namespace
@@ -185,6 +231,11 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
     if (options.demo) {
         keys::write(settings, keys::settings::UhrzeitDatum, true);
         keys::write(settings, keys::settings::Designer, true);
+        // Everything a new user can try at once: the pre-registration button and the
+        // visit confirmation.
+        keys::write(settings, keys::settings::Voranmeldung, true);
+        keys::write(settings, keys::settings::Quittung, true);
+        fillDemoData(db);
     }
 
     layouts::StandardLayouts::install(start.path(), db.path());

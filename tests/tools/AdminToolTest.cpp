@@ -2,8 +2,10 @@
 #include "TestInstallation.h"
 #include "TestRegistry.h"
 
+#include "common/IniFile.h"
 #include "data/DbfTable.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +49,24 @@ Run admin(const QStringList &args, qint64 fileSizeLimitKiB = 0)
 class AdminToolTest : public QObject {
     Q_OBJECT
 private slots:
+    // The demo lets a new user try everything at once: master records, pre-registrations
+    // of today, the pre-registration button and the visit confirmation switched on.
+    void demoHoldsSomethingOfEverything()
+    {
+        QTemporaryDir dir;
+        const QString start = dir.filePath(QStringLiteral("start"));
+        const QString db = dir.filePath(QStringLiteral("db"));
+        QCOMPARE(admin({"init", start, db, "--demo"}).exitCode, 0);
+        const Run master = admin({"sql", db, "Select Count(*) From Stamm.dbf"});
+        QCOMPARE(master.out, QStringLiteral("Count(*)\n5\n"));
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const Run pre = admin({"sql", db, QStringLiteral("Select Count(*) From Voranmel.dbf Where Tag = '%1'").arg(today)});
+        QCOMPARE(pre.out, QStringLiteral("Count(*)\n2\n"));
+        const QString settings = QDir(start).filePath(QStringLiteral("settings.ini"));
+        QCOMPARE(lobrix::IniFile(settings).readBool(QStringLiteral("Options"), QStringLiteral("Voranmeldung"), false), true);
+        QCOMPARE(lobrix::IniFile(settings).readBool(QStringLiteral("Options"), QStringLiteral("Quittung"), false), true);
+    }
+
     void initMakesAWorkingInstallation()
     {
         QTemporaryDir dir;
