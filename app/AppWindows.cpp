@@ -5,7 +5,10 @@
 #include "registration/ui/TKalender.h"
 #include "registration/ui/TStammBrowse.h"
 #include "registration/ui/TVoranmeldung.h"
+
+#include <QAction>
 #include "shell/Session.h"
+#include "shell/ui/TBesuchsziele.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
 #include "shell/ui/TStart.h"
@@ -32,7 +35,11 @@ void AppWindows::addShellWindows()
 {
     start = add<shell::TStart>();
     info = add<shell::TInfo>();
+    besuchsziele = add<shell::TBesuchsziele>(main->session().folders().database);
     main->setWindows({start, info});
+    // "Besuchs&ziele", for every user.
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besuchsziele1")))
+        QObject::connect(menu, &QAction::triggered, besuchsziele, &QDialog::exec);
 }
 
 void AppWindows::addRegistrationWindows(const Clock &clock)

@@ -19,6 +19,7 @@ class TVoranmeldung;
 }
 
 namespace lobrix::shell {
+class TBesuchsziele;
 class TInfo;
 class TMain;
 class TStart;
@@ -40,6 +41,7 @@ public:
     registration::TStammBrowse *stammBrowse = nullptr;
     registration::TVoranmeldung *voranmeldung = nullptr;
     shell::TInfo *info = nullptr;
+    shell::TBesuchsziele *besuchsziele = nullptr;
 
 private:
     void addShellWindows();

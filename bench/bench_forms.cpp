@@ -7,15 +7,19 @@
 //   PickerOpen          the master-data picker shown, 20,000 records                    < 150 ms
 //   PickerKeystroke     one more letter in its quick search                              < 20 ms
 //   PreRegistrationListOpen  the pre-registration list shown, 10,000 rows              < 150 ms
+//   DestinationsImport  "&Import" of a file of 5,000 destinations                        < 1 s
+//   DestinationsOpen    "Besuchsziele" shown with the 15,000 destinations imported      < 100 ms
 // The windows run on a copy of the installation (see BenchDesk.h).
 #include "app/AppWindows.h"
 #include "common/Clock.h"
 #include "common/Error.h"
 #include "common/ui/MessageBoxes.h"
+#include "common/TextFile.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TStammBrowse.h"
 #include "registration/ui/TVoranmeldung.h"
 #include "shell/ui/LobrixApplication.h"
+#include "shell/ui/TBesuchsziele.h"
 #include "shell/ui/TMain.h"
 
 #include "BenchDesk.h"
@@ -170,6 +174,49 @@ void PreRegistrationListOpen(benchmark::State &state)
     }
 }
 
+QString destinationsFile()
+{
+    static const QString path = [] {
+        const QString p = QDir(bench::deskFolder()).filePath(QStringLiteral("ziele.txt"));
+        QStringList lines;
+        for (int i = 0; i < 5000; ++i)
+            lines << QStringLiteral("Abteilung %1, Gebäude %2").arg(i).arg(i % 17);
+        TextFile::writeLines(p, lines);
+        return p;
+    }();
+    return path;
+}
+
+void DestinationsImport(benchmark::State &state)
+{
+    shell::TBesuchsziele *ziele = g_windows->besuchsziele;
+    ziele->setFileChooser([](QWidget *) { return destinationsFile(); });
+    ziele->show();
+    for (auto _ : state) {
+        const int before = ziele->rowCount();
+        QElapsedTimer timer;
+        timer.start();
+        child<QPushButton>(ziele, "btnImport")->click();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (ziele->rowCount() != before + 5000)
+            state.SkipWithError("the import did not add 5,000 destinations");
+    }
+    ziele->done(QDialog::Accepted);
+}
+
+void DestinationsOpen(benchmark::State &state)
+{
+    shell::TBesuchsziele *ziele = g_windows->besuchsziele;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        ziele->show();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        state.counters["rows"] = ziele->rowCount();
+        ziele->done(QDialog::Accepted);
+    }
+}
+
 } // namespace
 
 BENCHMARK(ArrivalFormReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(30)->ReportAggregatesOnly(true);
@@ -177,6 +224,8 @@ BENCHMARK(DepartureFormReady)->Unit(benchmark::kMillisecond)->UseManualTime()->I
 BENCHMARK(PickerOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(PickerKeystroke)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(PreRegistrationListOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(DestinationsImport)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(DestinationsOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(SaveToMainReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(50)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)

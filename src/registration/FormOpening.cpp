@@ -1,6 +1,6 @@
 #include "registration/FormOpening.h"
 
-#include "data/SqlEngine.h"
+#include "shell/Destinations.h"
 #include "data/Tables.h"
 #include "registration/CountryList.h"
 #include "common/TimeText.h"
@@ -26,13 +26,7 @@ FormOpening FormOpening::open(shell::Session &session, CountryList &countries)
 
 QStringList FormOpening::readDestinations(const QString &databaseFolder)
 {
-    data::SqlEngine sql(databaseFolder, data::SqlEngine::Access::ReadOnly);
-    data::SqlQuery query = sql.query(QStringLiteral("Select *\nFrom Ziele.dbf\nOrder By Name"));
-    const int name = query.columnIndex(data::columns::Name);
-    QStringList out;
-    while (query.next())
-        out << query.text(name);
-    return out;
+    return shell::Destinations(databaseFolder).list();
 }
 
 QStringList FormOpening::readBadgeLayouts(const QString &databaseFolder)

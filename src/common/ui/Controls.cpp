@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableView>
 #include <QToolButton>
 
 namespace lobrix::ui {
@@ -66,6 +68,18 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, 
     b->setToolTip(hint);
     b->setAccessibleName(hint); // a picture button says what it does
     return b;
+}
+
+QTableView *rowGrid(QWidget *parent, const char *name, const QString &caption, int rowHeight)
+{
+    auto *grid = named(new QTableView(parent), name, {});
+    grid->setAccessibleName(caption);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    return grid;
 }
 
 QString spokenCaption(const QString &caption)

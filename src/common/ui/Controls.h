@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 class QToolButton;
 class QWidget;
 
@@ -31,6 +32,9 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption,
                     const QString &hint = {}, const QRect &geometry = {});
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
                         const QRect &geometry = {});
+// A read-only grid of whole rows, one selected at a time, without row numbers, for the
+// list windows; `caption` names it for screen readers.
+QTableView *rowGrid(QWidget *parent, const char *name, const QString &caption, int rowHeight);
 
 // The caption of an input: `caption` becomes its buddy and names it for screen readers.
 void setCaption(QWidget *field, QLabel *caption);

@@ -39,14 +39,7 @@ TStammBrowse::TStammBrowse(QString databaseFolder, QWidget *parent)
     edSuche = ui::lineEdit(this, "edSuche", 0);
     ui::setCaption(edSuche, lbSuche);
 
-    grdStamm = new QTableView(this);
-    grdStamm->setObjectName(QStringLiteral("grdStamm"));
-    grdStamm->setAccessibleName(QStringLiteral("Besucherstamm"));
-    grdStamm->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdStamm->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdStamm->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdStamm->verticalHeader()->hide();
-    grdStamm->verticalHeader()->setDefaultSectionSize(20);
+    grdStamm = ui::rowGrid(this, "grdStamm", QStringLiteral("Besucherstamm"), 20);
 
     btnSpeichern = ui::button(this, "btnSpeichern", QStringLiteral("Ü&bernehmen"),
                               QStringLiteral("aus Auswahl übernehmen"));

@@ -196,14 +196,7 @@ TVoranmeldung::TVoranmeldung(const shell::Session &session, QWidget *parent)
     chkHeute = ui::checkBox(this, "chkHeute", QStringLiteral("nur für heute angemeldete Besucher anzeigen"),
                             QRect(kMargin, 36, 360, 22));
 
-    Grid = new QTableView(this);
-    Grid->setObjectName(QStringLiteral("Grid"));
-    Grid->setAccessibleName(QStringLiteral("vorangemeldete Besucher"));
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->verticalHeader()->hide();
-    Grid->verticalHeader()->setDefaultSectionSize(20);
+    Grid = ui::rowGrid(this, "Grid", QStringLiteral("vorangemeldete Besucher"), 20);
     Grid->setItemDelegate(new RowPainter(CurrentDateText(session.clock()), Grid));
 
     btnSpeichern = ui::button(this, "btnSpeichern", QStringLiteral("Ü&bernehmen"),
