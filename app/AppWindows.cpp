@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 
+#include "layouts/LayoutFile.h"
 #include "layouts/ui/VisitFormPrinting.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
@@ -7,8 +8,10 @@
 #include "registration/ui/TVoranmeldung.h"
 
 #include <QAction>
+#include <QPrinterInfo>
 #include "shell/Session.h"
 #include "shell/ui/TBesuchsziele.h"
+#include "shell/ui/TEinstellungen.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
 #include "shell/ui/TStart.h"
@@ -40,6 +43,10 @@ void AppWindows::addShellWindows()
     // "Besuchs&ziele", for every user.
     if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besuchsziele1")))
         QObject::connect(menu, &QAction::triggered, besuchsziele, &QDialog::exec);
+    einstellungen = add<shell::TEinstellungen>(main->session(), QPrinterInfo::availablePrinterNames());
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Einstellung1")))
+        QObject::connect(menu, &QAction::triggered, einstellungen,
+                         [dialog = einstellungen] { dialog->Einstellung1Click(); });
 }
 
 void AppWindows::addRegistrationWindows(const Clock &clock)
@@ -65,6 +72,12 @@ void AppWindows::addRegistrationWindows(const Clock &clock)
 void AppWindows::connectLayouts()
 {
     const shell::Session &session = main->session();
+    // The settings' last step publishes the standard badge; the clock follows at once.
+    einstellungen->setSaved([main = main, start = session.folders().start,
+                             db = session.folders().database](const shell::WorkstationSettings &w) {
+        main->setShowClock(w.uhrzeitDatum);
+        layouts::LayoutFile::PublishStandardBadge(start, db);
+    });
     besucher->setPrintAction(layouts::VisitFormPrinting::action(
         session.folders().start, session.folders().database, besucher));
 }

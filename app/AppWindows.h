@@ -20,6 +20,7 @@ class TVoranmeldung;
 
 namespace lobrix::shell {
 class TBesuchsziele;
+class TEinstellungen;
 class TInfo;
 class TMain;
 class TStart;
@@ -42,6 +43,7 @@ public:
     registration::TVoranmeldung *voranmeldung = nullptr;
     shell::TInfo *info = nullptr;
     shell::TBesuchsziele *besuchsziele = nullptr;
+    shell::TEinstellungen *einstellungen = nullptr;
 
 private:
     void addShellWindows();

@@ -54,6 +54,8 @@ public:
     }
     // The visit form in master-data mode, opened by "Besucher&stamm".
     void setMasterDataForm(std::function<void()> open) { m_openMasterData = std::move(open); }
+    // The settings dialog's "Uhr anzeigen": shown or hidden from the next timer tick.
+    void setShowClock(bool show) { m_showClock = show; }
     void Besucherstammbearbeiten1Click();
 
     // How the program ends (a failed login, "&Beenden"); QCoreApplication::exit by default.

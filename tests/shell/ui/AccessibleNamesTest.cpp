@@ -43,8 +43,9 @@ private slots:
             const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
                                qobject_cast<QAbstractButton *>(w) ||
                                qobject_cast<QAbstractSpinBox *>(w);
-            // A combo box's own edit field is spoken as the box.
+            // A combo box's or spin box's own edit field is spoken as the box.
             if (!input || qobject_cast<QComboBox *>(w->parentWidget()) ||
+                qobject_cast<QAbstractSpinBox *>(w->parentWidget()) ||
                 w->focusPolicy() == Qt::NoFocus)
                 continue;
             ++inputs;
