@@ -116,7 +116,12 @@ QString VisitColumns::text(const data::DbfTable &table, const char *record, cons
 
 VisitData VisitColumns::read(const data::DbfTable &table, const char *record)
 {
-    const auto t = [&](const char *column) { return text(table, record, QString::fromLatin1(column)); };
+    return read([&](const QString &column) { return text(table, record, column); });
+}
+
+VisitData VisitColumns::read(const std::function<QString(const QString &column)> &value)
+{
+    const auto t = [&](const char *column) { return value(QString::fromLatin1(column)); };
     VisitData v;
     v.name = t("Name");
     v.vorname = t("Vorname");
@@ -133,7 +138,7 @@ VisitData VisitColumns::read(const data::DbfTable &table, const char *record)
     v.gueltigVon = t("GUELTIGVON");
     v.gueltigBis = t("GUELTIGBIS");
     for (int i = 0; i < 4; ++i)
-        v.info[i] = text(table, record, QStringLiteral("Info%1").arg(i + 1)) == u"ja";
+        v.info[i] = value(QStringLiteral("Info%1").arg(i + 1)) == u"ja";
     v.photo = t("FOTO");
     return v;
 }

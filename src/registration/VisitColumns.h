@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace lobrix::registration {
@@ -47,6 +48,8 @@ public:
     // The form's fields from a visit, master-data or pre-registration row; columns that
     // the table lacks stay empty.
     static VisitData read(const data::DbfTable &table, const char *record);
+    // The same from any row: `value` gives a column's text ("" when there is none).
+    static VisitData read(const std::function<QString(const QString &column)> &value);
     // A field of a row by column name; empty when the table lacks the column.
     static QString text(const data::DbfTable &table, const char *record, const QString &column);
 };

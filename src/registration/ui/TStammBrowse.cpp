@@ -6,7 +6,7 @@
 #include "common/ui/MessageBoxes.h"
 #include "data/SqlEngine.h"
 #include "data/SqlResultModel.h"
-#include "data/Tables.h"
+#include "registration/VisitColumns.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -165,30 +165,10 @@ std::optional<VisitData> TStammBrowse::currentRecord() const
     if (!m_model || m_model->rowCount() == 0)
         return std::nullopt;
     const int row = std::max(0, grdStamm->currentIndex().row());
-    const auto value = [&](QLatin1String column) {
+    return VisitColumns::read([&](const QString &column) {
         const int c = m_model->columnIndex(column);
         return c < 0 ? QString() : m_model->text(row, c);
-    };
-    VisitData v;
-    v.name = value(data::columns::Name);
-    v.vorname = value(data::columns::Vorname);
-    v.firma = value(data::columns::Firma);
-    v.panr = value(data::columns::Panr);
-    v.kfz = value(data::columns::Kfz);
-    v.strasse = value(data::columns::Strasse);
-    v.plz = value(data::columns::Plz);
-    v.ort = value(data::columns::Ort);
-    v.land = value(data::columns::Land);
-    v.telefon = value(data::columns::Telefon);
-    v.bemerkung = value(data::columns::Bemerkung);
-    v.gueltigVon = value(data::columns::GueltigVon);
-    v.gueltigBis = value(data::columns::GueltigBis);
-    v.photo = value(data::columns::Foto);
-    for (int i = 0; i < 4; ++i) {
-        const int c = m_model->columnIndex(QStringLiteral("Info%1").arg(i + 1));
-        v.info[i] = c >= 0 && m_model->text(row, c).compare(u"ja", Qt::CaseInsensitive) == 0;
-    }
-    return v;
+    });
 }
 
 void TStammBrowse::btnSpeichernClick()
