@@ -5,7 +5,7 @@
 //   ArrivalFormOpen     visit number, 5,000 free badges, lists              < 200 ms
 //     RawReadPool       reference: reading Ausweis.dbf whole
 //   ArrivalSave         one arrival saved (visit, log, badge, counter)      median < 20 ms
-//   ArrivalSaveWithMark the same with a pre-registration taken over and marked  median < 20 ms
+//     /WithMark         the same with a pre-registration taken over and marked  median < 20 ms
 //     RawArrivalWrites  reference: the same visit row and badge row written directly
 // The installation is made once by generate_installation in $LOBRIX_BENCH_DIR (default
 // /tmp/lobrix-bench). The benchmarks work on a copy in its folder "desk", made afresh
@@ -104,33 +104,9 @@ registration::VisitData benchVisit()
     return v;
 }
 
-// One arrival per repetition, timed without the opening of the form.
-void ArrivalSave(benchmark::State &state)
-{
-    static const bool poolFreed = (setPool(true), true);
-    benchmark::DoNotOptimize(poolFreed);
-    shell::Session session(deskStart(), systemClock());
-    registration::ArrivalService service(session);
-    for (auto _ : state) {
-        const auto &opening = service.open();
-        if (opening.badgeEntries.isEmpty()) {
-            state.SkipWithError("no free badge");
-            break;
-        }
-        registration::ArrivalService::Input input;
-        input.visit = benchVisit();
-        input.badgeEntry = opening.badgeEntries.first();
-        QElapsedTimer timer;
-        timer.start();
-        const auto result = service.save(input);
-        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
-        if (result.status != registration::ArrivalService::Result::Status::Saved)
-            state.SkipWithError("not saved");
-    }
-}
-
-// As ArrivalSave, with a pre-registration of the 10,000 taken over and marked.
-void ArrivalSaveWithMark(benchmark::State &state)
+// One arrival per repetition, timed without the opening of the form; `withMark`: with a
+// pre-registration of the 10,000 taken over and marked.
+void ArrivalSave(benchmark::State &state, bool withMark)
 {
     static const bool poolFreed = (setPool(true), true);
     benchmark::DoNotOptimize(poolFreed);
@@ -146,13 +122,14 @@ void ArrivalSaveWithMark(benchmark::State &state)
         registration::ArrivalService::Input input;
         input.visit = benchVisit();
         input.badgeEntry = opening.badgeEntries.first();
-        input.preRegistration = QString::number(nr++);
+        if (withMark)
+            input.preRegistration = QString::number(nr++);
         QElapsedTimer timer;
         timer.start();
         const auto result = service.save(input);
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
         if (result.status != registration::ArrivalService::Result::Status::Saved || !result.message.isEmpty())
-            state.SkipWithError("not saved and marked");
+            state.SkipWithError("not saved (and marked)");
     }
 }
 
@@ -182,8 +159,8 @@ BENCHMARK(DepartureFormOpen)->Unit(benchmark::kMillisecond)->Repetitions(5)->Rep
 BENCHMARK(RawReadPool)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(ArrivalFormOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Repetitions(5)->ReportAggregatesOnly(true);
 // One write per repetition, so that the median is the median of single arrivals.
-BENCHMARK(ArrivalSave)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
-BENCHMARK(ArrivalSaveWithMark)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(ArrivalSave, Plain, false)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(ArrivalSave, WithMark, true)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
 BENCHMARK(RawArrivalWrites)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(200)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "data/DbfTable.h"
+#include "data/RecordFilter.h"
 #include "data/TableScan.h"
 #include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
@@ -22,14 +23,11 @@ namespace {
 // The first record whose numeric field equals `number`; -1 when there is none.
 int findByNumber(const DbfTable &table, const QString &column, double number)
 {
-    const int field = table.fieldIndexOrThrow(column);
+    data::RecordFilter filter;
+    filter.number(table.fields().at(table.fieldIndexOrThrow(column)), data::RecordFilter::Op::Eq, number);
     int found = -1;
-    data::forEachRecord(table, [&](int recno, const char *record) {
-        if (found >= 0)
-            return;
-        bool ok = false;
-        const double value = table.text(record, field).toDouble(&ok);
-        if (ok && value == number)
+    data::forEachRecord(table, filter, [&](int recno, const char *) {
+        if (found < 0)
             found = recno;
     });
     return found;
