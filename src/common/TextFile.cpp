@@ -133,7 +133,8 @@ void TextFile::syncFolderOf(const QString &path)
     ::close(dir);
 }
 
-void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newFileMode)
+void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newFileMode,
+                          int keptModeMask)
 {
     // The temporary file is made with the new file's mode, so the kernel applies the
     // umask; a file that is replaced passes its own permissions on.
@@ -147,7 +148,7 @@ void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newF
         throwWriteFailed(path);
     };
     struct stat old {};
-    if (::stat(QFile::encodeName(path).constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0 && ::fchmod(fd, old.st_mode & keptModeMask & 07777) != 0)
         fail();
     qsizetype done = 0;
     while (done < bytes.size()) {

@@ -36,9 +36,10 @@ public:
     static QByteArray readBytes(const QString &path, ReadStatus *status);
     // Replaces the file with the bytes through a temporary file; throws lobrix::Error
     // naming the file on failure (its folder does not exist, the disk is full, a short
-    // write). A replaced file keeps its permissions; a new one gets `newFileMode` less the
-    // umask.
-    static void writeBytes(const QString &path, const QByteArray &bytes, int newFileMode = 0666);
+    // write). A replaced file keeps its permissions within `keptModeMask`; a new one gets
+    // `newFileMode` less the umask.
+    static void writeBytes(const QString &path, const QByteArray &bytes, int newFileMode = 0666,
+                           int keptModeMask = 07777);
 
     // Removes temporary files that interrupted writes left in the folder (not in its
     // subfolders), when they are older than `minimumAgeSeconds`: younger ones may belong

@@ -179,9 +179,9 @@ void UsersFile::write(const QString &path) const
         encoded.append(TextFile::encodeFor(path, l));
     const QByteArray bytes = TextFile::joinLines(encoded);
 
-    // A new file is the owner's alone from the first byte on; an existing file keeps the
-    // permissions it was given.
-    TextFile::writeBytes(path, bytes, 0600);
+    // The passwords are only scrambled: the file is the owner's alone from the first byte
+    // on, also when an installation copied it in readable for others.
+    TextFile::writeBytes(path, bytes, 0600, 0600);
 }
 
 UserSlot UsersFile::LoadUserSlot(int slot) const

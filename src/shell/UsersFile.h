@@ -42,8 +42,8 @@ public:
     // A new file: lines of filler and ten empty slots without rights.
     static UsersFile createEmpty();
 
-    // Replaces the file as a whole (through a temporary file). A file that did not exist
-    // is created readable and writable by its owner only. Throws lobrix::Error.
+    // Replaces the file as a whole (through a temporary file), readable and writable by
+    // its owner only, also when the old file was open to others. Throws lobrix::Error.
     void write(const QString &path) const;
 
     UserSlot LoadUserSlot(int slot) const;

@@ -43,6 +43,15 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength, const QRec
     return e;
 }
 
+QLineEdit *passwordEdit(QWidget *parent, const char *name, int maxLength, const QRect &geometry)
+{
+    QLineEdit *e = lineEdit(parent, name, maxLength, geometry);
+    e->setEchoMode(QLineEdit::Password);
+    // "*" for every character, whatever the platform style would draw.
+    e->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    return e;
+}
+
 QComboBox *comboBox(QWidget *parent, const char *name, const QRect &geometry)
 {
     return named(new QComboBox(parent), name, geometry);

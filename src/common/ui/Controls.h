@@ -25,6 +25,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int
 QLabel *label(QWidget *parent, const char *name, const QString &text);
 // maxLength 0: no limit. An empty geometry leaves placing to a layout.
 QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength, const QRect &geometry = {});
+// A password field: every character shown as "*".
+QLineEdit *passwordEdit(QWidget *parent, const char *name, int maxLength, const QRect &geometry = {});
 QComboBox *comboBox(QWidget *parent, const char *name, const QRect &geometry = {});
 QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption,
                     const QRect &geometry = {});

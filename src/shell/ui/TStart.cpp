@@ -22,8 +22,7 @@ TStart::TStart(QWidget *parent) : QDialog(parent)
     QLabel *lbBenutzer = ui::label(this, "lbBenutzer", QStringLiteral("Benutzername:"));
     QLabel *lbPasswort = ui::label(this, "lbPasswort", QStringLiteral("Passwort:"));
     edBenutzer = ui::lineEdit(this, "edBenutzer", UsersFile::MaxTextLength);
-    edPasswort = ui::lineEdit(this, "edPasswort", UsersFile::MaxTextLength);
-    edPasswort->setEchoMode(QLineEdit::Password);
+    edPasswort = ui::passwordEdit(this, "edPasswort", UsersFile::MaxTextLength);
     ui::setCaption(edBenutzer, lbBenutzer);
     ui::setCaption(edPasswort, lbPasswort);
     btnOK = ui::button(this, "btnOK", QStringLiteral("&OK"));
