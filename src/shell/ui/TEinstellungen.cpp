@@ -4,6 +4,7 @@
 #include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
 #include "shell/Session.h"
+#include "shell/UsersFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -52,8 +56,9 @@ QString fileNameOf(const QString &path)
 
 } // namespace
 
-TEinstellungen::TEinstellungen(Session &session, QStringList printers, QWidget *parent)
-    : QDialog(parent), m_session(session)
+TEinstellungen::TEinstellungen(Session &session, UsersFile &users, QStringList printers,
+                               QWidget *parent)
+    : QDialog(parent), m_session(session), m_users(users)
 {
     setObjectName(QStringLiteral("TEinstellungen"));
     setModal(true);
@@ -166,8 +171,10 @@ TEinstellungen::TEinstellungen(Session &session, QStringList printers, QWidget *
     buttons->addStretch();
     buttons->addWidget(btnAbbrechen);
     buttons->addWidget(btnSpeichern);
+    createUsersPanel();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
+    layout->addWidget(pnNutzer);
     layout->addLayout(buttons);
 
     const QString start = session.folders().start;
@@ -186,6 +193,77 @@ TEinstellungen::TEinstellungen(Session &session, QStringList printers, QWidget *
     connect(btnSpeichern, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+void TEinstellungen::createUsersPanel()
+{
+    pnNutzer = new QWidget(this);
+    pnNutzer->setObjectName(QStringLiteral("pnNutzer"));
+    pnNutzer->hide();
+    QLabel *heading = ui::label(pnNutzer, "lbNutzerrechte", QStringLiteral("Nutzerrechte und Passwörter vergeben"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+
+    GridNutzer = ui::rowGrid(pnNutzer, "GridNutzer", QStringLiteral("Nutzer"), 18);
+    m_userNames = new QStandardItemModel(UsersFile::SlotCount, 1, GridNutzer);
+    m_userNames->setHorizontalHeaderLabels({QStringLiteral("Nutzer")});
+    GridNutzer->setModel(m_userNames);
+    GridNutzer->horizontalHeader()->setStretchLastSection(true);
+    GridNutzer->setMinimumHeight(GridNutzer->horizontalHeader()->sizeHint().height() + 18 * UsersFile::SlotCount + 4);
+
+    auto *fields = new QFormLayout;
+    QLabel *lbName = ui::label(pnNutzer, "lbName", QStringLiteral("Name:"));
+    QLabel *lbPass = ui::label(pnNutzer, "lbPass", QStringLiteral("Passwort:"));
+    edNutzer = ui::lineEdit(pnNutzer, "edNutzer", UsersFile::MaxTextLength);
+    edPasswort = ui::passwordEdit(pnNutzer, "edPasswort", UsersFile::MaxTextLength);
+    ui::setCaption(edNutzer, lbName);
+    ui::setCaption(edPasswort, lbPass);
+    fields->addRow(lbName, edNutzer);
+    fields->addRow(lbPass, edPasswort);
+    auto *rights = new QVBoxLayout;
+    for (size_t k = 0; k < RightCheckBoxes.size(); ++k) {
+        chkRights[k] = ui::checkBox(pnNutzer, RightCheckBoxes[k].objectName,
+                                    QString::fromUtf8(RightCheckBoxes[k].caption));
+        rights->addWidget(chkRights[k]);
+        connect(chkRights[k], &QCheckBox::toggled, this, &TEinstellungen::userChanged);
+    }
+    btnUebernehmen = ui::button(pnNutzer, "btnUebernehmen", QStringLiteral("&Benutzerrechte speichern"),
+                                QStringLiteral("Benutzerrechte speichern"));
+    btnUebernehmen->setEnabled(false);
+
+    auto *right = new QVBoxLayout;
+    right->addLayout(fields);
+    right->addLayout(rights);
+    right->addStretch();
+    right->addWidget(btnUebernehmen, 0, Qt::AlignLeft);
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(GridNutzer, 1);
+    columns->addLayout(right, 2);
+    auto *panel = new QVBoxLayout(pnNutzer);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->addWidget(heading);
+    panel->addLayout(columns);
+
+    connect(edNutzer, &QLineEdit::textChanged, this, &TEinstellungen::userChanged);
+    connect(edPasswort, &QLineEdit::textChanged, this, &TEinstellungen::userChanged);
+    // A click, also on the row already selected, and the arrow keys load the slot.
+    connect(GridNutzer, &QTableView::clicked, this, &TEinstellungen::GridNutzerClick);
+    connect(GridNutzer->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TEinstellungen::GridNutzerClick);
+    connect(btnUebernehmen, &QPushButton::clicked, this, &TEinstellungen::btnUebernehmenClick);
+
+    // Storing every slot as read renews its filler; the file follows at the next save.
+    for (int slot = 0; slot < UsersFile::SlotCount; ++slot) {
+        const UserSlot user = m_users.LoadUserSlot(slot);
+        try {
+            m_users.StoreUserSlot(slot, user);
+        } catch (const Error &) {
+            // What was read back is always storable; were it not, the line stays as found.
+        }
+        m_userNames->setItem(slot, 0, new QStandardItem(user.name));
+    }
+    GridNutzer->setCurrentIndex(m_userNames->index(0, 0));
+}
+
 int TEinstellungen::Einstellung1Click()
 {
     prepareSettings();
@@ -201,10 +279,81 @@ void TEinstellungen::prepareSettings()
     btnSpeichern->setText(QStringLiteral("&Speichern"));
     btnSpeichern->setToolTip(QStringLiteral("Programmeinstellungen speichern"));
     btnAbbrechen->show();
+    pnNutzer->hide();
     PageControl1->show();
     setWindowTitle(QStringLiteral("Einstellungen"));
     PageControl1->setCurrentIndex(0);
+    opening();
     chkDruckExternClick();
+}
+
+int TEinstellungen::Nutzer1Click()
+{
+    prepareUsers();
+    return exec(); // closing writes nothing
+}
+
+void TEinstellungen::prepareUsers()
+{
+    PageControl1->hide();
+    pnNutzer->show();
+    btnSpeichern->setText(QStringLiteral("&Schliessen"));
+    btnSpeichern->setToolTip(QStringLiteral("Fenster schliessen"));
+    btnAbbrechen->hide();
+    setWindowTitle(QStringLiteral("Nutzer"));
+    opening();
+    GridNutzerClick();
+}
+
+void TEinstellungen::opening()
+{
+    adjustSize(); // the mode's own size, before it is placed
+    if (m_opening)
+        m_opening(*this);
+}
+
+int TEinstellungen::selectedSlot() const
+{
+    const int row = GridNutzer->currentIndex().row();
+    return row < 0 ? 0 : row;
+}
+
+void TEinstellungen::GridNutzerClick()
+{
+    const UserSlot user = m_users.LoadUserSlot(selectedSlot());
+    m_loadingUser = true;
+    edNutzer->setText(user.name);
+    edPasswort->setText(user.password);
+    for (int k = 0; k < RightCount; ++k)
+        chkRights[size_t(k)]->setChecked(user.rights.has(k));
+    m_loadingUser = false;
+    btnUebernehmen->setEnabled(false);
+}
+
+void TEinstellungen::userChanged()
+{
+    if (!m_loadingUser)
+        btnUebernehmen->setEnabled(true);
+}
+
+void TEinstellungen::btnUebernehmenClick()
+{
+    const int slot = selectedSlot();
+    UserSlot user{edNutzer->text(), edPasswort->text(), {}};
+    for (int k = 0; k < RightCount; ++k)
+        user.rights.set(k, chkRights[size_t(k)]->isChecked());
+    // On a copy: a refused name or a failed write leaves the working copy as the file is.
+    UsersFile changed = m_users;
+    try {
+        changed.StoreUserSlot(slot, user);
+        changed.write(UsersFile::pathIn(m_session.folders().start));
+    } catch (const Error &e) {
+        ui::MessageBoxes::error(this, e.message());
+        return;
+    }
+    m_users = std::move(changed);
+    m_userNames->item(slot, 0)->setText(user.name);
+    btnUebernehmen->setEnabled(false);
 }
 
 void TEinstellungen::showSettings(const WorkstationSettings &w)

@@ -1,7 +1,10 @@
 #pragma once
 // "Einstellungen": the workstation's settings on the pages "allgemein" and
 // "Besuchererfassung", saved to settings.ini and Voranmel.ini with "&Speichern"
-// (WorkstationSettings holds the rules and the order).
+// (WorkstationSettings holds the rules and the order). In users mode ("Nutzer") a panel
+// over the pages edits the ten slots of the users file, whose working copy the main
+// window read at start and the login uses.
+#include "shell/UserRights.h"
 #include "shell/WorkstationSettings.h"
 
 #include <QDialog>
@@ -13,17 +16,28 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QStandardItemModel;
+class QTableView;
 class QTabWidget;
 class QToolButton;
 
 namespace lobrix::shell {
 
 class Session;
+class UsersFile;
 
 class TEinstellungen : public QDialog {
     Q_OBJECT
 public:
-    TEinstellungen(Session &session, QStringList printers, QWidget *parent = nullptr);
+    // Renews the filler characters of every slot in `users` (the file is written only by
+    // "&Benutzerrechte speichern"); `users` must outlive the dialog.
+    TEinstellungen(Session &session, UsersFile &users, QStringList printers,
+                   QWidget *parent = nullptr);
+
+    // At every opening, before the dialog is shown: the main window applies the rights
+    // again and places the dialog.
+    using Opening = std::function<void(QWidget &dialog)>;
+    void setOpening(Opening opening) { m_opening = std::move(opening); }
 
     // After steps 1 to 9 are written: publishing the standard badge (step 10; throws
     // lobrix::Error for the error box) and whatever takes the new values at once.
@@ -36,18 +50,36 @@ public:
     // "&Einstellungen": fills the pages and shows the dialog modally; saves on "&Speichern".
     int Einstellung1Click();
     void prepareSettings();
+    // "&Nutzer": the users panel, shown modally; only "&Benutzerrechte speichern" writes.
+    int Nutzer1Click();
+    void prepareUsers();
 
     WorkstationSettings shownSettings() const;
     void save();
     void chkDruckExternClick();
 
+    // The slot selected in GridNutzer (row = slot).
+    int selectedSlot() const;
+    // Loads the selected slot into the fields and disables the save button: unsaved
+    // changes are dropped.
+    void GridNutzerClick();
+    // Stores the selected slot and writes user.dat; on failure an error box, and neither
+    // the working copy nor the file changes.
+    void btnUebernehmenClick();
+
 private:
+    void createUsersPanel();
     void showSettings(const WorkstationSettings &w);
     void pickFile(QLineEdit *field, const QString &filter, const QString &folder);
+    void userChanged();
+    void opening();
 
     Session &m_session;
+    UsersFile &m_users;
     Saved m_saved;
     FileChooser m_chooseFile;
+    Opening m_opening;
+    bool m_loadingUser = false;
 
     QTabWidget *PageControl1 = nullptr;
     QLineEdit *edDatenbank = nullptr, *edListen = nullptr, *edBildpfad = nullptr;
@@ -63,6 +95,13 @@ private:
     QCheckBox *chkShowInfoStamm = nullptr;
     std::array<QLineEdit *, 4> edInfo{};
     QPushButton *btnAbbrechen = nullptr, *btnSpeichern = nullptr;
+
+    QWidget *pnNutzer = nullptr;
+    QTableView *GridNutzer = nullptr;
+    QStandardItemModel *m_userNames = nullptr;
+    QLineEdit *edNutzer = nullptr, *edPasswort = nullptr;
+    std::array<QCheckBox *, RightCount> chkRights{};
+    QPushButton *btnUebernehmen = nullptr;
 };
 
 } // namespace lobrix::shell

@@ -1,4 +1,5 @@
-// The settings dialog in settings mode, driven through its controls.
+// The settings dialog in settings mode and in users mode, driven through its controls.
+#include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
 
@@ -6,9 +7,13 @@
 #include "common/IniFile.h"
 #include "common/ui/MessageBoxes.h"
 #include "shell/Session.h"
+#include "shell/UsersFile.h"
 #include "shell/ui/TEinstellungen.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QStyle>
+#include <QTableView>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -20,6 +25,7 @@
 
 using namespace lobrix;
 using namespace lobrix::shell;
+using lobrix::test::fileBytes;
 
 class TEinstellungenTest : public QObject {
     Q_OBJECT
@@ -28,7 +34,9 @@ class TEinstellungenTest : public QObject {
         test::TestInstallation inst;
         FixedClock clock{QDateTime(QDate(2026, 12, 10), QTime(8, 30))};
         Session session{inst.startFolder(), clock};
-        TEinstellungen dialog{session, {QStringLiteral("Empfang"), QStringLiteral("Pforte")}};
+        bool seeded = seedUsers(inst.startFolder());
+        UsersFile users = UsersFile::read(UsersFile::pathIn(inst.startFolder()));
+        TEinstellungen dialog{session, users, {QStringLiteral("Empfang"), QStringLiteral("Pforte")}};
         QList<ui::MessageRecord> messages;
         Dialog()
         {
@@ -41,7 +49,55 @@ class TEinstellungenTest : public QObject {
         {
             return dialog.findChild<W *>(QString::fromLatin1(name));
         }
+        QString userDat() const { return UsersFile::pathIn(inst.startFolder()); }
+        UserSlot onDisk(int slot) const { return UsersFile::read(userDat()).LoadUserSlot(slot); }
+        void clickSlot(int slot)
+        {
+            auto *grid = w<QTableView>("GridNutzer");
+            const QModelIndex index = grid->model()->index(slot, 0);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+        }
+        QString shownName(int slot) const
+        {
+            return w<QTableView>("GridNutzer")->model()->index(slot, 0).data().toString();
+        }
+        QStringList checkedRights() const
+        {
+            QStringList held;
+            for (const RightCheckBox &box : RightCheckBoxes)
+                if (w<QCheckBox>(box.objectName)->isChecked())
+                    held << QString::fromLatin1(box.objectName);
+            return held;
+        }
     };
+
+    static const UserSlot &anna()
+    {
+        static const UserSlot user{QStringLiteral("Anna"), QStringLiteral("geheim"),
+                                   {Right::Erfassen, Right::BerichteLesen}};
+        return user;
+    }
+    static const UserSlot &bernd()
+    {
+        static const UserSlot user{QStringLiteral("Bernd"), QStringLiteral("pw"), UserRights::all()};
+        return user;
+    }
+    // Slot 0 Anna, slot 3 Bernd, the others empty.
+    static bool seedUsers(const QString &startFolder)
+    {
+        const QString path = UsersFile::pathIn(startFolder);
+        UsersFile users = UsersFile::read(path);
+        users.StoreUserSlot(0, anna());
+        users.StoreUserSlot(3, bernd());
+        users.write(path);
+        return true;
+    }
+    static void compareSlot(const UserSlot &actual, const UserSlot &expected)
+    {
+        QCOMPARE(actual.name, expected.name);
+        QCOMPARE(actual.password, expected.password);
+        QVERIFY(actual.rights == expected.rights);
+    }
 
 private slots:
     void opensInSettingsMode()
@@ -110,6 +166,146 @@ private slots:
         QCOMPARE(IniFile(QDir(d.inst.startFolder()).filePath(QStringLiteral("settings.ini")))
                      .readString(QStringLiteral("Datenbank"), QStringLiteral("Pfad")),
                  QStringLiteral("/gibt/es/nicht")); // stored as typed
+    }
+
+    void usersModeShowsTheSlots()
+    {
+        Dialog d;
+        d.dialog.prepareUsers();
+        QCOMPARE(d.dialog.windowTitle(), QStringLiteral("Nutzer"));
+        QVERIFY(d.w("pnNutzer")->isVisible());
+        QVERIFY(!d.w("PageControl1")->isVisible());
+        QVERIFY(!d.w("btnAbbrechen")->isVisible());
+        QCOMPARE(d.w<QPushButton>("btnSpeichern")->text(), QStringLiteral("&Schliessen"));
+        QCOMPARE(d.w("btnSpeichern")->toolTip(), QStringLiteral("Fenster schliessen"));
+        QCOMPARE(d.w<QTableView>("GridNutzer")->model()->rowCount(), UsersFile::SlotCount);
+        QCOMPARE(d.shownName(0), QStringLiteral("Anna"));
+        QCOMPARE(d.shownName(3), QStringLiteral("Bernd"));
+        QCOMPARE(d.shownName(1), QString());
+        // Slot 0 is selected and loaded; nothing is changed yet.
+        QCOMPARE(d.w<QLineEdit>("edNutzer")->text(), QStringLiteral("Anna"));
+        QCOMPARE(d.w<QLineEdit>("edPasswort")->text(), QStringLiteral("geheim"));
+        QCOMPARE(d.checkedRights(), (QStringList{"chkErfassen", "chkBerichteLesen"}));
+        QVERIFY(!d.w("btnUebernehmen")->isEnabled());
+        auto *password = d.w<QLineEdit>("edPasswort");
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), int('*'));
+        QCOMPARE(password->maxLength(), 10);
+        QCOMPARE(d.w<QLineEdit>("edNutzer")->maxLength(), 10);
+        // The eight rights in the file's order, top to bottom.
+        int lastY = -1;
+        for (const RightCheckBox &box : RightCheckBoxes) {
+            auto *check = d.w<QCheckBox>(box.objectName);
+            QCOMPARE(check->text(), QString::fromUtf8(box.caption));
+            QVERIFY2(check->y() > lastY, box.objectName);
+            lastY = check->y();
+        }
+
+        // Back in settings mode the pages return.
+        d.dialog.prepareSettings();
+        QVERIFY(!d.w("pnNutzer")->isVisible());
+        QVERIFY(d.w("PageControl1")->isVisible());
+        QVERIFY(d.w("btnAbbrechen")->isVisible());
+        QCOMPARE(d.w<QPushButton>("btnSpeichern")->text(), QStringLiteral("&Speichern"));
+    }
+
+    // Every kind of change enables the button; saving writes user.dat at once, owner-only,
+    // and the other slots read back unchanged.
+    void saveWritesTheSlotAtOnce_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("name") << "name";
+        QTest::newRow("password") << "password";
+        QTest::newRow("right") << "right";
+    }
+    void saveWritesTheSlotAtOnce()
+    {
+        QFETCH(QString, change);
+        Dialog d;
+        QVERIFY(QFile::setPermissions(d.userDat(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                       QFile::ReadOther));
+        d.dialog.prepareUsers();
+        d.clickSlot(3);
+        QCOMPARE(d.w<QLineEdit>("edNutzer")->text(), QStringLiteral("Bernd"));
+        UserSlot expected = bernd();
+        if (change == QLatin1String("name")) {
+            QTest::keyClicks(d.w("edNutzer"), QStringLiteral("ßÄ"));
+            expected.name += QStringLiteral("ßÄ");
+        } else if (change == QLatin1String("password")) {
+            d.w<QLineEdit>("edPasswort")->clear();
+            QTest::keyClicks(d.w("edPasswort"), QStringLiteral("neu 7"));
+            expected.password = QStringLiteral("neu 7");
+        } else {
+            d.w<QCheckBox>("chkService")->click();
+            expected.rights.set(Right::Service, false);
+        }
+        QVERIFY(d.w("btnUebernehmen")->isEnabled());
+        QTest::mouseClick(d.w<QPushButton>("btnUebernehmen"), Qt::LeftButton);
+        QVERIFY(!d.w("btnUebernehmen")->isEnabled());
+        QVERIFY(d.messages.isEmpty());
+        compareSlot(d.onDisk(3), expected);
+        compareSlot(d.onDisk(0), anna());
+        compareSlot(d.onDisk(1), UserSlot{});
+        QCOMPARE(d.shownName(3), expected.name);
+        QCOMPARE(QFileInfo(d.userDat()).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void anotherSlotDropsChanges()
+    {
+        Dialog d;
+        const QByteArray before = fileBytes(d.userDat());
+        d.dialog.prepareUsers();
+        QTest::keyClicks(d.w("edNutzer"), QStringLiteral("xyz"));
+        d.w<QCheckBox>("chkRechte")->click();
+        d.clickSlot(3);
+        QVERIFY(!d.w("btnUebernehmen")->isEnabled());
+        QCOMPARE(d.w<QLineEdit>("edNutzer")->text(), QStringLiteral("Bernd"));
+        d.clickSlot(0);
+        QCOMPARE(d.w<QLineEdit>("edNutzer")->text(), QStringLiteral("Anna"));
+        QCOMPARE(d.checkedRights(), (QStringList{"chkErfassen", "chkBerichteLesen"}));
+        // Keyboard: the arrow keys load the next slot the same way.
+        QTest::keyClicks(d.w("edNutzer"), QStringLiteral("xyz"));
+        QTest::keyClick(d.w("GridNutzer"), Qt::Key_Down);
+        QCOMPARE(d.w<QLineEdit>("edNutzer")->text(), QString());
+        QVERIFY(!d.w("btnUebernehmen")->isEnabled());
+        QCOMPARE(fileBytes(d.userDat()), before); // only the save button writes
+    }
+
+    // A name the users file cannot hold, and a file that cannot be replaced: an error box,
+    // the button stays on for another try, and neither the file nor the working copy
+    // takes the change.
+    void refusedSaveChangesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("blockFile");
+        QTest::addColumn<QString>("messageStart");
+        QTest::newRow("character outside the table") << QStringLiteral("An\\na") << false
+                                                     << QStringLiteral("Der Benutzername enthält");
+        QTest::newRow("file cannot be replaced") << QStringLiteral("Anne") << true
+                                                 << QStringLiteral("Die Datei");
+    }
+    void refusedSaveChangesNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, blockFile);
+        QFETCH(QString, messageStart);
+        Dialog d;
+        d.dialog.prepareUsers();
+        if (blockFile) { // a folder where the file was: the rename onto it fails, also as root
+            QVERIFY(QFile::remove(d.userDat()));
+            QVERIFY(QDir().mkdir(d.userDat()));
+        }
+        const QByteArray before = blockFile ? QByteArray() : fileBytes(d.userDat());
+        d.w<QLineEdit>("edNutzer")->setText(name);
+        QTest::mouseClick(d.w<QPushButton>("btnUebernehmen"), Qt::LeftButton);
+        QCOMPARE(d.messages.size(), 1);
+        QVERIFY2(d.messages[0].text.startsWith(messageStart), qPrintable(d.messages[0].text));
+        QVERIFY(d.w("btnUebernehmen")->isEnabled());
+        if (!blockFile)
+            QCOMPARE(fileBytes(d.userDat()), before);
+        compareSlot(d.users.LoadUserSlot(0), anna());
+        QCOMPARE(d.shownName(0), QStringLiteral("Anna"));
     }
 };
 
