@@ -2,13 +2,13 @@
 
 #include "layouts/LayoutFile.h"
 #include "layouts/ui/VisitFormPrinting.h"
+#include "layouts/ui/VisitPrinter.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
 #include "registration/ui/TStammBrowse.h"
 #include "registration/ui/TVoranmeldung.h"
 
 #include <QAction>
-#include <QPrinterInfo>
 #include "shell/Session.h"
 #include "shell/ui/TBesuchsziele.h"
 #include "shell/ui/TEinstellungen.h"
@@ -43,10 +43,19 @@ void AppWindows::addShellWindows()
     // "Besuchs&ziele", for every user.
     if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besuchsziele1")))
         QObject::connect(menu, &QAction::triggered, besuchsziele, &QDialog::exec);
-    einstellungen = add<shell::TEinstellungen>(main->session(), QPrinterInfo::availablePrinterNames());
+    // The printers in the order in which printing counts Printer1 and Printer2.
+    einstellungen = add<shell::TEinstellungen>(main->session(), main->users(),
+                                               layouts::VisitPrinter::systemPrinters().names());
+    einstellungen->setOpening([main = main](QWidget &dialog) {
+        main->applyRights();
+        dialog.move(main->settingsDialogPosition(dialog.size()));
+    });
     if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Einstellung1")))
         QObject::connect(menu, &QAction::triggered, einstellungen,
                          [dialog = einstellungen] { dialog->Einstellung1Click(); });
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Nutzer1")))
+        QObject::connect(menu, &QAction::triggered, einstellungen,
+                         [dialog = einstellungen] { dialog->Nutzer1Click(); });
 }
 
 void AppWindows::addRegistrationWindows(const Clock &clock)

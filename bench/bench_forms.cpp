@@ -9,6 +9,9 @@
 //   PreRegistrationListOpen  the pre-registration list shown, 10,000 rows              < 150 ms
 //   DestinationsImport  "&Import" of a file of 5,000 destinations                        < 1 s
 //   DestinationsOpen    "Besuchsziele" shown with the 15,000 destinations imported      < 100 ms
+//   SettingsOpen        "Einstellungen" filled from both files and shown                < 100 ms
+//   SettingsSave        "&Speichern": every key of both files, then the standard badge  < 100 ms
+//   UsersSave           "&Benutzerrechte speichern": one slot stored, user.dat written   < 100 ms
 // The windows run on a copy of the installation (see BenchDesk.h).
 #include "app/AppWindows.h"
 #include "common/Clock.h"
@@ -20,6 +23,7 @@
 #include "registration/ui/TVoranmeldung.h"
 #include "shell/ui/LobrixApplication.h"
 #include "shell/ui/TBesuchsziele.h"
+#include "shell/ui/TEinstellungen.h"
 #include "shell/ui/TMain.h"
 
 #include "BenchDesk.h"
@@ -28,6 +32,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -217,6 +222,51 @@ void DestinationsOpen(benchmark::State &state)
     }
 }
 
+void SettingsOpen(benchmark::State &state)
+{
+    shell::TEinstellungen *dialog = g_windows->einstellungen;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        dialog->prepareSettings();
+        dialog->show();
+        QCoreApplication::processEvents(); // until it is painted
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        dialog->done(QDialog::Rejected);
+    }
+}
+
+void SettingsSave(benchmark::State &state)
+{
+    shell::TEinstellungen *dialog = g_windows->einstellungen;
+    dialog->prepareSettings();
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        dialog->save();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+void UsersSave(benchmark::State &state)
+{
+    shell::TEinstellungen *dialog = g_windows->einstellungen;
+    dialog->prepareUsers();
+    dialog->show();
+    auto *right = child<QCheckBox>(dialog, "chkBerichteLesen");
+    auto *save = child<QPushButton>(dialog, "btnUebernehmen");
+    for (auto _ : state) {
+        right->click();
+        QElapsedTimer timer;
+        timer.start();
+        save->click();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (save->isEnabled())
+            state.SkipWithError("user.dat was not written");
+    }
+    dialog->done(QDialog::Accepted);
+}
+
 } // namespace
 
 BENCHMARK(ArrivalFormReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(30)->ReportAggregatesOnly(true);
@@ -226,6 +276,9 @@ BENCHMARK(PickerKeystroke)->Unit(benchmark::kMillisecond)->UseManualTime()->Iter
 BENCHMARK(PreRegistrationListOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(DestinationsImport)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(DestinationsOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(SettingsOpen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(SettingsSave)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(UsersSave)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(SaveToMainReady)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(50)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)

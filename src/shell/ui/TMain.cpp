@@ -234,6 +234,8 @@ void TMain::FormCreate(const QString &startFolder)
         Timer->stop();
         ui::MessageBoxes::error(this, QString::fromUtf8(UsersFile::NotFoundMessage));
         m_creationFailed = true;
+        // Never written: it lets the other windows be built before the program ends.
+        m_users = std::make_unique<UsersFile>(UsersFile::createEmpty());
     }
 }
 
@@ -305,7 +307,11 @@ void TMain::endProgram(int code)
 
 void TMain::applyRights()
 {
-    const auto has = [this](Right r) { return m_session->isServiceLogin() || m_session->user()->has(r); };
+    const LoginUser user = m_session->isServiceLogin()
+                               ? LoginUser::service()
+                               : LoginUser::fromSlot(m_session->user()->slot(),
+                                                     m_users->LoadUserSlot(m_session->user()->slot()));
+    const auto has = [&user](Right r) { return user.has(r); };
     const auto hideUnless = [this](bool allowed, std::initializer_list<const char *> names) {
         if (allowed)
             return;
@@ -322,10 +328,23 @@ void TMain::applyRights()
         btnBeginn->setVisible(true);
         btnEnde->setVisible(true);
     }
-    const bool designer = m_session->isServiceLogin() ||
-                          m_session->user()->seesDesigner(
-                              keys::read(m_session->settings(), keys::settings::Designer));
-    Designer1->menuAction()->setVisible(designer);
+    Designer1->menuAction()->setVisible(
+        user.seesDesigner(keys::read(m_session->settings(), keys::settings::Designer)));
+}
+
+QPoint TMain::settingsDialogPosition(const QSize &dialog) const
+{
+    const QPoint client = m_client->mapToGlobal(QPoint(0, 0));
+    QPoint p(client.x() + m_client->width() / 2 - dialog.width() / 2,
+             client.y() + btnBeginn->y() + btnBeginn->height() - dialog.height() + 60);
+    // A dialog taller than the space above the buttons would reach above the screen.
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return p;
+    const QRect area = screen->availableGeometry();
+    p.setX(std::clamp(p.x(), area.left(), std::max(area.left(), area.right() + 1 - dialog.width())));
+    p.setY(std::clamp(p.y(), area.top(), std::max(area.top(), area.bottom() + 1 - dialog.height())));
+    return p;
 }
 
 void TMain::TimerTimer()

@@ -38,7 +38,9 @@ public:
 
     bool creationFailed() const { return m_creationFailed; }
     Session &session() { return *m_session; }
-    const UsersFile &users() const { return *m_users; }
+    // The working copy of user.dat read at start: the login reads it, the settings dialog
+    // edits it.
+    UsersFile &users() { return *m_users; }
 
     // The windows the main window opens; set once after they are created.
     struct Windows {
@@ -74,7 +76,12 @@ public:
     // while it is shown.
     bool PollRegistrationLock();
     void FormResize();
+    // Hides what the logged-in user may not use, by the rights in the users working copy
+    // (changed there, they count from the settings dialog's next opening).
     void applyRights();
+    // Where the settings dialog opens: its bottom 60 pixels below the arrival button,
+    // centred on the window, kept on the screen.
+    QPoint settingsDialogPosition(const QSize &dialog) const;
 
     // The progress display for other windows (hidden until shown by them).
     QProgressBar *progressBar() const { return pgrBar; }

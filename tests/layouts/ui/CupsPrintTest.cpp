@@ -2,11 +2,16 @@
 #include "PdfProbe.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
+#include "app/AppWindows.h"
+#include "common/Clock.h"
 #include "layouts/LayoutLocations.h"
+#include "layouts/PrintPlan.h"
+#include "shell/ui/TEinstellungen.h"
 #include "layouts/ui/PrintConfirmation.h"
 #include "layouts/ui/VisitPrinter.h"
 #include "common/ui/MessageBoxes.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
@@ -95,6 +100,28 @@ private slots:
         QCOMPARE(list.names(), QPrinterInfo::availablePrinterNames());
         QCOMPARE(list.at(queuePosition()), kQueue);
         QCOMPARE(list.defaultName(), QPrinterInfo::defaultPrinterName());
+    }
+
+    // The settings dialog offers the system's printers in the order printing counts them:
+    // the queue picked there is the one the next visitor sheet goes to.
+    void settingsDialogListsTheQueue()
+    {
+        FixedClock clock(QDateTime(QDate(2026, 12, 10), QTime(8, 30)));
+        app::AppWindows windows(m_install->startFolder(), clock);
+        shell::TEinstellungen &dialog = *windows.einstellungen;
+        dialog.prepareSettings();
+        for (const char *name : {"cbxDrucker1", "cbxDrucker2"}) {
+            auto *box = dialog.findChild<QComboBox *>(QString::fromLatin1(name));
+            QStringList offered;
+            for (int i = 0; i < box->count(); ++i)
+                offered << box->itemText(i);
+            QCOMPARE(offered, QPrinterInfo::availablePrinterNames());
+        }
+        auto *box = dialog.findChild<QComboBox *>(QStringLiteral("cbxDrucker1"));
+        box->setCurrentIndex(box->findText(kQueue));
+        dialog.save();
+        const PrintPlan plan = PrintPlan::visitorSheet(m_install->startFolder());
+        QCOMPARE(VisitPrinter::systemPrinters().at(plan.printerPosition), kQueue);
     }
 
     void visitorSheetGoesThroughTheSpooler()

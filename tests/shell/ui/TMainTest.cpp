@@ -10,11 +10,14 @@
 #include "app/AppWindows.h"
 #include "common/ui/Desktop.h"
 #include "common/ui/MessageBoxes.h"
+#include "shell/ui/TEinstellungen.h"
 #include "shell/ui/TInfo.h"
 #include "shell/ui/TMain.h"
 #include "shell/ui/TStart.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QTableView>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -272,6 +275,71 @@ private slots:
         Started s;
         start(s, inst, {service ? Answer{"qzt", "kuvet48"} : Answer{"anna", "pw"}}, m_clock);
         QCOMPARE(visibleAction(s.windows->main, "Designer1Action"), shown);
+    }
+
+    // "&Nutzer" and "&Einstellungen" from the menu: rights saved for the logged-in user hide
+    // their items when the dialog opens next, the dialog sits below the arrival button, and
+    // the new password counts at the next start.
+    void usersDialogFromTheMenu()
+    {
+        test::TestInstallation inst(10, false);
+        addUser(inst, 2, QStringLiteral("anna"), QStringLiteral("pw"),
+                {Right::Erfassen, Right::BerichteLesen, Right::Einstellungen, Right::Rechte});
+        {
+            Started s;
+            start(s, inst, {{QStringLiteral("anna"), QStringLiteral("pw")}}, m_clock);
+            TMain *w = s.windows->main;
+            QVERIFY(visibleAction(w, "Berichte1"));
+            auto *dialog = s.windows->einstellungen;
+            QString title;
+            bool reportsAfterSave = false;
+            QPoint placed;
+            QSize size;
+            QTimer::singleShot(0, dialog, [&] {
+                title = dialog->windowTitle();
+                placed = dialog->pos();
+                size = dialog->size();
+                auto *grid = dialog->findChild<QTableView *>(QStringLiteral("GridNutzer"));
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                                  grid->visualRect(grid->model()->index(2, 0)).center());
+                dialog->findChild<QCheckBox *>(QStringLiteral("chkBerichteLesen"))->click();
+                auto *password = dialog->findChild<QLineEdit *>(QStringLiteral("edPasswort"));
+                password->clear();
+                QTest::keyClicks(password, QStringLiteral("neu"));
+                dialog->findChild<QPushButton *>(QStringLiteral("btnUebernehmen"))->click();
+                reportsAfterSave = visibleAction(w, "Berichte1");
+                dialog->findChild<QPushButton *>(QStringLiteral("btnSpeichern"))->click(); // "&Schliessen"
+            });
+            w->findChild<QAction *>(QStringLiteral("Nutzer1"))->trigger();
+            QCOMPARE(title, QStringLiteral("Nutzer"));
+            QVERIFY(reportsAfterSave); // not before the next opening
+
+            // top = arrival button's top + its height - dialog height + 60, left centred on
+            // the window; both within the screen.
+            auto *arrival = w->findChild<QToolButton *>(QStringLiteral("btnBeginn"));
+            const QPoint client = w->centralWidget()->mapToGlobal(QPoint(0, 0));
+            const QRect screen = w->screen()->availableGeometry();
+            const int left = client.x() + w->centralWidget()->width() / 2 - size.width() / 2;
+            const int top = client.y() + arrival->y() + arrival->height() - size.height() + 60;
+            QCOMPARE(placed.x(), std::clamp(left, screen.left(), screen.right() + 1 - size.width()));
+            QCOMPARE(placed.y(), std::clamp(top, screen.top(), screen.bottom() + 1 - size.height()));
+            QVERIFY(top >= screen.top()); // the rule itself was measured, not only the clamp
+
+            QTimer::singleShot(0, dialog, [&] {
+                title = dialog->windowTitle();
+                dialog->findChild<QPushButton *>(QStringLiteral("btnAbbrechen"))->click();
+            });
+            w->findChild<QAction *>(QStringLiteral("Einstellung1"))->trigger();
+            QCOMPARE(title, QStringLiteral("Einstellungen"));
+            QVERIFY(!visibleAction(w, "Berichte1"));
+            QVERIFY(visibleAction(w, "Nutzer1"));
+        }
+        Started next;
+        start(next, inst, {{QStringLiteral("anna"), QStringLiteral("pw")}, {QStringLiteral("anna"), QStringLiteral("neu")}},
+              m_clock);
+        QCOMPARE(next.messages.size(), 1); // the old password is refused
+        QCOMPARE(next.windows->main->findChild<QLabel *>(QStringLiteral("lbNutzerName"))->text(), QStringLiteral("anna"));
+        QVERIFY(!visibleAction(next.windows->main, "Berichte1"));
     }
 
     void lockPanelFollowsGlobalIni()
