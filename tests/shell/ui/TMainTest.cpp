@@ -5,6 +5,7 @@
 #include "common/Clock.h"
 #include "common/IniFile.h"
 #include "shell/RegistrationLock.h"
+#include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
 #include "app/AppWindows.h"
@@ -481,6 +482,34 @@ private slots:
         Started t;
         start(t, inst, {{"demo", "demo"}}, m_clock);
         QVERIFY(!t.windows->main->findChild<QWidget *>(QStringLiteral("pbxUhr"))->isVisible());
+    }
+
+    // "Uhr anzeigen" saved in the settings dialog shows the clock from the next timer tick;
+    // a new database folder waits for the next start.
+    void settingsTakeEffectAsTheyShould()
+    {
+        test::TestInstallation inst(10, true);
+        IniFile(QDir(inst.startFolder()).filePath("settings.ini")).writeBool("Options", "UhrzeitDatum", false);
+        Started s;
+        start(s, inst, {{"demo", "demo"}}, m_clock);
+        TMain *w = s.windows->main;
+        auto *clock = w->findChild<QWidget *>(QStringLiteral("pbxUhr"));
+        QVERIFY(!clock->isVisible());
+        auto *dialog = s.windows->einstellungen;
+        QTimer::singleShot(0, dialog, [dialog] {
+            dialog->findChild<QCheckBox *>(QStringLiteral("chkUhr"))->click();
+            dialog->findChild<QLineEdit *>(QStringLiteral("edDatenbank"))->setText(QStringLiteral("/anderswo"));
+            dialog->findChild<QPushButton *>(QStringLiteral("btnSpeichern"))->click();
+        });
+        w->findChild<QAction *>(QStringLiteral("Einstellung1"))->trigger();
+        QVERIFY(!clock->isVisible()); // the timer shows it, every 500 ms
+        QCOMPARE(w->findChild<QTimer *>(QStringLiteral("Timer"))->interval(), 500);
+        w->TimerTimer();
+        QVERIFY(clock->isVisible());
+        QCOMPARE(w->session().folders().database, inst.databaseFolder());
+        QCOMPARE(IniFile(QDir(inst.startFolder()).filePath("settings.ini")).readString("Datenbank", "Pfad"),
+                 QStringLiteral("/anderswo"));
+        QCOMPARE(s.messages.size(), 1); // the warning about the folder
     }
 
     void missingUsersFileEndsTheProgram()
