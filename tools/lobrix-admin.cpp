@@ -2,12 +2,19 @@
 //   lobrix-admin init START DB [--badges N] [--demo]
 //   lobrix-admin sql DB "SQL"
 //   lobrix-admin check DB [--repair]
+//   lobrix-admin report START NAME [--date DD.MM.YYYY] [--csv FILE]
+#include "common/Clock.h"
 #include "common/Error.h"
+#include "common/TextFile.h"
+#include "common/TimeText.h"
 #include "data/DbfTable.h"
 #include "data/SqlEngine.h"
 #include "data/SqlText.h"
+#include "records/ReportExport.h"
+#include "records/ReportFolder.h"
 #include "setup/Installation.h"
 #include "shell/RegistrationLock.h"
+#include "shell/Session.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,7 +44,8 @@ int usage()
     err() << "Aufruf:\n"
              "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo]\n"
              "  lobrix-admin sql DATENBANKORDNER \"SQL\"\n"
-             "  lobrix-admin check DATENBANKORDNER [--repair]\n";
+             "  lobrix-admin check DATENBANKORDNER [--repair]\n"
+             "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n";
     err().flush();
     return 2;
 }
@@ -168,6 +176,48 @@ int runCheck(const QStringList &args)
     return damaged ? 1 : 0;
 }
 
+// A stored report as the reports window runs it: the folders from the start folder's
+// settings.ini, the placeholders for the given day, the read-only engine.
+int runReport(const QStringList &args)
+{
+    if (args.size() < 2)
+        return usage();
+    QString date = CurrentDateText(systemClock());
+    QString csv;
+    for (int i = 2; i < args.size(); ++i) {
+        if (args[i] == u"--date" && i + 1 < args.size()) {
+            date = args[++i];
+            try {
+                DateFromText(date);
+            } catch (const Error &) {
+                err() << "Kein gültiges Datum (TT.MM.JJJJ): " << date << "\n";
+                return 2;
+            }
+        } else if (args[i] == u"--csv" && i + 1 < args.size()) {
+            csv = args[++i];
+        } else {
+            return usage();
+        }
+    }
+    const shell::Session session(args[0], systemClock());
+    const records::ReportFolder folder(session.folders().lists);
+    if (!folder.names().contains(args[1]))
+        throw Error(QStringLiteral("Es gibt keinen Bericht '%1' im Listenordner '%2'.")
+                        .arg(args[1], QDir::toNativeSeparators(folder.folder())));
+    data::SqlEngine engine(session.folders().database, data::SqlEngine::Access::ReadOnly);
+    const records::ReportTable table =
+        records::runReport(engine, folder, args[1], date, session.options().immerDauerAusgeben);
+    if (csv.isEmpty()) {
+        out().flush();
+        const QByteArray text = records::tabText(table);
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    } else {
+        TextFile::writeBytes(csv, records::csvText(table));
+        out() << table.rows.size() << " Zeilen nach " << csv << " geschrieben\n";
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -185,6 +235,8 @@ int main(int argc, char **argv)
             rc = runSql(args);
         else if (command == u"check")
             rc = runCheck(args);
+        else if (command == u"report")
+            rc = runReport(args);
         else
             return usage();
         out().flush();

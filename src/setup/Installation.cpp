@@ -9,6 +9,8 @@
 #include "data/StructureUpdate.h"
 #include "data/Tables.h"
 #include "layouts/StandardLayouts.h"
+#include "records/ReportFolder.h"
+#include "records/StandardReports.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
 
@@ -225,6 +227,7 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
 
     const QString lists = db.filePath(QStringLiteral("Listen"));
     makePrivateFolder(QDir(lists));
+    records::StandardReports::install(records::ReportFolder(lists));
     IniFile settings(start.filePath(QString::fromLatin1(keys::SettingsFile)));
     keys::write(settings, keys::settings::DatenbankPfad, db.path());
     keys::write(settings, keys::settings::ListenPfad, lists);

@@ -1,0 +1,94 @@
+#include "records/ReportExport.h"
+
+#include "data/SqlEngine.h"
+#include "data/SqlText.h"
+#include "records/ReportColumns.h"
+#include "records/ReportFolder.h"
+#include "records/ReportQuery.h"
+
+namespace lobrix::records {
+namespace {
+
+QString csvField(const QString &value)
+{
+    if (!value.contains(u';') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
+        return value;
+    return u'"' + QString(value).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+QString tabField(QString value)
+{
+    // One record per line, one field per TAB, whatever the values hold.
+    return value.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
+}
+
+} // namespace
+
+QString reportTitle(const QString &deliveredName)
+{
+    const auto rule = titleRule(deliveredName);
+    return rule && rule->newTitle ? *rule->newTitle : deliveredName;
+}
+
+ReportTable runReport(data::SqlEngine &engine, const ReportFolder &folder, const QString &name,
+                      const QString &currentDate, bool alwaysDuration)
+{
+    const QStringList lines = substituteDates(folder.readQuery(name), currentDate);
+    data::SqlQuery query = engine.query(statementOf(lines));
+    ReportTable table;
+    const int columns = query.columnCount();
+    for (int c = 0; c < columns; ++c) {
+        table.fieldNames << query.dbaseColumnName(c);
+        table.titles << reportTitle(table.fieldNames.last());
+    }
+    QStringList values;
+    const FieldLookup row = [&](const QString &field) -> std::optional<QString> {
+        const int c = query.columnIndex(field);
+        if (c < 0)
+            return std::nullopt;
+        return values.at(c);
+    };
+    while (query.next()) {
+        values.clear();
+        for (int c = 0; c < columns; ++c)
+            values << query.text(c);
+        QStringList shown;
+        for (int c = 0; c < columns; ++c)
+            shown << shownCellText(table.fieldNames.at(c), values.at(c), row, alwaysDuration);
+        table.rows.push_back(std::move(shown));
+    }
+    return table;
+}
+
+QByteArray tabText(const ReportTable &table)
+{
+    QStringList lines;
+    QStringList head;
+    for (const QString &t : table.titles)
+        head << tabField(t);
+    lines << head.join(u'\t');
+    for (const QStringList &r : table.rows) {
+        QStringList fields;
+        for (const QString &v : r)
+            fields << tabField(v);
+        lines << fields.join(u'\t');
+    }
+    return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+QByteArray csvText(const ReportTable &table)
+{
+    QString text;
+    const auto line = [&text](const QStringList &fields) {
+        QStringList quoted;
+        for (const QString &f : fields)
+            quoted << csvField(f);
+        text += quoted.join(u';') + QStringLiteral("\r\n");
+    };
+    line(table.titles);
+    for (const QStringList &r : table.rows)
+        line(r);
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+} // namespace lobrix::records

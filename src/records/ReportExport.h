@@ -1,0 +1,37 @@
+#pragma once
+// A stored report run to its end and written out: TAB lines for a terminal, or CSV as
+// spreadsheet programs in German offices open it (UTF-8 with BOM, ";" between fields,
+// quotes where a field needs them, CR LF).
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace lobrix::data {
+class SqlEngine;
+}
+
+namespace lobrix::records {
+
+class ReportFolder;
+
+struct ReportTable {
+    QStringList titles;     // as the grid heads its columns
+    QStringList fieldNames; // as delivered (upper case, at most ten characters)
+    std::vector<QStringList> rows; // as the grid shows the cells
+};
+
+// Reads the report's query file, replaces the date placeholders for `currentDate`
+// (DD.MM.YYYY) and runs it on `engine` (read-only for reports). Throws lobrix::Error when
+// the file cannot be read or the engine refuses the statement.
+ReportTable runReport(data::SqlEngine &engine, const ReportFolder &folder, const QString &name,
+                      const QString &currentDate, bool alwaysDuration);
+
+// The grid's title for a delivered column name (the title table, else the name).
+QString reportTitle(const QString &deliveredName);
+
+QByteArray tabText(const ReportTable &table);
+QByteArray csvText(const ReportTable &table);
+
+} // namespace lobrix::records

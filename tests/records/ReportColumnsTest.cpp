@@ -1,0 +1,125 @@
+// Readable report columns: the title table, the cell texts, the page count, the export.
+#include "TestRegistry.h"
+
+#include "records/ReportColumns.h"
+#include "records/ReportExport.h"
+
+#include <QHash>
+#include <QTest>
+
+using namespace lobrix::records;
+
+namespace {
+
+FieldLookup rowOf(const QHash<QString, QString> &fields)
+{
+    return [fields](const QString &name) -> std::optional<QString> {
+        for (auto it = fields.begin(); it != fields.end(); ++it)
+            if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+                return it.value();
+        return std::nullopt;
+    };
+}
+
+} // namespace
+
+class ReportColumnsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void titles_data()
+    {
+        QTest::addColumn<QString>("delivered");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("width"); // -1: unchanged
+        QTest::addColumn<bool>("fixed");
+        QTest::newRow("NAME") << "NAME" << "Name" << 150 << false;
+        QTest::newRow("BESTÄTIGUN") << QStringLiteral("BESTÄTIGUN") << QStringLiteral("Bestätigung") << 75 << true;
+        // Eleven letters: not a row of the table (but a fixed-width title).
+        QTest::newRow("Bestätigung") << QStringLiteral("Bestätigung") << QStringLiteral("Bestätigung") << -1 << true;
+        QTest::newRow("AUSW") << "AUSW" << "Ausw" << 40 << true;
+        QTest::newRow("KFZ keeps its name") << "KFZ" << "KFZ" << 70 << true;
+        QTest::newRow("PA_NR") << "PA_NR" << "PA_NR" << -1 << false;
+        QTest::newRow("case counts") << "nAME" << "nAME" << -1 << false;
+        QTest::newRow("unknown") << "KOMMT" << "KOMMT" << -1 << false;
+    }
+    void titles()
+    {
+        QFETCH(QString, delivered);
+        QFETCH(QString, title);
+        QFETCH(int, width);
+        QFETCH(bool, fixed);
+        QCOMPARE(reportTitle(delivered), title);
+        const auto rule = titleRule(delivered);
+        QCOMPARE(rule && rule->width ? *rule->width : -1, width);
+        QCOMPARE(isFixedWidthTitle(title), fixed);
+    }
+
+    void printAlignments()
+    {
+        QCOMPARE(printAlignment(QStringLiteral("Tag")), ColumnAlign::Centre);
+        QCOMPARE(printAlignment(QStringLiteral("Bestätigung")), ColumnAlign::Centre);
+        QCOMPARE(printAlignment(QStringLiteral("Dauer")), ColumnAlign::Right);
+        QCOMPARE(printAlignment(QStringLiteral("NUMMER")), ColumnAlign::Right);
+        QCOMPARE(printAlignment(QStringLiteral("Name")), ColumnAlign::Left);
+    }
+
+    void cellTexts_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("alwaysDuration");
+        QTest::addColumn<bool>("withTimes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("confirmation requested") << QStringLiteral("BESTÄTIGUN") << "ja" << false << true << "erfordert";
+        QTest::newRow("confirmation not requested") << "BESTAETIGU" << "nein" << false << true << "";
+        QTest::newRow("other field says ja") << "NAME" << "ja" << false << true << "ja";
+        QTest::newRow("over midnight") << "DAUER" << "02:30" << false << true << "bis 23.10.2005";
+        QTest::newRow("always the duration") << "DAUER" << "02:30" << true << true << "02:30";
+        QTest::newRow("still present") << "DAUER" << "" << false << true << "";
+        QTest::newRow("no times in the result") << "DAUER" << "02:30" << false << false << "02:30";
+    }
+    void cellTexts()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(bool, alwaysDuration);
+        QFETCH(bool, withTimes);
+        QFETCH(QString, shown);
+        QHash<QString, QString> fields{{QStringLiteral("TAG"), QStringLiteral("22.10.2005")}};
+        if (withTimes) {
+            fields.insert(QStringLiteral("BEGINN"), QStringLiteral("22:00"));
+            fields.insert(QStringLiteral("ENDE"), QStringLiteral("00:30"));
+        }
+        QCOMPARE(shownCellText(field, value, rowOf(fields), alwaysDuration), shown);
+    }
+
+    void pages_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("none") << 0 << 1;
+        QTest::newRow("one page full") << 52 << 1;
+        QTest::newRow("one more") << 53 << 2;
+        QTest::newRow("157") << 157 << 4;
+    }
+    void pages()
+    {
+        QFETCH(int, records);
+        QFETCH(int, pages);
+        const ReportPageMath math{60};
+        QCOMPARE(math.dataLinesPerPage(), 52);
+        QCOMPARE(math.pages(records), pages);
+    }
+
+    void exportTexts()
+    {
+        ReportTable t;
+        t.titles = {QStringLiteral("Name"), QStringLiteral("Firma")};
+        t.rows = {{QStringLiteral("Müller"), QStringLiteral("Acme; \"Bau\"")}, {QStringLiteral("a\tb"), QString()}};
+        QCOMPARE(csvText(t), QByteArray("\xEF\xBB\xBFName;Firma\r\nM\xC3\xBCller;\"Acme; \"\"Bau\"\"\"\r\na\tb;\r\n"));
+        QCOMPARE(tabText(t), QByteArray("Name\tFirma\nM\xC3\xBCller\tAcme; \"Bau\"\na b\t\n"));
+    }
+};
+
+LOBRIX_TEST(ReportColumnsTest)
+#include "ReportColumnsTest.moc"
