@@ -3,12 +3,15 @@
 #include "layouts/LayoutFile.h"
 #include "layouts/ui/VisitFormPrinting.h"
 #include "layouts/ui/VisitPrinter.h"
+#include "records/ui/TBerichtErstellen.h"
+#include "records/ui/TBerichte.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
 #include "registration/ui/TStammBrowse.h"
 #include "registration/ui/TVoranmeldung.h"
 
 #include <QAction>
+#include "shell/LoginUser.h"
 #include "shell/Session.h"
 #include "shell/ui/TBesuchsziele.h"
 #include "shell/ui/TEinstellungen.h"
@@ -30,6 +33,7 @@ AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
     addRegistrationWindows(clock);
     addShellWindows();
     connectLayouts();
+    addRecordsWindows();
 }
 
 AppWindows::~AppWindows() = default;
@@ -89,6 +93,25 @@ void AppWindows::connectLayouts()
     });
     besucher->setPrintAction(layouts::VisitFormPrinting::action(
         session.folders().start, session.folders().database, besucher));
+}
+
+void AppWindows::addRecordsWindows()
+{
+    shell::Session &session = main->session();
+    berichtErstellen = add<records::TBerichtErstellen>(kalender);
+    berichte = add<records::TBerichte>(
+        records::TBerichte::Options{session.folders().lists, session.folders().database,
+                                    session.options().seitenBreitePruefen, session.options().immerDauerAusgeben},
+        berichtErstellen);
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Berichte1")))
+        QObject::connect(menu, &QAction::triggered, berichte, [w = berichte] { w->open(); });
+    main->setTickListener([w = berichte](const QString &date, const QString &time) {
+        w->setCurrentDateTime(date, time);
+    });
+    main->setRightsListener([w = berichte](const shell::LoginUser &user) {
+        if (user.has(shell::Right::BerichteErstellen))
+            w->showMaintenance();
+    });
 }
 
 } // namespace lobrix::app

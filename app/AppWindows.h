@@ -18,6 +18,11 @@ class TStammBrowse;
 class TVoranmeldung;
 }
 
+namespace lobrix::records {
+class TBerichtErstellen;
+class TBerichte;
+}
+
 namespace lobrix::shell {
 class TBesuchsziele;
 class TEinstellungen;
@@ -44,11 +49,14 @@ public:
     shell::TInfo *info = nullptr;
     shell::TBesuchsziele *besuchsziele = nullptr;
     shell::TEinstellungen *einstellungen = nullptr;
+    records::TBerichtErstellen *berichtErstellen = nullptr;
+    records::TBerichte *berichte = nullptr;
 
 private:
     void addShellWindows();
     void addRegistrationWindows(const Clock &clock);
     void connectLayouts();
+    void addRecordsWindows();
 
     // The other windows are children of the main window, which owns them.
     template <typename W, typename... Args> W *add(Args &&...args);

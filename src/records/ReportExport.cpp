@@ -33,7 +33,11 @@ QString reportTitle(const QString &deliveredName)
 ReportTable runReport(data::SqlEngine &engine, const ReportFolder &folder, const QString &name,
                       const QString &currentDate, bool alwaysDuration)
 {
-    const QStringList lines = substituteDates(folder.readQuery(name), currentDate);
+    return runLines(engine, substituteDates(folder.readQuery(name), currentDate), alwaysDuration);
+}
+
+ReportTable runLines(data::SqlEngine &engine, const QStringList &lines, bool alwaysDuration)
+{
     data::SqlQuery query = engine.query(statementOf(lines));
     ReportTable table;
     const int columns = query.columnCount();

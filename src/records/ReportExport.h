@@ -28,6 +28,9 @@ struct ReportTable {
 ReportTable runReport(data::SqlEngine &engine, const ReportFolder &folder, const QString &name,
                       const QString &currentDate, bool alwaysDuration);
 
+// The lines as they run (placeholders already replaced), every row read.
+ReportTable runLines(data::SqlEngine &engine, const QStringList &lines, bool alwaysDuration);
+
 // The grid's title for a delivered column name (the title table, else the name).
 QString reportTitle(const QString &deliveredName);
 

@@ -330,6 +330,8 @@ void TMain::applyRights()
     }
     Designer1->menuAction()->setVisible(
         user.seesDesigner(keys::read(m_session->settings(), keys::settings::Designer)));
+    if (m_rightsListener)
+        m_rightsListener(user);
 }
 
 QPoint TMain::settingsDialogPosition(const QSize &dialog) const

@@ -26,6 +26,7 @@ class ClockBox;
 class Session;
 class TInfo;
 class TStart;
+class LoginUser;
 class UsersFile;
 
 class TMain : public QMainWindow {
@@ -83,6 +84,10 @@ public:
     // centred on the window, kept on the screen.
     QPoint settingsDialogPosition(const QSize &dialog) const;
 
+    // Told the rights each time they are applied (the reports window shows its
+    // maintenance buttons by them).
+    void setRightsListener(std::function<void(const LoginUser &)> l) { m_rightsListener = std::move(l); }
+
     // The progress display for other windows (hidden until shown by them).
     QProgressBar *progressBar() const { return pgrBar; }
     QLabel *progressLabel() const { return lbFortschritt; }
@@ -115,6 +120,7 @@ private:
     std::function<void()> m_openMasterData;
     std::function<void()> m_openDeparture;
     std::function<void(const QString &, const QString &)> m_tickListener;
+    std::function<void(const LoginUser &)> m_rightsListener;
     bool m_creationFailed = false;
     bool m_startedUp = false;
     bool m_ended = false;
