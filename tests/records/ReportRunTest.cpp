@@ -1,5 +1,6 @@
 // Stored reports run on a real installation: the standard reports, hand-written query
 // files, a statement that tries to write, and `lobrix-admin report`.
+#include "ReportFixtures.h"
 #include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
@@ -19,22 +20,6 @@ using namespace lobrix::records;
 using namespace lobrix::test;
 
 namespace {
-
-struct Visit {
-    int vorgang;
-    const char *ausweis, *name, *vorname, *firma, *tag, *kommt, *geht, *anwesend;
-};
-
-void addVisits(const QString &db, std::initializer_list<Visit> visits)
-{
-    data::SqlEngine engine(db);
-    for (const Visit &v : visits)
-        engine.execute(QStringLiteral("Insert Into Besucher.dbf (Vorgang, Ausweis, Name, Vorname, Firma, Tag, "
-                                      "Kommt, Geht, Anwesend, Quittung) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, 'nein')"),
-                       {v.vorgang, QString::fromUtf8(v.ausweis), QString::fromUtf8(v.name),
-                        QString::fromUtf8(v.vorname), QString::fromUtf8(v.firma), QString::fromUtf8(v.tag),
-                        QString::fromUtf8(v.kommt), QString::fromUtf8(v.geht), QString::fromUtf8(v.anwesend)});
-}
 
 struct Run {
     int code = -1;

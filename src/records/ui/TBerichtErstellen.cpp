@@ -327,6 +327,8 @@ void TBerichtErstellen::operatorChosen(int row)
         r.value->clear();
     r.value->setEnabled(true);
     r.value->setFocus();
+    if (!r.value->inputMask().isEmpty() && !r.value->hasAcceptableInput())
+        r.value->setCursorPosition(0); // typing fills the format from its start
 }
 
 void TBerichtErstellen::dateChosen(int row)
