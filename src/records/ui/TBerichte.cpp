@@ -224,7 +224,13 @@ QStringList TBerichte::entries() const
     return e;
 }
 
-int TBerichte::selectedEntry() const { return ListBox->currentRow(); }
+int TBerichte::selectedEntry() const
+{
+    // The selection, not the current row: a list that takes the focus makes its first
+    // row current without anyone choosing it.
+    const QList<QListWidgetItem *> selected = ListBox->selectedItems();
+    return selected.isEmpty() ? -1 : ListBox->row(selected.first());
+}
 
 void TBerichte::selectEntry(int index) { ListBox->setCurrentRow(index); }
 
@@ -237,7 +243,9 @@ QString TBerichte::selectedName() const
 void TBerichte::select(const QString &name)
 {
     const auto found = ListBox->findItems(ReportFolder::entryText(name), Qt::MatchExactly);
-    ListBox->setCurrentItem(found.isEmpty() ? nullptr : found.first());
+    ListBox->clearSelection();
+    if (!found.isEmpty())
+        ListBox->setCurrentItem(found.first(), QItemSelectionModel::ClearAndSelect);
 }
 
 void TBerichte::BuildList()
@@ -245,7 +253,7 @@ void TBerichte::BuildList()
     ListBox->clear();
     for (const QString &name : m_folder->names())
         ListBox->addItem(ReportFolder::entryText(name));
-    ListBox->setCurrentRow(-1);
+    ListBox->clearSelection();
 }
 
 void TBerichte::closeReport()
@@ -612,6 +620,7 @@ bool TBerichte::eventFilter(QObject *watched, QEvent *event)
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 ListBox->setFocus(); // ends the editing
+                finishRename();
                 return true;
             }
             if (key == Qt::Key_Escape) {
