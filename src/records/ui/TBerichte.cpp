@@ -18,6 +18,8 @@
 #include "records/ui/TBerichtErstellen.h"
 
 #include <QApplication>
+
+#include <array>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -317,7 +319,18 @@ void TBerichte::measure()
     if (columns == 0)
         return;
     const QFontMetrics fm(Grid->font());
+    // The advances of single characters bound a text's width from above (kerning only
+    // narrows it), so most texts are ruled out without laying them out.
+    std::array<int, 128> ascii{};
+    for (int c = 0; c < 128; ++c)
+        ascii[size_t(c)] = fm.horizontalAdvance(QChar(c));
     const int widest = std::max(1, fm.maxWidth());
+    const auto bound = [&](QByteArrayView bytes) {
+        int sum = 0;
+        for (const char b : bytes)
+            sum += (static_cast<unsigned char>(b) < 128) ? ascii[size_t(static_cast<unsigned char>(b))] : widest;
+        return sum;
+    };
     Grid->hide();
     try {
         const QString statement = statementOf(m_lines);
@@ -335,10 +348,10 @@ void TBerichte::measure()
         while (q.next()) {
             for (int c = 0; c < columns; ++c) {
                 const QByteArrayView bytes = q.utf8(c);
-                // A text cannot be wider than its bytes of the widest character.
-                if (bytes.size() * widest <= max[size_t(c)])
+                int &widestSoFar = max[size_t(c)];
+                if (bytes.size() * widest <= widestSoFar || bound(bytes) <= widestSoFar)
                     continue;
-                max[size_t(c)] = std::max(max[size_t(c)], fm.horizontalAdvance(QString::fromUtf8(bytes)));
+                widestSoFar = std::max(widestSoFar, fm.horizontalAdvance(QString::fromUtf8(bytes)));
             }
             if (++row % 4096 == 0) {
                 pgrBar->setValue(row);
