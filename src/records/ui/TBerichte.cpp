@@ -132,6 +132,7 @@ TBerichte::TBerichte(Options options, TBerichtErstellen *builder, QWidget *paren
     QFont titles(QStringLiteral("Arial"), 8);
     titles.setBold(true);
     Grid->horizontalHeader()->setFont(titles);
+    Grid->horizontalHeader()->setMinimumSectionSize(0); // a column file may set any width
     Grid->setItemDelegate(new ReportCellDelegate(Grid));
     Grid->hide();
     Grid->installEventFilter(this);

@@ -12,7 +12,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -169,6 +171,26 @@ private slots:
         b.dialog.prepareNew();
         QVERIFY(b.w("edName")->isEnabled());
         QCOMPARE(b.dialog.sqlText().at(2), QString());
+    }
+
+    // The calendar button of a date condition puts the picked day into the value field.
+    void calendarButton()
+    {
+        Builder b;
+        b.choose(QStringLiteral("cbxFeld1"), 0);
+        QTimer::singleShot(0, &b.calendar, [&b] {
+            for (int i = 0; i < 42; ++i) {
+                auto *cell = b.calendar.findChild<QLabel *>(QStringLiteral("lbTag%1").arg(i));
+                if (cell && !cell->isHidden() && cell->text() == u"5") {
+                    QTest::mouseDClick(cell, Qt::LeftButton);
+                    return;
+                }
+            }
+            b.calendar.reject();
+        });
+        QTest::mouseClick(b.w<QToolButton>("btnKalender1"), Qt::LeftButton);
+        QCOMPARE(b.value(1)->text(), QStringLiteral("05.10.2005"));
+        QCOMPARE(b.dialog.sqlText().at(2), QStringLiteral("WHERE Tag = '05.10.2005'"));
     }
 
     void standardReportsRestore()

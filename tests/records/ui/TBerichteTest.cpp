@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -172,11 +173,11 @@ private slots:
         const QByteArray saved = fileBytes(QDir(w.lists).filePath(QStringLiteral("Besucher heute.col")));
         QVERIFY(saved.startsWith("80\r\n40\r\n150\r\n160\r\n80\r\n70\r\n50\r\n50\r\n80\r\nVORGANG\r\nAUSW\r\nNAME\r\n"));
 
-        w.write(QStringLiteral("Besucher heute.col"), "33\r\nbreit\r\n200\r\n");
+        w.write(QStringLiteral("Besucher heute.col"), "33\r\n12\r\nbreit\r\n");
         w.reports->RunSelected(); // (a click on the list would save the grid's widths first)
         QCOMPARE(grid->columnWidth(0), 33);
-        QCOMPARE(grid->columnWidth(1), 40); // not a number: the computed width
-        QCOMPARE(grid->columnWidth(2), 200);
+        QCOMPARE(grid->columnWidth(1), 12);  // over the fixed 40 of "Ausw"
+        QCOMPARE(grid->columnWidth(2), 150); // not a number: the computed width
     }
 
     // A long value widens its column when the title table leaves the column as delivered.
@@ -189,6 +190,31 @@ private slots:
         const QFontMetrics fm(w.grid()->font());
         QCOMPARE(w.grid()->columnWidth(0),
                  fm.horizontalAdvance(QStringLiteral("Öhringen GmbH & Co. KG Niederlassung")) + 5);
+    }
+
+    // Light blue even records, white odd ones, the selection lime green while the grid
+    // has no focus.
+    void cellColours()
+    {
+        Window w;
+        w.run(QStringLiteral("Besucher heute"));
+        auto *grid = w.grid();
+        grid->selectRow(2);
+        w.w<QLineEdit>("edSuche")->setFocus();
+        QTRY_VERIFY(!grid->hasFocus());
+        const QImage image = grid->viewport()->grab().toImage();
+        const auto ground = [&](int row) {
+            const QRect cell = grid->visualRect(grid->model()->index(row, 4)); // "Ziel": empty cells
+            return image.pixelColor(cell.center() * image.devicePixelRatio());
+        };
+        QCOMPARE(ground(1), QColor(215, 235, 255)); // record 2
+        QCOMPARE(ground(0), QColor(Qt::white));      // record 1
+        QCOMPARE(ground(2), QColor(0, 255, 0));      // selected, no focus
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        const QImage focused = grid->viewport()->grab().toImage();
+        const QRect cell = grid->visualRect(grid->model()->index(2, 4));
+        QCOMPARE(focused.pixelColor(cell.center()), grid->palette().highlight().color());
     }
 
     void search()
@@ -321,7 +347,6 @@ private slots:
     {
         Window w;
         w.run(QStringLiteral("Besucher heute"));
-        w.write(QStringLiteral("Besucher heute.col"), "99\r\n");
         w.answer = false;
         QTest::mouseClick(w.w<QPushButton>("btnLoeschen"), Qt::LeftButton);
         QCOMPARE(w.questions.size(), 1);
@@ -329,14 +354,22 @@ private slots:
         QCOMPARE(w.questions[0].caption, QStringLiteral("Achtung"));
         QCOMPARE(w.questions[0].icon, QMessageBox::Warning);
         QCOMPARE(w.reports->entries().size(), 3);
+        // After the grid lost the focus to the button (which saved its widths).
+        w.write(QStringLiteral("Besucher heute.col"), "99\r\n");
         w.answer = true;
         QTest::mouseClick(w.w<QPushButton>("btnLoeschen"), Qt::LeftButton);
         QCOMPARE(w.reports->entries(), (QStringList{"-- Anwesende Besucher", "-- Besucher gestern"}));
         QVERIFY(!w.grid()->isVisible());
         QVERIFY(w.w("lbKeinBericht")->isVisible());
-        // The column file stays for a report of that name.
+        // The column file stays, and a new report of that name takes its widths.
         QVERIFY(QFile::exists(QDir(w.lists).filePath(QStringLiteral("Besucher heute.col"))));
         QVERIFY(!QFile::exists(QDir(w.lists).filePath(QStringLiteral("Besucher heute.sql"))));
+        w.answerBuilder([&] {
+            w.builder.findChild<QLineEdit *>(QStringLiteral("edName"))->setText(QStringLiteral("Besucher heute"));
+        });
+        QTest::mouseClick(w.w<QPushButton>("btnNeu"), Qt::LeftButton);
+        QCOMPARE(w.reports->selectedName(), QStringLiteral("Besucher heute"));
+        QCOMPARE(w.grid()->columnWidth(0), 99);
     }
 
     void nothingSelected()
