@@ -81,7 +81,9 @@ class TBerichteTest : public QObject {
             reports->showMaintenance();
             reports->show();
             reports->activateWindow();
-            QTest::qWaitForWindowActive(reports.get()); // focus changes need an active window
+            // Focus changes (which save the column widths) need an active window.
+            if (!QTest::qWaitForWindowActive(reports.get()))
+                qWarning("the reports window did not become active");
         }
         ~Window()
         {
