@@ -3,6 +3,7 @@
 //   lobrix-admin sql DB "SQL"
 //   lobrix-admin check DB [--repair]
 //   lobrix-admin report START NAME [--date DD.MM.YYYY] [--csv FILE]
+//   lobrix-admin purge START --older-than DAYS [--what visits|preregistrations]
 #include "common/Clock.h"
 #include "common/Error.h"
 #include "common/TextFile.h"
@@ -10,6 +11,7 @@
 #include "data/DbfTable.h"
 #include "data/SqlEngine.h"
 #include "data/SqlText.h"
+#include "records/DataDeletion.h"
 #include "records/ReportExport.h"
 #include "records/ReportFolder.h"
 #include "setup/Installation.h"
@@ -17,6 +19,7 @@
 #include "shell/Session.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -45,7 +48,8 @@ int usage()
              "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo]\n"
              "  lobrix-admin sql DATENBANKORDNER \"SQL\"\n"
              "  lobrix-admin check DATENBANKORDNER [--repair]\n"
-             "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n";
+             "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n"
+             "  lobrix-admin purge STARTORDNER --older-than TAGE [--what visits|preregistrations]\n";
     err().flush();
     return 2;
 }
@@ -218,6 +222,52 @@ int runReport(const QStringList &args)
     return 0;
 }
 
+// Deletes what lies more than DAYS days back, as "&Daten löschen" does, for a retention
+// period run from a daily timer; one event-log line says what went.
+int runPurge(const QStringList &args)
+{
+    if (args.size() < 3)
+        return usage();
+    int days = -1;
+    records::DeletionTarget target = records::DeletionTarget::Visits;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--older-than" && i + 1 < args.size()) {
+            bool ok = false;
+            days = args[++i].toInt(&ok);
+            if (!ok || days < 0)
+                return usage();
+        } else if (args[i] == u"--what" && i + 1 < args.size()) {
+            const QString what = args[++i];
+            if (what == u"visits")
+                target = records::DeletionTarget::Visits;
+            else if (what == u"preregistrations")
+                target = records::DeletionTarget::PreRegistrations;
+            else
+                return usage();
+        } else {
+            return usage();
+        }
+    }
+    if (days < 0)
+        return usage();
+    const shell::Session session(args[0], systemClock());
+    const QDate last = QDate::currentDate().addDays(-days - 1);
+    const records::DeletionResult result =
+        records::DataDeletion(session.folders().database).deleteRange(target, std::nullopt, last);
+    const QString what = target == records::DeletionTarget::Visits ? QStringLiteral("Besuche")
+                                                                    : QStringLiteral("Voranmeldungen");
+    session.eventLog().WriteEventLog(QStringLiteral("Löschen -> %1 %2 bis %3 gelöscht (älter als %4 Tage), "
+                                                    "%5 Ausweise frei gegeben")
+                                         .arg(result.deleted)
+                                         .arg(what, DateText(last))
+                                         .arg(days)
+                                         .arg(result.badgesFreed));
+    out() << result.deleted << " " << what << " bis " << DateText(last) << " gelöscht\n";
+    if (!result.packed)
+        out() << result.packMessage << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -237,6 +287,8 @@ int main(int argc, char **argv)
             rc = runCheck(args);
         else if (command == u"report")
             rc = runReport(args);
+        else if (command == u"purge")
+            rc = runPurge(args);
         else
             return usage();
         out().flush();
