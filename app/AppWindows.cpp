@@ -5,6 +5,8 @@
 #include "layouts/ui/VisitPrinter.h"
 #include "records/ui/TBerichtErstellen.h"
 #include "records/ui/TBerichte.h"
+#include "records/ui/TEditieren.h"
+#include "records/ui/TLoeschen.h"
 #include "registration/ui/TBesucher.h"
 #include "registration/ui/TKalender.h"
 #include "registration/ui/TStammBrowse.h"
@@ -33,7 +35,7 @@ AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
     addRegistrationWindows(clock);
     addShellWindows();
     connectLayouts();
-    addRecordsWindows();
+    addRecordsWindows(clock);
 }
 
 AppWindows::~AppWindows() = default;
@@ -95,7 +97,7 @@ void AppWindows::connectLayouts()
         session.folders().start, session.folders().database, besucher));
 }
 
-void AppWindows::addRecordsWindows()
+void AppWindows::addRecordsWindows(const Clock &clock)
 {
     shell::Session &session = main->session();
     berichtErstellen = add<records::TBerichtErstellen>(kalender);
@@ -108,6 +110,13 @@ void AppWindows::addRecordsWindows()
     main->setTickListener([w = berichte](const QString &date, const QString &time) {
         w->setCurrentDateTime(date, time);
     });
+    editieren = add<records::TEditieren>(session.folders().database, session.eventLog(), kalender, clock);
+    loeschen = add<records::TLoeschen>(session.folders().database, kalender);
+    // Both menus only for the right "Daten löschen / editieren".
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Dateneditieren1")))
+        QObject::connect(menu, &QAction::triggered, editieren, &QDialog::exec);
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Datenlschen1")))
+        QObject::connect(menu, &QAction::triggered, loeschen, &QDialog::exec);
     main->setRightsListener([w = berichte](const shell::LoginUser &user) {
         if (user.has(shell::Right::BerichteErstellen))
             w->showMaintenance();

@@ -21,6 +21,8 @@ class TVoranmeldung;
 namespace lobrix::records {
 class TBerichtErstellen;
 class TBerichte;
+class TEditieren;
+class TLoeschen;
 }
 
 namespace lobrix::shell {
@@ -51,12 +53,14 @@ public:
     shell::TEinstellungen *einstellungen = nullptr;
     records::TBerichtErstellen *berichtErstellen = nullptr;
     records::TBerichte *berichte = nullptr;
+    records::TEditieren *editieren = nullptr;
+    records::TLoeschen *loeschen = nullptr;
 
 private:
     void addShellWindows();
     void addRegistrationWindows(const Clock &clock);
     void connectLayouts();
-    void addRecordsWindows();
+    void addRecordsWindows(const Clock &clock);
 
     // The other windows are children of the main window, which owns them.
     template <typename W, typename... Args> W *add(Args &&...args);

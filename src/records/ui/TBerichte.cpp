@@ -652,6 +652,9 @@ bool TBerichte::eventFilter(QObject *watched, QEvent *event)
 void TBerichte::done(int result)
 {
     saveColumnWidths();
+    // A result read in part holds its tables open, and packing elsewhere in this program
+    // needs them closed; the next opening runs the report again anyway.
+    closeReport();
     QDialog::done(result);
 }
 
