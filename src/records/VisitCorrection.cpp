@@ -50,8 +50,11 @@ RecordFilter keyFilter(const DbfTable &table, const VisitKey &key)
     return filter;
 }
 
-int firstMatch(const DbfTable &table, const RecordFilter &filter)
+int firstMatch(const DbfTable &table, const RecordFilter &filter, int hint = -1)
 {
+    // The record where the list saw the visit spares reading the whole table.
+    if (hint >= 0 && hint < table.recordCount() && filter.passes(table.read(hint).constData()))
+        return hint;
     int found = -1;
     data::forEachRecord(table, filter, [&](int recno, const char *) {
         if (found < 0)
@@ -95,7 +98,8 @@ VisitCorrection::VisitCorrection(QString databaseFolder, const shell::EventLog &
 
 QString VisitCorrection::listStatement()
 {
-    return QStringLiteral("Select * From Besucher.dbf Where Tag >= ? AND Tag <= ?");
+    return QStringLiteral("Select rowid AS %1, * From Besucher.dbf Where Tag >= ? AND Tag <= ?")
+        .arg(QLatin1String(RecnoColumn));
 }
 
 const QStringList &VisitCorrection::checkedColumns()
@@ -166,7 +170,7 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
     if (const auto message = registration::VisitColumns::unstorable(*table, visit.person))
         return refused(*message);
     const VisitKey &key = listed.key;
-    const int recno = firstMatch(*table, keyFilter(*table, key));
+    const int recno = firstMatch(*table, keyFilter(*table, key), listed.recno);
     if (recno < 0)
         return {Outcome::Gone, goneMessage(key.vorgang), 0};
     {
@@ -231,10 +235,11 @@ bool VisitCorrection::freeBadgeOf(const QString &ausweis, const QString &kommt, 
     return true;
 }
 
-VisitCorrection::Result VisitCorrection::deleteVisit(const VisitKey &key) const
+VisitCorrection::Result VisitCorrection::deleteVisit(const ListedVisit &listed) const
 {
+    const VisitKey &key = listed.key;
     auto table = data::openTable(m_folder, data::tables::Besucher);
-    const int recno = firstMatch(*table, keyFilter(*table, key));
+    const int recno = firstMatch(*table, keyFilter(*table, key), listed.recno);
     if (recno < 0)
         return {Outcome::Gone, goneMessage(key.vorgang), 0};
     // The badge first: a deletion stopped between the two steps leaves no badge held by a

@@ -30,6 +30,8 @@ struct VisitKey {
 // A visit as the list showed it.
 struct ListedVisit {
     VisitKey key;
+    // Where the list found it; tried first, the key decides.
+    int recno = -1;
     // The columns a save writes besides the key, as listed (column name in lower case ->
     // text); a save finds them unchanged or writes nothing.
     QHash<QString, QString> values;
@@ -52,9 +54,10 @@ class VisitCorrection {
 public:
     VisitCorrection(QString databaseFolder, const shell::EventLog &log);
 
-    // The visits of a day range: "Select * From Besucher.dbf Where Tag >= ? AND Tag <= ?",
-    // von and bis bound.
+    // The visits of a day range: every field of Besucher.dbf, von and bis bound, behind
+    // the record number in a first column named RecnoColumn (no field can be named so).
     static QString listStatement();
+    static constexpr char RecnoColumn[] = "lobrix_recno";
     // The columns compared with the list before a save writes (besides the key).
     static const QStringList &checkedColumns();
 
@@ -70,7 +73,7 @@ public:
     };
 
     Result save(const ListedVisit &listed, const CorrectedVisit &visit) const;
-    Result deleteVisit(const VisitKey &key) const;
+    Result deleteVisit(const ListedVisit &listed) const;
     // Deletes the visits with an empty badge number and packs the table.
     Result repair() const;
     // Frees every badge that is out while no present visit holds its number.

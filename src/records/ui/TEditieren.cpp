@@ -298,7 +298,9 @@ void TEditieren::Relist()
     if (m_list) {
         DBGrid->setModel(m_list.get());
         connect(DBGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { showCurrent(); });
-        for (int c = 0; c < m_list->columnCount(); ++c)
+        // The record number rides along unseen.
+        DBGrid->setColumnHidden(0, true);
+        for (int c = 1; c < m_list->columnCount(); ++c)
             cbxSuche->addItem(m_list->headerData(c, Qt::Horizontal).toString());
         cbxSuche->setCurrentIndex(0);
     }
@@ -316,9 +318,9 @@ void TEditieren::selectRow(int row)
 {
     if (!m_list || row < 0 || row >= m_list->rowCount())
         return;
-    DBGrid->setCurrentIndex(m_list->index(row, 0));
+    DBGrid->setCurrentIndex(m_list->index(row, 1)); // column 0 is hidden
     DBGrid->selectRow(row);
-    DBGrid->scrollTo(m_list->index(row, 0));
+    DBGrid->scrollTo(m_list->index(row, 1));
 }
 
 QString TEditieren::column(int row, const char *name) const
@@ -359,6 +361,9 @@ std::unique_ptr<ListedVisit> TEditieren::listedAt(int row) const
 {
     auto listed = std::make_unique<ListedVisit>();
     listed->key = {column(row, "Vorgang"), column(row, "Ausweis"), column(row, "Tag"), column(row, "Kommt")};
+    bool ok = false;
+    const int recno = m_list->text(row, 0).toInt(&ok);
+    listed->recno = ok ? recno : -1;
     for (const QString &name : VisitCorrection::checkedColumns())
         listed->values.insert(name, column(row, name.toLatin1().constData()));
     return listed;
@@ -369,8 +374,8 @@ void TEditieren::Search()
     const QString text = edSuche->text();
     if (text.isEmpty() || !m_list)
         return;
-    const int c = cbxSuche->currentIndex();
-    if (c < 0)
+    const int c = cbxSuche->currentIndex() + 1; // the hidden record number first
+    if (c < 1)
         return;
     const int row = m_list->findPrefix(c, text);
     if (row >= 0)
@@ -453,11 +458,11 @@ void TEditieren::btnLoeschenClick()
     if (!ui::MessageBoxes::askYesNo(this, VisitCorrection::deleteQuestion(), QStringLiteral("Achtung"),
                                     QMessageBox::Critical))
         return;
-    const VisitKey key = listedAt(row)->key;
+    const std::unique_ptr<ListedVisit> listed = listedAt(row);
     closeList();
     VisitCorrection::Result result;
     try {
-        result = m_correction->deleteVisit(key);
+        result = m_correction->deleteVisit(*listed);
     } catch (const Error &e) {
         result = {VisitCorrection::Outcome::Refused, e.message(), 0};
     }
