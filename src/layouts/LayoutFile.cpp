@@ -131,6 +131,18 @@ LayoutPicture pictureIn(const IniDocument &doc, int slot, const LayoutPicture &d
     return p;
 }
 
+// Family, orientation, font scale and raster of a layout, without its items.
+Layout headerOf(const IniDocument &doc, LayoutFamily family)
+{
+    Layout layout;
+    layout.family = family;
+    layout.portrait = doc.readBool(key(keys::Orientation), key(keys::poPortrait), false);
+    layout.fontScaleHeight =
+        doc.readInt(key(keys::FontScale), key(keys::FontScaleHeight), keys::DefaultFontScaleHeight);
+    layout.rasterAbstand = doc.readInt(key(keys::Raster), key(keys::Abstand), keys::DefaultRasterAbstand);
+    return layout;
+}
+
 } // namespace
 
 IniDocument LayoutFile::load() const
@@ -148,13 +160,7 @@ void LayoutFile::change(const std::function<void(IniDocument &)> &edit)
 Layout LayoutFile::read() const
 {
     const IniDocument doc = load();
-    Layout layout;
-    layout.family = m_family;
-    layout.portrait = doc.readBool(key(keys::Orientation), key(keys::poPortrait), false);
-    layout.fontScaleHeight =
-        doc.readInt(key(keys::FontScale), key(keys::FontScaleHeight), keys::DefaultFontScaleHeight);
-    layout.rasterAbstand =
-        doc.readInt(key(keys::Raster), key(keys::Abstand), keys::DefaultRasterAbstand);
+    Layout layout = headerOf(doc, m_family);
     for (int slot = 1; slot <= slotCount(); ++slot) {
         if (inUseIn(doc, ItemKind::Picture, slot))
             layout.pictures.append(pictureIn(doc, slot, {}));
@@ -178,6 +184,49 @@ void LayoutFile::create(const Layout &layout)
     for (const LayoutLabel &l : layout.labels)
         appendSection(lines, keys::itemSection(ItemKind::Label, l.slot), entriesOf(l));
     TextFile::writeLines(path(), lines);
+}
+
+Layout LayoutFile::readForDesigner() const
+{
+    const IniDocument doc = load();
+    Layout layout = headerOf(doc, m_family);
+    LayoutPicture pictureDefaults;
+    pictureDefaults.left = pictureDefaults.top = 0;
+    pictureDefaults.width = pictureDefaults.height = 200;
+    LayoutLabel labelDefaults;
+    labelDefaults.fontColor = 1;
+    for (int slot = 1; slot <= slotCount(); ++slot) {
+        if (inUseIn(doc, ItemKind::Picture, slot))
+            layout.pictures.append(pictureIn(doc, slot, pictureDefaults));
+        if (inUseIn(doc, ItemKind::Label, slot)) {
+            labelDefaults.caption = QStringLiteral("Textfeld%1").arg(slot);
+            layout.labels.append(labelIn(doc, slot, labelDefaults));
+        }
+    }
+    return layout;
+}
+
+void LayoutFile::writeItems(const Layout &layout)
+{
+    change([&](IniDocument &doc) {
+        doc.setBool(key(keys::Orientation), key(keys::poPortrait), layout.portrait);
+        for (int slot = 1; slot <= slotCount(); ++slot) {
+            doc.eraseSection(keys::itemSection(ItemKind::Picture, slot));
+            doc.eraseSection(keys::itemSection(ItemKind::Label, slot));
+        }
+        // In slot order, each picture before the text of its slot, as the designers write.
+        int p = 0, l = 0;
+        for (int slot = 1; slot <= slotCount(); ++slot) {
+            while (p < layout.pictures.size() && layout.pictures[p].slot < slot)
+                ++p;
+            if (p < layout.pictures.size() && layout.pictures[p].slot == slot)
+                writeEntries(doc, keys::itemSection(ItemKind::Picture, slot), entriesOf(layout.pictures[p]));
+            while (l < layout.labels.size() && layout.labels[l].slot < slot)
+                ++l;
+            if (l < layout.labels.size() && layout.labels[l].slot == slot)
+                writeEntries(doc, keys::itemSection(ItemKind::Label, slot), entriesOf(layout.labels[l]));
+        }
+    });
 }
 
 bool LayoutFile::portrait() const

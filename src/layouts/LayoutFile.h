@@ -25,6 +25,12 @@ public:
 
     // Everything the printers need, with their defaults for missing keys.
     Layout read() const;
+    // The items as the designers load them, in one read: missing keys of a picture give
+    // position 0, 0 and size 200 x 200; of a text colour 1 and the caption "Textfeld" + N.
+    Layout readForDesigner() const;
+    // Orientation and the items of slots 1 to slotCount as the layout has them (slots it
+    // does not use are erased), every other section kept; one read, one atomic write.
+    void writeItems(const Layout &layout);
     // Replaces the whole file with this layout in one write (new files such as the
     // shipped layouts). Sections of slots the layout does not use are not written.
     void create(const Layout &layout);

@@ -1,5 +1,7 @@
 #include "layouts/LayoutLocations.h"
 
+#include <algorithm>
+
 #include "data/DbfTable.h"
 #include "common/IniFile.h"
 #include "shell/SettingsKeys.h"
@@ -76,6 +78,20 @@ QString LayoutLocations::imagesFolder(const QString &startFolder)
 QString LayoutLocations::picture(const QString &imagesFolder, const QString &pfad)
 {
     return inFolder(imagesFolder, pfad);
+}
+
+std::optional<QString> LayoutLocations::badgeTypeFileName(const QString &chosen)
+{
+    QString name = chosen.mid(chosen.lastIndexOf(u'/') + 1);
+    static const QString forbidden = QStringLiteral("\\:*?\"<>|");
+    if (name.isEmpty() ||
+        std::any_of(name.begin(), name.end(), [](QChar c) { return forbidden.contains(c) || c.unicode() < 32; }))
+        return std::nullopt;
+    if (name.left(8) != u"Ausweis ")
+        name.prepend(QStringLiteral("Ausweis "));
+    if (name.right(4) != u".ini")
+        name.append(QStringLiteral(".ini"));
+    return name;
 }
 
 } // namespace lobrix::layouts

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace lobrix::layouts {
 
 class LayoutLocations
@@ -36,6 +38,12 @@ public:
     static QString imagesFolder(const QString &startFolder);
     // A picture item's file in the images folder.
     static QString picture(const QString &imagesFolder, const QString &pfad);
+
+    // The file name a badge type is saved under, from the name chosen in the save dialog
+    // (its folder left aside: badge types live in the database folder): "Gast", "Ausweis
+    // Gast" and "Ausweis Gast.ini" all give "Ausweis Gast.ini". None for a name with a
+    // backslash, a control character or one of : * ? " < > |, which Windows refuses.
+    static std::optional<QString> badgeTypeFileName(const QString &chosen);
 
     // The file in the folder, found without regard to case.
     static QString inFolder(const QString &folder, const QString &fileName);

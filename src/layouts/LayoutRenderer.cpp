@@ -77,9 +77,22 @@ void paintText(QPainter &painter, const RenderStep &step)
     // The text blanks the area of its own extent behind it.
     painter.fillRect(
         QRect(step.position, QSize(metrics.horizontalAdvance(step.text), metrics.height())),
-        Qt::white);
+        step.ground);
     painter.setPen(step.color);
     painter.drawText(QPoint(step.position.x(), step.position.y() + metrics.ascent()), step.text);
+}
+
+// For slot 1 to the family's count: the picture, then the text.
+void appendItems(QList<RenderStep> &steps, const Layout &layout, const VisitValues *visit,
+                 const LayoutRenderOptions &options, const PrintScale &scale, double fontFactor)
+{
+    for (int slot = 1; slot <= slotCount(layout.family); ++slot) {
+        if (const LayoutPicture *p = itemInSlot(layout.pictures, slot))
+            if (auto step = pictureStep(*p, visit, options, scale))
+                steps.append(*step);
+        if (const LayoutLabel *l = itemInSlot(layout.labels, slot))
+            steps.append(textStep(*l, layout.family, visit, scale, fontFactor));
+    }
 }
 
 } // namespace
@@ -108,14 +121,24 @@ QList<RenderStep> LayoutRenderer::plan(const Layout &layout, const VisitValues *
                                                        options.ausweisHoeheMm, dpi));
         steps.append(outline);
     }
-    for (int slot = 1; slot <= slotCount(layout.family); ++slot) {
-        if (const LayoutPicture *p = itemInSlot(layout.pictures, slot))
-            if (auto step = pictureStep(*p, visit, options, scale))
-                steps.append(*step);
-        if (const LayoutLabel *l = itemInSlot(layout.labels, slot))
-            steps.append(textStep(*l, layout.family, visit, scale, fontFactor));
-    }
+    appendItems(steps, layout, visit, options, scale, fontFactor);
     return steps;
+}
+
+QList<RenderStep> LayoutRenderer::planCanvas(const Layout &layout, const QString &imagesFolder,
+                                             const PrintScale &scale, double fontFactor)
+{
+    LayoutRenderOptions options;
+    options.imagesFolder = imagesFolder;
+    QList<RenderStep> steps;
+    appendItems(steps, layout, nullptr, options, scale, fontFactor);
+    return steps;
+}
+
+QRect LayoutRenderer::textRect(const RenderStep &step, const QPaintDevice &device)
+{
+    const QFontMetrics metrics(step.font, &device);
+    return QRect(step.position, QSize(metrics.horizontalAdvance(step.text), metrics.height()));
 }
 
 void LayoutRenderer::paint(QPainter &painter, const QList<RenderStep> &steps)

@@ -33,6 +33,14 @@ public:
                                   const LayoutRenderOptions &options, const QPaintDevice &device);
     static void paint(QPainter &painter, const QList<RenderStep> &steps);
 
+    // A designer's canvas: the test print's steps at `scale` (canvas pixels per layout
+    // unit), badge texts sized by `fontFactor` (the canvas's "H" height over the layout's
+    // FontScale), so the canvas shows what prints.
+    static QList<RenderStep> planCanvas(const Layout &layout, const QString &imagesFolder, const PrintScale &scale,
+                                        double fontFactor);
+    // Where a text step lies on `device`: its top-left and its extent in the step's font.
+    static QRect textRect(const RenderStep &step, const QPaintDevice &device);
+
     // The resolution d the scales come from: the device's vertical dots per inch, the
     // value by which it sizes fonts.
     static int resolution(const QPaintDevice &device);

@@ -26,6 +26,7 @@ struct RenderStep {
     QFont font;
     QColor color;
     QString text;
+    QColor ground = Qt::white; // behind a text: the designers show selected texts silver
 };
 
 } // namespace lobrix::layouts
