@@ -1,6 +1,7 @@
 #include "app/AppWindows.h"
 
 #include "layouts/LayoutFile.h"
+#include "layouts/ui/TBadgeDesign.h"
 #include "layouts/ui/VisitFormPrinting.h"
 #include "layouts/ui/VisitPrinter.h"
 #include "records/ui/TBerichtErstellen.h"
@@ -95,6 +96,9 @@ void AppWindows::connectLayouts()
     });
     besucher->setPrintAction(layouts::VisitFormPrinting::action(
         session.folders().start, session.folders().database, besucher));
+    badgeDesign = add<layouts::TBadgeDesign>(session.folders().start, session.folders().database);
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besucherausweis1")))
+        QObject::connect(menu, &QAction::triggered, badgeDesign, [w = badgeDesign] { w->Besucherausweis1Click(); });
 }
 
 void AppWindows::addRecordsWindows(const Clock &clock)

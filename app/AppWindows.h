@@ -18,6 +18,10 @@ class TStammBrowse;
 class TVoranmeldung;
 }
 
+namespace lobrix::layouts {
+class TBadgeDesign;
+}
+
 namespace lobrix::records {
 class TBerichtErstellen;
 class TBerichte;
@@ -51,6 +55,7 @@ public:
     shell::TInfo *info = nullptr;
     shell::TBesuchsziele *besuchsziele = nullptr;
     shell::TEinstellungen *einstellungen = nullptr;
+    layouts::TBadgeDesign *badgeDesign = nullptr;
     records::TBerichtErstellen *berichtErstellen = nullptr;
     records::TBerichte *berichte = nullptr;
     records::TEditieren *editieren = nullptr;
