@@ -9,6 +9,7 @@
 
 #include "app/AppWindows.h"
 #include "common/Clock.h"
+#include "common/IniFile.h"
 #include "common/ui/MessageBoxes.h"
 #include "layouts/LayoutFields.h"
 #include "layouts/LayoutFile.h"
@@ -18,6 +19,7 @@
 #include "layouts/ui/DesignCanvas.h"
 #include "layouts/ui/PrintConfirmation.h"
 #include "layouts/ui/TBadgeDesign.h"
+#include "shell/SettingsKeys.h"
 #include "shell/ui/TMain.h"
 
 #include <QAction>
@@ -417,6 +419,22 @@ private slots:
             for (int x = 0; x < printed.width(); ++x)
                 ink += printed.pixel(x, y) != qRgb(255, 255, 255);
         QVERIFY(ink > 100);
+    }
+
+    // [Options] HochQuer swaps the captions of the orientation buttons; rdHoch still
+    // means a portrait layout.
+    void hochQuerCaptions()
+    {
+        Designer d;
+        QCOMPARE(d.w<QRadioButton>("rdHoch")->text(), QStringLiteral("Hochformat"));
+        IniFile settings(QDir(d.start).filePath(QStringLiteral("settings.ini")));
+        shell::keys::write(settings, shell::keys::settings::HochQuer, true);
+        d.openAnswers << d.dialog.layoutFile();
+        d.dialog.prepare();
+        QCOMPARE(d.w<QRadioButton>("rdHoch")->text(), QStringLiteral("Querformat"));
+        QCOMPARE(d.w<QRadioButton>("rdQuer")->text(), QStringLiteral("Hochformat"));
+        d.w<QRadioButton>("rdHoch")->click();
+        QVERIFY(d.dialog.document().portrait());
     }
 
     // Through the program: "De&signer" -> "Besucher&ausweis" opens the designer modally; a
