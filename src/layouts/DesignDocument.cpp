@@ -189,6 +189,14 @@ QSize DesignDocument::resizePicture(int slot, int height, int width, bool height
     return QSize(p->width, p->height);
 }
 
+void DesignDocument::setPictureSize(int slot, const QSize &size)
+{
+    if (LayoutPicture *p = pictureRef(slot)) {
+        p->width = size.width();
+        p->height = size.height();
+    }
+}
+
 void DesignDocument::setPortrait(bool portrait, const QPoint &shift)
 {
     if (portrait == m_layout.portrait)

@@ -69,6 +69,9 @@ public:
     // 10000. Returns the size set (width, height).
     QSize resizePicture(int slot, int height, int width, bool heightChanged, bool keepAspect);
 
+    // A picture's stored size as it is, without the aspect rule.
+    void setPictureSize(int slot, const QSize &size);
+
     // The card turns; each item keeps its place on the canvas, so its layout position
     // moves by the change of the card's offset on the canvas (`shift`).
     void setPortrait(bool portrait, const QPoint &shift);

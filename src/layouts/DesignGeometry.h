@@ -24,11 +24,16 @@ struct DesignGeometry {
         const QSize e = layoutExtent(family, portrait);
         return QSize(int(e.width() * zoom), int(e.height() * zoom));
     }
+    // The card: half the canvas less half the card; the page: half of what is left.
     QPoint offset() const
     {
         const QSize a = area();
-        return QPoint(canvas.width() / 2 - a.width() / 2, canvas.height() / 2 - a.height() / 2);
+        if (family == LayoutFamily::Badge)
+            return QPoint(canvas.width() / 2 - a.width() / 2, canvas.height() / 2 - a.height() / 2);
+        return QPoint((canvas.width() - a.width()) / 2, (canvas.height() - a.height()) / 2);
     }
+    // A canvas point on the raster, each coordinate measured from the canvas origin.
+    QPoint snap(const QPoint &p) const { return QPoint(snap(p.x()), snap(p.y())); }
     QPoint toCanvas(const QPoint &layout) const
     {
         return QPoint(int(layout.x() * zoom), int(layout.y() * zoom)) + offset();
@@ -39,7 +44,8 @@ struct DesignGeometry {
         return QPoint(int(p.x() / zoom), int(p.y() / zoom));
     }
     int effectiveStep() const { return int(step * zoom); }
-    // A canvas coordinate relative to the area's corner, on the raster.
+    // A canvas coordinate on the raster: the nearest multiple of the effective step, a
+    // remainder of exactly half going down.
     int snap(int value) const
     {
         const int s = effectiveStep();

@@ -51,7 +51,11 @@ private slots:
         QTest::newRow("badge landscape") << 0 << false << QSize(574, 528) << 1.0 << QSize(510, 320) << QPoint(32, 104);
         QTest::newRow("badge portrait") << 0 << true << QSize(574, 528) << 1.0 << QSize(320, 510) << QPoint(127, 9);
         QTest::newRow("sheet portrait at 50") << 1 << true << QSize(800, 600) << 0.5 << QSize(353, 500)
-                                              << QPoint(400 - 176, 300 - 250);
+                                              << QPoint((800 - 353) / 2, 50);
+        QTest::newRow("sheet portrait at 200") << 1 << true << QSize(800, 600) << 2.0 << QSize(1414, 2000)
+                                               << QPoint((800 - 1414) / 2, (600 - 2000) / 2);
+        QTest::newRow("sheet landscape at 25") << 1 << false << QSize(800, 600) << 0.25 << QSize(250, 176)
+                                               << QPoint(275, 212);
     }
     void offsets()
     {
@@ -77,6 +81,16 @@ private slots:
         QCOMPARE(sheet.toCanvas(QPoint(100, 200)), QPoint(50, 100) + sheet.offset());
         // Truncation on the way back: an odd value at zoom 50 comes back even.
         QCOMPARE(sheet.toLayout(sheet.toCanvas(QPoint(101, 201))), QPoint(100, 200));
+    }
+
+    // The sheet's page 27 from the canvas's left at zoom 100, step 4: X 50 is canvas 77,
+    // snapped to 76, stored as 49.
+    void positionThroughTheRaster()
+    {
+        const DesignGeometry g{LayoutFamily::VisitorSheet, true, QSize(761, 1100), 1.0, 4};
+        QCOMPARE(g.offset().x(), 27);
+        QCOMPARE(g.snap(g.toCanvas(QPoint(50, 0))).x(), 76);
+        QCOMPARE(g.toLayout(g.snap(g.toCanvas(QPoint(50, 0)))).x(), 49);
     }
 
     void snapping_data()

@@ -4,6 +4,8 @@
 #include "layouts/PrintScale.h"
 
 #include <QMouseEvent>
+
+#include <algorithm>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -38,10 +40,21 @@ QList<RenderStep> DesignCanvas::steps() const
     if (!m_document)
         return {};
     const float zoom = float(m_geometry.zoom);
-    QList<RenderStep> steps =
-        LayoutRenderer::planCanvas(m_document->layout(), m_imagesFolder, PrintScale{zoom, zoom}, m_fontFactor);
+    Layout shown = m_document->layout();
+    if (m_style.zoomFonts)
+        for (LayoutLabel &l : shown.labels)
+            l.fontSize = std::max(1, int(l.fontSize * m_geometry.zoom));
+    QList<RenderStep> steps = LayoutRenderer::planCanvas(shown, m_imagesFolder, PrintScale{zoom, zoom}, m_fontFactor);
     const QPoint offset = m_geometry.offset();
     for (RenderStep &s : steps) {
+        if (s.kind == RenderStep::Kind::Picture) {
+            // Drawn from memory like a photo: a drag repaints every picture many times.
+            auto it = m_images.find(s.imagePath);
+            if (it == m_images.end())
+                it = m_images.insert(s.imagePath, QImage(s.imagePath));
+            s.kind = RenderStep::Kind::Photo;
+            s.image = *it;
+        }
         s.rect.translate(offset);
         s.position += offset;
         if (s.kind == RenderStep::Kind::Text && m_selection.contains(ItemRef{ItemKind::Label, s.slot}))
@@ -71,13 +84,17 @@ std::optional<ItemRef> DesignCanvas::itemAt(const QPoint &point) const
 {
     if (!m_document)
         return std::nullopt;
-    // Later slots lie over earlier ones, a text over the picture of its slot.
+    // One plan for all texts; later slots lie over earlier ones, a text over the picture
+    // of its slot.
+    QHash<int, QRect> texts;
+    for (const RenderStep &s : steps())
+        if (s.kind == RenderStep::Kind::Text)
+            texts.insert(s.slot, LayoutRenderer::textRect(s, *this));
     for (int slot = m_document->slotCount(); slot >= 1; --slot) {
-        for (ItemKind kind : {ItemKind::Label, ItemKind::Picture}) {
-            const ItemRef item{kind, slot};
-            if (m_document->contains(item) && itemRect(item).contains(point))
-                return item;
-        }
+        if (m_document->label(slot) && texts.value(slot).contains(point))
+            return ItemRef{ItemKind::Label, slot};
+        if (m_document->picture(slot) && itemRect({ItemKind::Picture, slot}).contains(point))
+            return ItemRef{ItemKind::Picture, slot};
     }
     return std::nullopt;
 }
@@ -88,15 +105,23 @@ void DesignCanvas::paintCard(QPainter &painter) const
     const QRect card(m_geometry.offset(), m_geometry.area());
     painter.fillRect(card.translated(kShadowOffset, kShadowOffset), kShadow);
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::white);
+    painter.setBrush(m_style.page);
     painter.drawRect(card.adjusted(0, 0, -1, -1));
-    if (m_raster) {
+    if (m_raster && !m_style.stepRaster) {
         painter.setPen(QPen(Qt::gray, 2));
         for (int x = 2; x < card.width(); x += kRasterPitch)
             for (int y = 2; y < card.height(); y += kRasterPitch)
                 painter.drawPoint(card.topLeft() + QPoint(x, y));
     }
-    if (m_rounded) {
+    // The snapping raster, when its step is more than a pixel.
+    if (m_raster && m_style.stepRaster && m_geometry.step * m_geometry.zoom > 1) {
+        const int s = m_geometry.effectiveStep();
+        painter.setPen(QPen(Qt::black, 1));
+        for (int x = s; x < card.width(); x += s)
+            for (int y = s; y < card.height(); y += s)
+                painter.drawPoint(card.topLeft() + QPoint(x, y));
+    }
+    if (m_style.roundedCorners) {
         // Each corner: the ground outside a quarter circle of radius 15, the arc black.
         const int r = kCornerSquare / 2;
         const QRect corners[] = {
@@ -135,7 +160,7 @@ void DesignCanvas::paintEvent(QPaintEvent *)
             continue;
         const QRect r = itemRect(item);
         if (!r.isNull())
-            painter.drawRect(QRect(r.topLeft() - QPoint(2, 2), r.bottomRight() + QPoint(2, 2)));
+            painter.drawRect(QRect(r.topLeft() - QPoint(m_style.frameLead, m_style.frameLead), r.bottomRight() + QPoint(2, 2)));
     }
 }
 

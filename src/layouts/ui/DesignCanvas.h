@@ -7,6 +7,8 @@
 #include "layouts/DesignGeometry.h"
 #include "layouts/RenderStep.h"
 
+#include <QHash>
+#include <QImage>
 #include <QList>
 #include <QWidget>
 
@@ -29,13 +31,26 @@ public:
     void setRaster(bool shown) { m_raster = shown; }
     // The canvas's "H" height over the layout's FontScale: badge texts shrink or grow by it.
     void setFontFactor(double factor) { m_fontFactor = factor; }
-    // The card decoration of the badge designer (rounded corners).
-    void setRoundedCorners(bool rounded) { m_rounded = rounded; }
+    // How the two designers draw: the badge a white card with rounded corners and a fixed
+    // dot raster; the sheet a light grey page, dots on the snapping raster and text sizes
+    // zoomed with the page.
+    struct Style {
+        QColor page = Qt::white;
+        bool roundedCorners = true;
+        bool stepRaster = false;
+        bool zoomFonts = false;
+        int frameLead = 2; // a selected picture's frame starts this far before it
+    };
+    void setStyle(const Style &style) { m_style = style; }
 
     // The item under a canvas point, the one drawn last first.
     std::optional<ItemRef> itemAt(const QPoint &point) const;
     // Where an item lies on the canvas.
     QRect itemRect(const ItemRef &item) const;
+
+    // Bitmaps are read once and kept while the designer is open; a new opening reads
+    // them again (a file may have been replaced meanwhile).
+    void clearImageCache() { m_images.clear(); }
 
     struct Mouse {
         std::function<void(QMouseEvent *)> press, move, release, doubleClick;
@@ -58,9 +73,10 @@ private:
     QString m_imagesFolder;
     QList<ItemRef> m_selection;
     bool m_raster = false;
-    bool m_rounded = true;
+    Style m_style;
     double m_fontFactor = 1.0;
     Mouse m_mouse;
+    mutable QHash<QString, QImage> m_images;
 };
 
 } // namespace lobrix::layouts

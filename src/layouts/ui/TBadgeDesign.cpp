@@ -1,207 +1,45 @@
 #include "layouts/ui/TBadgeDesign.h"
 
 #include "common/Error.h"
-#include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
-#include "layouts/LayoutFields.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutLocations.h"
 #include "layouts/LayoutRenderOptions.h"
 #include "layouts/LayoutRenderer.h"
 #include "layouts/ui/DesignCanvas.h"
-#include "layouts/ui/DesignerTestPrint.h"
 
-#include <QCheckBox>
-#include <QColorDialog>
-#include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
-#include <QSpinBox>
-#include <QVBoxLayout>
 
 namespace lobrix::layouts {
 namespace {
 
 const QString kCaption = QStringLiteral("Ausweisdesigner");
-const QString kAddText = QStringLiteral("Textfeld hinzufügen");
-const QString kAddPicture = QStringLiteral("Bild hinzufügen");
-const QString kArmed = QStringLiteral("auf Zeichenfläche klicken");
 const QString kBadgeFilter = QStringLiteral("Ausweis-Dateien (Ausweis*.ini)");
-const QString kBitmapFilter = QStringLiteral("Bitmap (*.bmp)");
-// The window's default face, which new text items take.
-const QString kDefaultFace = QStringLiteral("MS Sans Serif");
-
-void setButtonFont(QPushButton *b, int points)
-{
-    QFont f = b->font();
-    f.setPointSize(points);
-    b->setFont(f);
-}
-
-QFont fontOf(const LayoutLabel &l)
-{
-    QFont f(l.fontName);
-    f.setPointSize(std::max(1, l.fontSize));
-    f.setBold(l.bold);
-    f.setItalic(l.italic);
-    f.setUnderline(l.underline);
-    f.setStrikeOut(l.strikeOut);
-    return f;
-}
 
 } // namespace
 
 TBadgeDesign::TBadgeDesign(QString startFolder, QString databaseFolder, QWidget *parent)
-    : QDialog(parent), m_start(std::move(startFolder)), m_db(std::move(databaseFolder))
+    : LayoutDesigner(std::move(startFolder), std::move(databaseFolder), LayoutFamily::Badge, parent)
 {
     setObjectName(QStringLiteral("TBadgeDesign"));
     setWindowTitle(kCaption);
-    setModal(true);
-    buildControls();
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(m_canvas, 0, Qt::AlignTop);
+    layout->addWidget(pnSeite);
+    setFixedSize(m_geometry.canvas.width() + pnSeite->width() + 30, m_geometry.canvas.height() + 20);
 }
-
-TBadgeDesign::~TBadgeDesign() = default;
 
 QString TBadgeDesign::workingCopy() const
 {
     return LayoutLocations::badgeWorkingCopy(m_start);
 }
 
-void TBadgeDesign::buildControls()
+QString TBadgeDesign::newTextFace() const
 {
-    m_canvas = new DesignCanvas(this);
-    m_canvas->setDocument(&m_document);
-    m_canvas->setGeometryModel(m_geometry);
-    m_canvas->setMouse({[this](QMouseEvent *e) { canvasPress(e); }, [this](QMouseEvent *e) { canvasMove(e); },
-                        [this](QMouseEvent *e) { canvasRelease(e); }, [this](QMouseEvent *e) { canvasDoubleClick(e); }});
-    edText = ui::lineEdit(m_canvas, "edText", 0);
-    edText->setAccessibleName(QStringLiteral("Text des Textfelds"));
-    edText->hide();
-    edText->installEventFilter(this);
-
-    pnSeite = new QWidget(this);
-    pnSeite->setObjectName(QStringLiteral("pnSeite"));
-    pnSeite->installEventFilter(this);
-    gbAusrichtung = new QGroupBox(QStringLiteral("Ausrichtung"), pnSeite);
-    gbAusrichtung->setObjectName(QStringLiteral("gbAusrichtung"));
-    rdHoch = new QRadioButton(QStringLiteral("Hochformat"), gbAusrichtung);
-    rdHoch->setObjectName(QStringLiteral("rdHoch"));
-    rdQuer = new QRadioButton(QStringLiteral("Querformat"), gbAusrichtung);
-    rdQuer->setObjectName(QStringLiteral("rdQuer"));
-    rdQuer->setChecked(true);
-    auto *orientation = new QVBoxLayout(gbAusrichtung);
-    orientation->addWidget(rdHoch);
-    orientation->addWidget(rdQuer);
-
-    btnTextfeld = ui::button(pnSeite, "btnTextfeld", kAddText, QStringLiteral("Textfeld auf die Zeichenfläche setzen"));
-    btnFont = ui::button(pnSeite, "btnFont", QStringLiteral("Schriftart ..."), QStringLiteral("Schriftart der Textfelder"));
-    btnColor = ui::button(pnSeite, "btnColor", QStringLiteral("Farbe ..."), QStringLiteral("Textfarbe der Textfelder"));
-    lbDatenverknuepfung = ui::label(pnSeite, "lbDatenverknuepfung", QStringLiteral("Datenverknüpfung"));
-    cbxFeld1 = ui::comboBox(pnSeite, "cbxFeld1");
-    cbxFeld1->addItems(LayoutFields::entryNames(LayoutFamily::Badge));
-    ui::setCaption(cbxFeld1, lbDatenverknuepfung);
-    cbxFeld1->installEventFilter(this);
-    btnBild = ui::button(pnSeite, "btnBild", kAddPicture, QStringLiteral("Bild auf die Zeichenfläche setzen"));
-    for (QPushButton *b : {btnTextfeld, btnBild}) {
-        b->setCheckable(true);
-        setButtonFont(b, 10);
-    }
-    QLabel *lbHoehe = ui::label(pnSeite, "lbHoehe", QStringLiteral("Höhe"));
-    QLabel *lbBreite = ui::label(pnSeite, "lbBreite", QStringLiteral("Breite"));
-    edHoehe = new QSpinBox(pnSeite);
-    edHoehe->setObjectName(QStringLiteral("edHoehe"));
-    edBreite = new QSpinBox(pnSeite);
-    edBreite->setObjectName(QStringLiteral("edBreite"));
-    for (QSpinBox *s : {edHoehe, edBreite}) {
-        s->setRange(DesignDocument::MinPictureEdge, DesignDocument::MaxPictureEdge);
-        s->setValue(DesignDocument::MinPictureEdge);
-        s->setKeyboardTracking(true); // every key counts, as the Part's key-up does
-    }
-    ui::setCaption(edHoehe, lbHoehe);
-    ui::setCaption(edBreite, lbBreite);
-    chkSperre = ui::checkBox(pnSeite, "chkSperre", QStringLiteral("Seitenverhältnis beibehalten"));
-    chkSperre->setChecked(true);
-    chkRaster = ui::checkBox(pnSeite, "chkRaster", QStringLiteral("Raster einblenden"));
-    btnDrucken = ui::button(pnSeite, "btnDrucken", QStringLiteral("&Testdruck"), QStringLiteral("Testausweis drucken"));
-    chkPapier = ui::checkBox(pnSeite, "chkPapier", QStringLiteral("auf Papier"));
-    btnSpeichern = ui::button(pnSeite, "btnSpeichern", QStringLiteral("&Speichern"),
-                              QStringLiteral("als Ausweistyp speichern"));
-    btnAbbrechen = ui::button(pnSeite, "btnAbbrechen", QStringLiteral("&Abbrechen"),
-                              QStringLiteral("Fenster schließen ohne zu speichern"));
-
-    auto *side = new QVBoxLayout(pnSeite);
-    side->addWidget(gbAusrichtung);
-    side->addWidget(btnTextfeld);
-    side->addWidget(btnFont);
-    side->addWidget(btnColor);
-    side->addWidget(lbDatenverknuepfung);
-    side->addWidget(cbxFeld1);
-    side->addWidget(btnBild);
-    auto *sizes = new QGridLayout;
-    sizes->addWidget(lbHoehe, 0, 0);
-    sizes->addWidget(edHoehe, 0, 1);
-    sizes->addWidget(lbBreite, 1, 0);
-    sizes->addWidget(edBreite, 1, 1);
-    side->addLayout(sizes);
-    side->addWidget(chkSperre);
-    side->addWidget(chkRaster);
-    side->addStretch();
-    auto *print = new QHBoxLayout;
-    print->addWidget(btnDrucken);
-    print->addWidget(chkPapier);
-    side->addLayout(print);
-    side->addWidget(btnSpeichern);
-    side->addWidget(btnAbbrechen);
-    pnSeite->setFixedWidth(230);
-
-    auto *layout = new QHBoxLayout(this);
-    layout->addWidget(m_canvas, 0, Qt::AlignTop);
-    layout->addWidget(pnSeite);
-    setFixedSize(m_geometry.canvas.width() + 230 + 30, m_geometry.canvas.height() + 20);
-
-    connect(btnTextfeld, &QPushButton::clicked, this, &TBadgeDesign::btnTextfeldClick);
-    connect(btnBild, &QPushButton::clicked, this, &TBadgeDesign::btnBildClick);
-    connect(btnFont, &QPushButton::clicked, this, &TBadgeDesign::btnFontClick);
-    connect(btnColor, &QPushButton::clicked, this, &TBadgeDesign::btnColorClick);
-    connect(btnDrucken, &QPushButton::clicked, this, &TBadgeDesign::btnDruckenClick);
-    connect(btnSpeichern, &QPushButton::clicked, this, &TBadgeDesign::btnSpeichernClick);
-    connect(btnAbbrechen, &QPushButton::clicked, this, &TBadgeDesign::btnAbbrechenClick);
-    connect(rdHoch, &QRadioButton::clicked, this, [this] { setOrientation(true); });
-    connect(rdQuer, &QRadioButton::clicked, this, [this] { setOrientation(false); });
-    connect(chkRaster, &QCheckBox::toggled, this, [this](bool on) {
-        m_canvas->setRaster(on);
-        m_canvas->update();
-    });
-    connect(cbxFeld1, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (!m_panelUpdating)
-            bindSelected(index);
-    });
-    connect(edHoehe, &QSpinBox::valueChanged, this, [this] {
-        if (!m_panelUpdating)
-            resizeSelected(true);
-    });
-    connect(edBreite, &QSpinBox::valueChanged, this, [this] {
-        if (!m_panelUpdating)
-            resizeSelected(false);
-    });
-    auto *undoKey = new QShortcut(QKeySequence::Undo, this);
-    connect(undoKey, &QShortcut::activated, this, &TBadgeDesign::undo);
-    for (const QKeySequence &keys : {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}) {
-        auto *redoKey = new QShortcut(keys, this);
-        connect(redoKey, &QShortcut::activated, this, &TBadgeDesign::redo);
-    }
+    return QStringLiteral("MS Sans Serif"); // the window's default face
 }
 
 void TBadgeDesign::Besucherausweis1Click()
@@ -212,9 +50,9 @@ void TBadgeDesign::Besucherausweis1Click()
 
 void TBadgeDesign::prepare()
 {
-    m_hochQuer = LayoutRenderOptions::fromSettings(m_start).hochQuer;
-    rdHoch->setText(m_hochQuer ? QStringLiteral("Querformat") : QStringLiteral("Hochformat"));
-    rdQuer->setText(m_hochQuer ? QStringLiteral("Hochformat") : QStringLiteral("Querformat"));
+    const bool hochQuer = LayoutRenderOptions::fromSettings(m_start).hochQuer;
+    rdHoch->setText(hochQuer ? QStringLiteral("Querformat") : QStringLiteral("Hochformat"));
+    rdQuer->setText(hochQuer ? QStringLiteral("Hochformat") : QStringLiteral("Querformat"));
 
     const QString chosen = openFile(QStringLiteral("Ausweis laden ..."), m_db, kBadgeFilter);
     if (!chosen.isEmpty()) {
@@ -227,397 +65,33 @@ void TBadgeDesign::prepare()
     // The working copy gets the layout and the "H" height of this screen; the layout file
     // itself stays as it is until a save.
     const int letterHeight = LayoutRenderer::letterHeight(m_canvas);
+    Layout layout;
+    layout.family = LayoutFamily::Badge;
     try {
         LayoutFile::CopyLayout(m_layoutFile, workingCopy(), slotCount(LayoutFamily::Badge));
         LayoutFile(workingCopy(), LayoutFamily::Badge).writeFontScaleHeight(letterHeight);
-    } catch (const Error &e) {
-        ui::MessageBoxes::error(this, e.message());
-    }
-    loadCanvas();
-    m_document = DesignDocument([&] {
-        Layout l = m_document.layout();
-        l.fontScaleHeight = letterHeight;
-        return l;
-    }());
-    m_canvas->setFontFactor(1.0);
-    m_history.clear();
-    deselect(false);
-}
-
-void TBadgeDesign::loadCanvas()
-{
-    Layout layout;
-    try {
         layout = LayoutFile(m_layoutFile, LayoutFamily::Badge).readForDesigner();
     } catch (const Error &e) {
         ui::MessageBoxes::error(this, e.message());
-        layout.family = LayoutFamily::Badge;
     }
-    m_document = DesignDocument(layout);
-    m_selection.clear();
-    m_geometry.portrait = layout.portrait;
-    rdHoch->setChecked(layout.portrait);
-    rdQuer->setChecked(!layout.portrait);
-    m_canvas->setImagesFolder(LayoutLocations::imagesFolder(m_start));
-    refresh();
-}
-
-void TBadgeDesign::refresh()
-{
-    m_canvas->setGeometryModel(m_geometry);
-    m_canvas->setSelection(m_selection);
-    m_canvas->update();
-}
-
-// One edit of the document, undoable.
-void TBadgeDesign::edit(const std::function<void()> &change)
-{
-    m_history.record(m_document);
-    change();
-    refresh();
-}
-
-void TBadgeDesign::undo()
-{
-    commitEditor();
-    if (m_history.undo(m_document))
-        afterHistoryStep();
-}
-
-void TBadgeDesign::redo()
-{
-    commitEditor();
-    if (m_history.redo(m_document))
-        afterHistoryStep();
-}
-
-// The card's orientation and the selection follow the document that came back.
-void TBadgeDesign::afterHistoryStep()
-{
-    m_geometry.portrait = m_document.portrait();
-    rdHoch->setChecked(m_geometry.portrait);
-    rdQuer->setChecked(!m_geometry.portrait);
-    m_selection.removeIf([this](const ItemRef &i) { return !m_document.contains(i); });
-    showPanel();
-    refresh();
-}
-
-void TBadgeDesign::showPanel()
-{
-    m_panelUpdating = true;
-    const bool any = !m_selection.isEmpty();
-    const bool text = any && m_selection.first().kind == ItemKind::Label;
-    const bool picture = any && m_selection.first().kind == ItemKind::Picture;
-    btnFont->setEnabled(text);
-    btnColor->setEnabled(text);
-    cbxFeld1->setEnabled(any);
-    for (QWidget *w : std::initializer_list<QWidget *>{edHoehe, edBreite, chkSperre})
-        w->setEnabled(picture);
-    btnTextfeld->setEnabled(!any);
-    btnBild->setEnabled(!any);
-    ui::setInk(lbDatenverknuepfung, any ? QColor(Qt::black) : QColor(Qt::gray));
-    if (text) {
-        cbxFeld1->setCurrentIndex(m_document.label(m_selection.first().slot)->feldIndex);
-    } else if (picture) {
-        const LayoutPicture *p = m_document.picture(m_selection.first().slot);
-        cbxFeld1->setCurrentIndex(p->feldIndex);
-        edHoehe->setValue(p->height);
-        edBreite->setValue(p->width);
-    } else {
-        cbxFeld1->setCurrentIndex(-1);
-    }
-    m_panelUpdating = false;
-}
-
-void TBadgeDesign::select(const ItemRef &item)
-{
-    commitEditor();
-    m_selection = {item};
-    showPanel();
-    refresh();
-}
-
-void TBadgeDesign::deselect(bool fromAddButton)
-{
-    commitEditor();
-    if (!fromAddButton)
-        disarm();
-    m_selection.clear();
-    showPanel();
-    refresh();
-}
-
-void TBadgeDesign::arm(Armed what)
-{
-    deselect(true);
-    disarm();
-    m_armed = what;
-    QPushButton *b = what == Armed::Text ? btnTextfeld : btnBild;
-    b->setChecked(true);
-    b->setText(kArmed);
-    setButtonFont(b, 8);
-    m_canvas->setCursor(Qt::DragMoveCursor);
-}
-
-void TBadgeDesign::disarm()
-{
-    m_armed = Armed::None;
-    btnTextfeld->setChecked(false);
-    btnTextfeld->setText(kAddText);
-    btnBild->setChecked(false);
-    btnBild->setText(kAddPicture);
-    for (QPushButton *b : {btnTextfeld, btnBild})
-        setButtonFont(b, 10);
-    m_canvas->unsetCursor();
-}
-
-void TBadgeDesign::btnTextfeldClick()
-{
-    arm(Armed::Text);
-}
-
-void TBadgeDesign::btnBildClick()
-{
-    arm(Armed::Picture);
-}
-
-void TBadgeDesign::commitEditor()
-{
-    if (!edText->isVisible() || m_editing == 0)
-        return;
-    const int slot = m_editing;
-    const QString text = edText->text();
-    m_editing = 0;
-    edText->hide();
-    if (const LayoutLabel *l = m_document.label(slot); l && l->caption != text)
-        edit([&] { m_document.setCaption(slot, text); });
-}
-
-void TBadgeDesign::openEditor(int slot)
-{
-    const LayoutLabel *l = m_document.label(slot);
-    if (!l || l->feldIndex >= 0)
-        return; // a bound text shows its field, not a caption to type
-    select({ItemKind::Label, slot});
-    const QRect r = m_canvas->itemRect({ItemKind::Label, slot});
-    const QRect card(m_geometry.offset(), m_geometry.area());
-    edText->setFont(fontOf(*l));
-    edText->setGeometry(r.left(), r.top(), std::max(20, card.right() - r.left()), int(1.1 * r.height()));
-    edText->setText(l->caption);
-    edText->show();
-    edText->raise();
-    edText->setFocus();
-    edText->selectAll();
-    m_editing = slot;
-}
-
-void TBadgeDesign::canvasPress(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint pos = event->position().toPoint();
-    const std::optional<ItemRef> hit = m_canvas->itemAt(pos);
-    m_pressOnItem = hit.has_value();
-    m_drag.reset();
-    if (hit) {
-        select(*hit);
-        m_drag = hit;
-        m_pressOffset = pos - m_canvas->itemRect(*hit).topLeft();
-        m_dragMoved = false;
-    } else {
-        // A click on the free canvas deselects; an armed add button stays armed for the
-        // release that adds the item.
-        commitEditor();
-        m_selection.clear();
-        showPanel();
-        refresh();
-    }
-}
-
-void TBadgeDesign::canvasMove(QMouseEvent *event)
-{
-    if (!m_drag || !(event->buttons() & Qt::LeftButton))
-        return;
-    const QPoint topLeft = event->position().toPoint() - m_pressOffset;
-    const QPoint position = m_geometry.toLayout(topLeft);
-    if (!m_dragMoved) {
-        m_history.record(m_document); // the whole drag is one edit
-        m_dragMoved = true;
-    }
-    m_document.move(*m_drag, position);
-    refresh();
-}
-
-void TBadgeDesign::canvasRelease(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    const bool dragged = m_drag.has_value();
-    m_drag.reset();
-    if (!dragged && !m_pressOnItem && m_armed != Armed::None)
-        addItemAt(event->position().toPoint());
-}
-
-void TBadgeDesign::canvasDoubleClick(QMouseEvent *event)
-{
-    const std::optional<ItemRef> hit = m_canvas->itemAt(event->position().toPoint());
-    if (!hit)
-        return;
-    if (hit->kind == ItemKind::Label)
-        openEditor(hit->slot);
-    else
-        replacePicture(hit->slot);
-}
-
-QString TBadgeDesign::openFile(const QString &caption, const QString &folder, const QString &filter)
-{
-    return m_dialogs.open ? m_dialogs.open(this, caption, folder, filter)
-                          : QFileDialog::getOpenFileName(this, caption, folder, filter);
-}
-
-QString TBadgeDesign::chooseBitmap()
-{
-    return openFile(QStringLiteral("Bild auswählen"), LayoutLocations::imagesFolder(m_start), kBitmapFilter);
-}
-
-void TBadgeDesign::addItemAt(const QPoint &canvasPoint)
-{
-    const Armed what = m_armed;
-    const ItemKind kind = what == Armed::Text ? ItemKind::Label : ItemKind::Picture;
-    const QPoint position = m_geometry.toLayout(canvasPoint);
-    disarm();
-    if (m_document.freeSlot(kind) == 0) {
-        ui::MessageBoxes::show(this,
-                               kind == ItemKind::Label
-                                   ? QStringLiteral("Alle %1 Textfelder sind belegt. Löschen Sie zuerst ein Textfeld.")
-                                         .arg(m_document.slotCount())
-                                   : QStringLiteral("Alle %1 Bilder sind belegt. Löschen Sie zuerst ein Bild.")
-                                         .arg(m_document.slotCount()),
-                               kCaption);
-        return;
-    }
-    if (kind == ItemKind::Label) {
-        int slot = 0;
-        edit([&] { slot = m_document.addLabel(position, kDefaultFace); });
-        select({ItemKind::Label, slot});
-        return;
-    }
-    const QString file = chooseBitmap();
-    if (file.isEmpty())
-        return;
-    const QSize natural = QImageReader(file).size();
-    int slot = 0;
-    edit([&] { slot = m_document.addPicture(position, natural, QFileInfo(file).fileName()); });
-    select({ItemKind::Picture, slot});
-}
-
-void TBadgeDesign::replacePicture(int slot)
-{
-    const QString file = chooseBitmap();
-    if (file.isEmpty())
-        return;
-    const QSize natural = QImageReader(file).size();
-    edit([&] { m_document.replacePicture(slot, natural, QFileInfo(file).fileName()); });
-    select({ItemKind::Picture, slot});
-}
-
-void TBadgeDesign::removeSelected()
-{
-    if (m_selection.isEmpty())
-        return;
-    const QList<ItemRef> gone = m_selection;
-    edit([&] { m_document.remove(gone); });
+    layout.fontScaleHeight = letterHeight;
+    m_canvas->clearImageCache();
+    loadDocument(layout);
+    m_canvas->setFontFactor(1.0);
     deselect(false);
 }
 
-void TBadgeDesign::bindSelected(int index)
+// The items keep their places on the canvas, so their layout positions move with the
+// card's corner.
+void TBadgeDesign::turnDocument(bool portrait, const QPoint &oldOffset)
 {
-    if (m_selection.isEmpty())
-        return;
-    const QList<ItemRef> items = m_selection;
-    edit([&] { m_document.bind(items, index); });
-}
-
-void TBadgeDesign::resizeSelected(bool heightChanged)
-{
-    QList<int> pictures;
-    for (const ItemRef &i : m_selection)
-        if (i.kind == ItemKind::Picture)
-            pictures << i.slot;
-    if (pictures.isEmpty())
-        return;
-    QSize set;
-    edit([&] {
-        for (int slot : pictures)
-            set = m_document.resizePicture(slot, edHoehe->value(), edBreite->value(), heightChanged,
-                                           chkSperre->isChecked());
-    });
-    m_panelUpdating = true;
-    edHoehe->setValue(set.height());
-    edBreite->setValue(set.width());
-    m_panelUpdating = false;
-}
-
-void TBadgeDesign::setOrientation(bool portrait)
-{
-    if (portrait == m_geometry.portrait)
-        return;
-    const QPoint before = m_geometry.offset();
-    m_geometry.portrait = portrait;
-    const QPoint shift = before - m_geometry.offset();
-    edit([&] { m_document.setPortrait(portrait, shift); });
-}
-
-void TBadgeDesign::btnFontClick()
-{
-    const auto choose = m_dialogs.font ? m_dialogs.font : [](QWidget *parent, const QFont &initial) {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, parent);
-        return ok ? std::optional<QFont>(f) : std::nullopt;
-    };
-    for (const ItemRef &item : QList<ItemRef>(m_selection)) {
-        const LayoutLabel *l = item.kind == ItemKind::Label ? m_document.label(item.slot) : nullptr;
-        if (!l)
-            continue;
-        const std::optional<QFont> f = choose(this, fontOf(*l));
-        if (!f)
-            continue;
-        const LabelFont font{f->family(), f->pointSize() > 0 ? f->pointSize() : l->fontSize, f->bold(), f->italic(),
-                             f->underline(), f->strikeOut()};
-        edit([&] { m_document.setFont(item.slot, font); });
-    }
-}
-
-void TBadgeDesign::btnColorClick()
-{
-    const auto choose = m_dialogs.color ? m_dialogs.color : [](QWidget *parent, const QColor &initial) {
-        const QColor c = QColorDialog::getColor(initial, parent);
-        return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
-    };
-    for (const ItemRef &item : QList<ItemRef>(m_selection)) {
-        const LayoutLabel *l = item.kind == ItemKind::Label ? m_document.label(item.slot) : nullptr;
-        if (!l)
-            continue;
-        if (const std::optional<QColor> c = choose(this, l->color()))
-            edit([&] { m_document.setColor(item.slot, LayoutLabel::colorToLayout(*c)); });
-    }
+    m_document.setPortrait(portrait, oldOffset - m_geometry.offset());
 }
 
 void TBadgeDesign::writeCanvas()
 {
     LayoutFile(workingCopy(), LayoutFamily::Badge).writeItems(m_document.layout());
     LayoutFile::PublishStandardBadge(m_start, m_db);
-}
-
-void TBadgeDesign::btnDruckenClick()
-{
-    commitEditor();
-    try {
-        printDesignerTest(this, m_start, workingCopy(), m_document.layout(), chkPapier->isChecked(),
-                          [this] { writeCanvas(); });
-    } catch (const Error &e) {
-        ui::MessageBoxes::error(this, e.message());
-    }
 }
 
 void TBadgeDesign::btnSpeichernClick()
@@ -629,11 +103,7 @@ void TBadgeDesign::btnSpeichernClick()
         ui::MessageBoxes::error(this, e.message());
         return;
     }
-    const auto save = m_dialogs.save ? m_dialogs.save : [](QWidget *parent, const QString &caption,
-                                                             const QString &folder, const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, caption, folder, filter);
-    };
-    const QString chosen = save(this, QStringLiteral("Ausweis speichern unter ..."), m_db, kBadgeFilter);
+    const QString chosen = saveFile(QStringLiteral("Ausweis speichern unter ..."), m_db, kBadgeFilter);
     if (chosen.isEmpty()) {
         accept();
         return;
@@ -657,51 +127,6 @@ void TBadgeDesign::btnSpeichernClick()
     m_layoutFile = target;
     setWindowTitle(kCaption + QStringLiteral(" - ") + QDir::toNativeSeparators(chosen));
     accept();
-}
-
-void TBadgeDesign::btnAbbrechenClick()
-{
-    reject();
-}
-
-void TBadgeDesign::keyReleaseEvent(QKeyEvent *event)
-{
-    // Delete in a size field edits the number, not the layout.
-    const QWidget *focus = focusWidget();
-    const bool inSizeField = focus && (focus == edHoehe || focus == edBreite || edHoehe->isAncestorOf(focus) ||
-                                       edBreite->isAncestorOf(focus));
-    if (event->key() == Qt::Key_Delete && !edText->isVisible() && !inSizeField) {
-        removeSelected();
-        return;
-    }
-    QDialog::keyReleaseEvent(event);
-}
-
-bool TBadgeDesign::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == edText && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            commitEditor();
-            deselect(false);
-            return true;
-        }
-        if (key == Qt::Key_Escape) {
-            m_editing = 0;
-            edText->hide();
-            return true;
-        }
-    }
-    if (watched == edText && event->type() == QEvent::KeyRelease)
-        return true; // Delete in the editor edits the text
-    if (watched == cbxFeld1 && event->type() == QEvent::KeyRelease &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        cbxFeld1->setCurrentIndex(-1); // unbinds; a caption stays as it was
-        return true;
-    }
-    if (watched == pnSeite && event->type() == QEvent::MouseButtonPress)
-        deselect(false);
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace lobrix::layouts

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
+#include "DesignerDriver.h"
 
 #include "app/AppWindows.h"
 #include "common/Clock.h"
@@ -50,7 +51,8 @@ class TBadgeDesignTest : public QObject {
         TBadgeDesign dialog{start, db};
         QStringList openAnswers; // taken one by one; empty: cancelled
         QString saveAnswer;
-        QList<ui::MessageRecord> messages;
+        DesignerDriver driver{dialog};
+        QList<ui::MessageRecord> &messages = driver.messages;
 
         // The layout the open dialog picks: by default an empty badge layout beside the
         // installation; the standard layout when the dialog is cancelled (Standard).
@@ -62,8 +64,6 @@ class TBadgeDesignTest : public QObject {
                 layout = QDir(inst.root()).filePath(QStringLiteral("Ausweis Leer.ini"));
                 putFile(layout, "[Orientation]\r\npoPortrait=0\r\n");
             }
-            ui::MessageBoxes::setHooks([this](const ui::MessageRecord &m) { messages << m; },
-                                       [](const ui::MessageRecord &) { return true; });
             dialog.setDialogs({[this](QWidget *, const QString &, const QString &, const QString &) {
                                    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
                                },
@@ -78,26 +78,11 @@ class TBadgeDesignTest : public QObject {
                                [](QWidget *, const QColor &) { return std::optional<QColor>(QColor(255, 0, 0)); }});
             if (!layout.isEmpty())
                 openAnswers << layout;
-            dialog.show();
-            dialog.prepare();
-            dialog.activateWindow();
-            if (!QTest::qWaitForWindowActive(&dialog))
-                qWarning("the designer did not become active");
+            driver.open();
         }
-        ~Designer()
-        {
-            ui::MessageBoxes::setHooks({}, {});
-            PrintConfirmation::setHook({});
-        }
-        template <typename W = QWidget> W *w(const char *name) const
-        {
-            W *found = dialog.findChild<W *>(QString::fromLatin1(name));
-            if (!found)
-                qFatal("no control %s", name);
-            return found;
-        }
+        template <typename W = QWidget> W *w(const char *name) const { return driver.w<W>(name); }
         DesignCanvas *canvas() const { return dialog.canvas(); }
-        void click(const QPoint &at) { QTest::mouseClick(canvas(), Qt::LeftButton, {}, at); }
+        void click(const QPoint &at) { driver.click(at); }
         // Press on the item, move in steps, release.
         void drag(const QPoint &from, const QPoint &to)
         {
