@@ -2,6 +2,7 @@
 
 #include "layouts/LayoutFile.h"
 #include "layouts/ui/TBadgeDesign.h"
+#include "layouts/ui/TQuittungDesign.h"
 #include "layouts/ui/VisitFormPrinting.h"
 #include "layouts/ui/VisitPrinter.h"
 #include "records/ui/TBerichtErstellen.h"
@@ -99,6 +100,9 @@ void AppWindows::connectLayouts()
     badgeDesign = add<layouts::TBadgeDesign>(session.folders().start, session.folders().database);
     if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besucherausweis1")))
         QObject::connect(menu, &QAction::triggered, badgeDesign, [w = badgeDesign] { w->Besucherausweis1Click(); });
+    sheetDesign = add<layouts::TQuittungDesign>(session.folders().start, session.folders().database);
+    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besucherschein1")))
+        QObject::connect(menu, &QAction::triggered, sheetDesign, [w = sheetDesign] { w->Besucherschein1Click(); });
 }
 
 void AppWindows::addRecordsWindows(const Clock &clock)

@@ -20,6 +20,7 @@ class TVoranmeldung;
 
 namespace lobrix::layouts {
 class TBadgeDesign;
+class TQuittungDesign;
 }
 
 namespace lobrix::records {
@@ -56,6 +57,7 @@ public:
     shell::TBesuchsziele *besuchsziele = nullptr;
     shell::TEinstellungen *einstellungen = nullptr;
     layouts::TBadgeDesign *badgeDesign = nullptr;
+    layouts::TQuittungDesign *sheetDesign = nullptr;
     records::TBerichtErstellen *berichtErstellen = nullptr;
     records::TBerichte *berichte = nullptr;
     records::TEditieren *editieren = nullptr;

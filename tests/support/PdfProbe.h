@@ -3,6 +3,8 @@
 // document information (title, pages, page size).
 #include <QMap>
 #include <QProcess>
+#include <QRectF>
+#include <QRegularExpression>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -56,6 +58,22 @@ inline QSizeF pdfPageSize(const QString &pdf)
     if (parts.size() < 3)
         return {};
     return QSizeF(parts.at(0).toDouble(), parts.at(2).toDouble());
+}
+
+// Where a word lies on the first page, in points from the top-left corner; empty when
+// the page does not hold it.
+inline QRectF pdfWordBox(const QString &pdf, const QString &word)
+{
+    const QString html = popplerOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpression box(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                                                "yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    for (auto it = box.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(5) == word)
+            return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                          QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+    }
+    return {};
 }
 
 } // namespace lobrix::test
