@@ -246,6 +246,7 @@ void LayoutDesigner::afterHistoryStep()
     rdHoch->setChecked(m_geometry.portrait);
     rdQuer->setChecked(!m_geometry.portrait);
     m_selection.removeIf([this](const ItemRef &i) { return !m_document.contains(i); });
+    edited();
     showPanel();
     refresh();
 }

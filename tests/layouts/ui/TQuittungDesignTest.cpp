@@ -167,6 +167,11 @@ private slots:
         QCOMPARE(d.storedOf(1).x(), expected);
         QVERIFY((expected + g.offset().x()) % 4 == 0);
         QCOMPARE(LayoutFile(d.dialog.workingCopy(), LayoutFamily::VisitorSheet).readLabel(1).left, expected);
+        // Undo reaches the working copy too.
+        d.dialog.undo();
+        QCOMPARE(LayoutFile(d.dialog.workingCopy(), LayoutFamily::VisitorSheet).readLabel(1).left, 101);
+        d.dialog.redo();
+        QCOMPARE(LayoutFile(d.dialog.workingCopy(), LayoutFamily::VisitorSheet).readLabel(1).left, expected);
 
         y->setFocus();
         const QPoint before = d.storedOf(1);
