@@ -9,12 +9,21 @@
 
 #include <QDir>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 using namespace lobrix;
 
 int main(int argc, char **argv)
 {
+    // Before any window system is needed: a package check runs it without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("lobrix %s\n", LOBRIX_VERSION);
+            return 0;
+        }
+    }
     shell::LobrixApplication app(argc, argv);
 
     shell::SingleInstanceLock instance;

@@ -49,9 +49,21 @@ int usage()
              "  lobrix-admin sql DATENBANKORDNER \"SQL\"\n"
              "  lobrix-admin check DATENBANKORDNER [--repair]\n"
              "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n"
-             "  lobrix-admin purge STARTORDNER --older-than TAGE [--what visits|preregistrations]\n";
+             "  lobrix-admin purge STARTORDNER --older-than TAGE [--what visits|preregistrations]\n"
+             "  lobrix-admin --version\n";
     err().flush();
     return 2;
+}
+
+// The manual beside the program (a build) or where the package puts it.
+QString installedManual()
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString &candidate : {bin.filePath(QStringLiteral("BEDIEN.PDF")),
+                                     bin.filePath(QStringLiteral("../share/doc/lobrix/BEDIEN.PDF"))})
+        if (QFileInfo::exists(candidate))
+            return QDir::cleanPath(candidate);
+    return {};
 }
 
 int runInit(const QStringList &args)
@@ -71,9 +83,12 @@ int runInit(const QStringList &args)
             return usage();
         }
     }
+    options.manual = installedManual();
     setup::Installation::create(args[0], args[1], options);
     out() << "Installation angelegt: Startordner " << QDir(args[0]).absolutePath()
           << ", Datenbankordner " << QDir(args[1]).absolutePath() << "\n";
+    if (options.manual.isEmpty())
+        err() << "Hinweis: keine Bedienanleitung gefunden; \"Bedienanleitung\" im Menü Hilfe bleibt leer.\n";
     return 0;
 }
 
@@ -277,6 +292,11 @@ int main(int argc, char **argv)
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();
+    if (command == u"--version") {
+        out() << "lobrix-admin " << LOBRIX_VERSION << "\n";
+        out().flush();
+        return 0;
+    }
     try {
         int rc = 2;
         if (command == u"init")

@@ -210,6 +210,15 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
             badges->append({{number, QString::number(n)}, {kommt, QStringLiteral("25:00")}});
     }
 
+    if (!options.manual.isEmpty()) {
+        bool read = false;
+        const QByteArray manual = TextFile::readBytes(options.manual, &read);
+        if (!read)
+            throw Error(QStringLiteral("Die Bedienanleitung '%1' kann nicht gelesen werden.").arg(options.manual));
+        makePrivateFolder(QDir(start.filePath(QStringLiteral("Hilfe"))));
+        TextFile::writeBytes(start.filePath(QString::fromLatin1(ManualFile)), manual);
+    }
+
     IniFile global(db.filePath(QString::fromLatin1(keys::GlobalFile)));
     keys::write(global, keys::global::Locked, false);
     keys::write(global, keys::global::LastSatz, 0);

@@ -13,7 +13,11 @@ public:
     struct Options {
         int badges = 100;
         bool demo = false; // a ready demo: clock shown, designer menu offered
+        // The manual to put into the start folder as Hilfe/BEDIEN.PDF, where
+        // "Bedien&anleitung" opens it; none when empty.
+        QString manual;
     };
+    static constexpr char ManualFile[] = "Hilfe/BEDIEN.PDF";
 
     // Throws lobrix::Error when either folder already holds an installation or a file
     // cannot be written whole; nothing existing is overwritten, and a failed installation
