@@ -33,6 +33,12 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // The start folder: the one named, or the current one.
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (!args.isEmpty() && !args.first().startsWith(u'-') && !QDir::setCurrent(args.first())) {
+        ui::MessageBoxes::error(nullptr, QStringLiteral("Der Startordner '%1' existiert nicht.").arg(args.first()));
+        return 1;
+    }
     std::unique_ptr<app::AppWindows> windows;
     try {
         windows = std::make_unique<app::AppWindows>(QDir::currentPath(), systemClock());

@@ -2,6 +2,7 @@
 // real windows taken offscreen on a fresh demo installation, so they never go stale:
 //
 //   lobrix-manual SOURCE.md OUT.pdf [--pictures FOLDER]
+//   lobrix-manual --icon OUT.png SIZE      the program's icon, for the package
 //
 // The Markdown names its pictures as "bilder/<name>.png"; the tool makes every picture
 // it knows into a temporary folder (or FOLDER) and lays the text out on A4 pages with a
@@ -9,6 +10,7 @@
 #include "app/AppWindows.h"
 #include "common/Clock.h"
 #include "common/ui/MessageBoxes.h"
+#include "layouts/StandardLayouts.h"
 #include "layouts/ui/PrintConfirmation.h"
 #include "layouts/ui/TBadgeDesign.h"
 #include "layouts/ui/TQuittungDesign.h"
@@ -185,6 +187,8 @@ QString contentsMarkdown(const QList<Heading> &list, const QList<int> &pages)
 int main2(int argc, char **argv)
 {
     const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() == 3 && args[0] == u"--icon")
+        return layouts::StandardLayouts::icon(args[2].toInt()).save(args[1], "PNG") ? 0 : 1;
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: lobrix-manual QUELLE.md AUSGABE.pdf [--pictures ORDNER]\n");
         return 2;

@@ -219,6 +219,41 @@ Layout StandardLayouts::visitorSheet()
     return b.layout();
 }
 
+// The emblem, a visitor in front of a gate, 96 x 96 at scale 1 from `at`.
+static void paintEmblem(QPainter &painter, const QPointF &at, qreal scale)
+{
+    painter.save();
+    painter.translate(at);
+    painter.scale(scale, scale);
+    QPainterPath emblem;
+    emblem.addRoundedRect(QRectF(0, 0, 96, 96), 16, 16);
+    painter.setBrush(kBlue);
+    painter.drawPath(emblem);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QPointF(48, 34), 15, 15);
+    QPainterPath body;
+    body.moveTo(20, 84);
+    body.cubicTo(20, 50, 76, 50, 76, 84);
+    body.closeSubpath();
+    painter.drawPath(body);
+    painter.setClipPath(emblem);
+    painter.setBrush(kOrange);
+    painter.drawRect(QRectF(0, 84, 96, 12));
+    painter.restore();
+}
+
+QImage StandardLayouts::icon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    paintEmblem(painter, QPointF(0, 0), size / 96.0);
+    painter.end();
+    return image;
+}
+
 QImage StandardLayouts::logo()
 {
     QImage image(354, 120, QImage::Format_RGB32);
@@ -227,22 +262,7 @@ QImage StandardLayouts::logo()
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 
-    // Emblem: a visitor in front of a gate.
-    QPainterPath emblem;
-    emblem.addRoundedRect(QRectF(10, 12, 96, 96), 16, 16);
-    painter.setBrush(kBlue);
-    painter.drawPath(emblem);
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(QPointF(58, 46), 15, 15);
-    QPainterPath body;
-    body.moveTo(30, 96);
-    body.cubicTo(30, 62, 86, 62, 86, 96);
-    body.closeSubpath();
-    painter.drawPath(body);
-    painter.setClipPath(emblem);
-    painter.setBrush(kOrange);
-    painter.drawRect(QRectF(10, 96, 96, 12));
-    painter.setClipping(false);
+    paintEmblem(painter, QPointF(10, 12), 1.0);
 
     // "LOBRIX", underlined by the accent colours.
     painter.setPen(QPen(kBlue, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

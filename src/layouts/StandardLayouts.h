@@ -24,6 +24,8 @@ public:
     static Layout visitorSheet();
     // Drawn without fonts, so a tool without a GUI application can make it.
     static QImage logo();
+    // The program's icon: the logo's emblem alone, size x size on a transparent ground.
+    static QImage icon(int size);
 
     // Writes the start folder's Badge.ini and visitor sheet layout, the logo into the
     // images folder and the published copy of the badge into the database folder, and
