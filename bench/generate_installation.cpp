@@ -74,7 +74,9 @@ int main(int argc, char **argv)
         timer.start();
         const QString start = QDir(folder).filePath(QStringLiteral("start"));
         const QString db = QDir(folder).filePath(QStringLiteral("db"));
-        setup::Installation::create(start, db, {badges, false});
+        setup::Installation::Options options;
+        options.badges = badges;
+        setup::Installation::create(start, db, options);
         std::mt19937 rng(20261210);
 
         auto table = DbfTable::open(DbfTable::resolve(db, QStringLiteral("Besucher.dbf")));
