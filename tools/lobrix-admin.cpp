@@ -1,5 +1,5 @@
 // lobrix-admin: set up, query and check a Lobrix installation from the command line.
-//   lobrix-admin init START DB [--badges N] [--demo]
+//   lobrix-admin init START DB [--badges N] [--demo] [--join]
 //   lobrix-admin sql DB "SQL"
 //   lobrix-admin check DB [--repair]
 //   lobrix-admin report START NAME [--date DD.MM.YYYY] [--csv FILE]
@@ -45,7 +45,7 @@ QTextStream &err()
 int usage()
 {
     err() << "Aufruf:\n"
-             "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo]\n"
+             "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo] [--join]\n"
              "  lobrix-admin sql DATENBANKORDNER \"SQL\"\n"
              "  lobrix-admin check DATENBANKORDNER [--repair]\n"
              "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n"
@@ -71,6 +71,7 @@ int runInit(const QStringList &args)
     if (args.size() < 2)
         return usage();
     setup::Installation::Options options;
+    bool join = false;
     for (int i = 2; i < args.size(); ++i) {
         if (args[i] == u"--badges" && i + 1 < args.size()) {
             bool ok = false;
@@ -79,14 +80,22 @@ int runInit(const QStringList &args)
                 return usage();
         } else if (args[i] == u"--demo") {
             options.demo = true;
+        } else if (args[i] == u"--join") {
+            join = true;
         } else {
             return usage();
         }
     }
     options.manual = installedManual();
-    setup::Installation::create(args[0], args[1], options);
-    out() << "Installation angelegt: Startordner " << QDir(args[0]).absolutePath()
-          << ", Datenbankordner " << QDir(args[1]).absolutePath() << "\n";
+    if (join) {
+        setup::Installation::join(args[0], args[1], options);
+        out() << "Arbeitsplatz angelegt: Startordner " << QDir(args[0]).absolutePath()
+              << " am Datenbankordner " << QDir(args[1]).absolutePath() << "\n";
+    } else {
+        setup::Installation::create(args[0], args[1], options);
+        out() << "Installation angelegt: Startordner " << QDir(args[0]).absolutePath()
+              << ", Datenbankordner " << QDir(args[1]).absolutePath() << "\n";
+    }
     if (options.manual.isEmpty())
         err() << "Hinweis: keine Bedienanleitung gefunden; \"Bedienanleitung\" im Menü Hilfe bleibt leer.\n";
     return 0;

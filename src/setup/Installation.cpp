@@ -26,15 +26,22 @@ using namespace shell;
 
 namespace {
 
-void refuseExisting(const QDir &start, const QDir &db)
+bool taken(const QDir &dir, const QString &file)
 {
-    const auto taken = [](const QDir &dir, const QString &file) {
-        return QFileInfo::exists(data::DbfTable::resolve(dir.path(), file));
-    };
+    return QFileInfo::exists(data::DbfTable::resolve(dir.path(), file));
+}
+
+void refuseExistingStart(const QDir &start)
+{
     if (taken(start, QString::fromLatin1(keys::SettingsFile)) ||
         taken(start, QString::fromLatin1(UsersFile::FileName)))
         throw Error(QStringLiteral("Im Startordner '%1' gibt es bereits eine Installation.")
                         .arg(start.absolutePath()));
+}
+
+void refuseExisting(const QDir &start, const QDir &db)
+{
+    refuseExistingStart(start);
     const QStringList dbf = db.entryList({QStringLiteral("*.dbf"), QStringLiteral("*.DBF")},
                                          QDir::Files);
     if (taken(db, QString::fromLatin1(data::StructureUpdate::kStructureFile)) || !dbf.isEmpty() ||
@@ -189,7 +196,12 @@ void Installation::create(const QString &startFolder, const QString &databaseFol
 
 void Installation::fill(const QDir &start, const QDir &db, const Options &options)
 {
-    makePrivateFolder(start);
+    fillDatabase(db, options);
+    fillStart(start, db, options);
+}
+
+void Installation::fillDatabase(const QDir &db, const Options &options)
+{
     makePrivateFolder(db);
 
     // The tables come from the structure file through the same update every start runs.
@@ -210,6 +222,22 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
             badges->append({{number, QString::number(n)}, {kommt, QStringLiteral("25:00")}});
     }
 
+    IniFile global(db.filePath(QString::fromLatin1(keys::GlobalFile)));
+    keys::write(global, keys::global::Locked, false);
+    keys::write(global, keys::global::LastSatz, 0);
+
+    TextFile::writeLines(db.filePath(QString::fromLatin1(keys::LaenderFile)), defaultCountries());
+
+    const QString lists = db.filePath(QStringLiteral("Listen"));
+    makePrivateFolder(QDir(lists));
+    records::StandardReports::install(records::ReportFolder(lists));
+    if (options.demo)
+        fillDemoData(db);
+}
+
+void Installation::fillStart(const QDir &start, const QDir &db, const Options &options)
+{
+    makePrivateFolder(start);
     if (!options.manual.isEmpty()) {
         bool read = false;
         const QByteArray manual = TextFile::readBytes(options.manual, &read);
@@ -218,12 +246,6 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
         makePrivateFolder(QDir(start.filePath(QStringLiteral("Hilfe"))));
         TextFile::writeBytes(start.filePath(QString::fromLatin1(ManualFile)), manual);
     }
-
-    IniFile global(db.filePath(QString::fromLatin1(keys::GlobalFile)));
-    keys::write(global, keys::global::Locked, false);
-    keys::write(global, keys::global::LastSatz, 0);
-
-    TextFile::writeLines(db.filePath(QString::fromLatin1(keys::LaenderFile)), defaultCountries());
 
     data::DbfTable::create(start.filePath(QString::fromLatin1(data::DefaultStructure::kPrintTable)),
                            data::DefaultStructure::printTableFields());
@@ -234,12 +256,9 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
         users.StoreUserSlot(0, {QStringLiteral("demo"), QStringLiteral("demo"), UserRights::all()});
     users.write(start.filePath(QString::fromLatin1(UsersFile::FileName)));
 
-    const QString lists = db.filePath(QStringLiteral("Listen"));
-    makePrivateFolder(QDir(lists));
-    records::StandardReports::install(records::ReportFolder(lists));
     IniFile settings(start.filePath(QString::fromLatin1(keys::SettingsFile)));
     keys::write(settings, keys::settings::DatenbankPfad, db.path());
-    keys::write(settings, keys::settings::ListenPfad, lists);
+    keys::write(settings, keys::settings::ListenPfad, db.filePath(QStringLiteral("Listen")));
     if (options.demo) {
         keys::write(settings, keys::settings::UhrzeitDatum, true);
         keys::write(settings, keys::settings::Designer, true);
@@ -247,10 +266,29 @@ void Installation::fill(const QDir &start, const QDir &db, const Options &option
         // visit confirmation.
         keys::write(settings, keys::settings::Voranmeldung, true);
         keys::write(settings, keys::settings::Quittung, true);
-        fillDemoData(db);
     }
 
+    // The published badge copy of the database folder is written only when it is missing.
     layouts::StandardLayouts::install(start.path(), db.path());
+}
+
+void Installation::join(const QString &startFolder, const QString &databaseFolder, const Options &options)
+{
+    const QDir start(QDir(startFolder).absolutePath());
+    const QDir db(QDir(databaseFolder).absolutePath());
+    refuseExistingStart(start);
+    if (!QFileInfo::exists(data::DbfTable::resolve(db.path(), QStringLiteral("Besucher.dbf"))))
+        throw Error(QStringLiteral("Im Datenbankordner '%1' gibt es keine Installation, der ein Arbeitsplatz "
+                                   "beitreten könnte.")
+                        .arg(db.absolutePath()));
+    const MadeHere startBefore(start);
+    const PrivateFiles privateFiles;
+    try {
+        fillStart(start, db, options);
+    } catch (...) {
+        startBefore.undo();
+        throw;
+    }
 }
 
 } // namespace lobrix::setup

@@ -25,10 +25,18 @@ public:
     static void create(const QString &startFolder, const QString &databaseFolder,
                        const Options &options);
 
+    // A further workstation of an existing database folder: only the start folder is
+    // made, pointing at it; nothing in the database folder changes (the published badge
+    // copy is written only if it is missing). Throws lobrix::Error when the start folder
+    // already holds an installation or the database folder holds none.
+    static void join(const QString &startFolder, const QString &databaseFolder, const Options &options);
+
     static QStringList defaultCountries();
 
 private:
     static void fill(const QDir &start, const QDir &db, const Options &options);
+    static void fillDatabase(const QDir &db, const Options &options);
+    static void fillStart(const QDir &start, const QDir &db, const Options &options);
 };
 
 } // namespace lobrix::setup

@@ -1,5 +1,6 @@
 // lobrix-admin as an administrator uses it: a real process, its output and exit codes.
 #include "TestInstallation.h"
+#include "TestFiles.h"
 #include "TestRegistry.h"
 
 #include "common/IniFile.h"
@@ -98,6 +99,41 @@ private slots:
         QFile f(QDir(db).filePath(QStringLiteral("Ausweis.dbf")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
+    }
+
+    // A second workstation joins the database folder: its own start folder pointing at
+    // the shared one, nothing in the shared folder touched; no joining a folder without
+    // an installation or with an occupied start folder.
+    void secondWorkstationJoins()
+    {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("db"));
+        QCOMPARE(admin({"init", dir.filePath(QStringLiteral("eins")), db}).exitCode, 0);
+        QCOMPARE(admin({"sql", db, "Update Ausweis.dbf Set Kommt = '08:00' Where Ausweis = 1"}).exitCode, 0);
+        QMap<QString, QByteArray> shared;
+        for (const QString &f : QDir(db).entryList(QDir::Files))
+            shared.insert(f, lobrix::test::fileBytes(QDir(db).filePath(f)));
+
+        const QString two = dir.filePath(QStringLiteral("zwei"));
+        const Run join = admin({"init", two, db, "--join"});
+        QCOMPARE(join.exitCode, 0);
+        QVERIFY2(join.out.startsWith(QStringLiteral("Arbeitsplatz angelegt")), qPrintable(join.out));
+        for (auto it = shared.cbegin(); it != shared.cend(); ++it)
+            QVERIFY2(lobrix::test::fileBytes(QDir(db).filePath(it.key())) == it.value(), qPrintable(it.key()));
+        QCOMPARE(QDir(db).entryList(QDir::Files).size(), shared.size());
+        const lobrix::IniFile settings(QDir(two).filePath(QStringLiteral("settings.ini")));
+        QCOMPARE(QDir(settings.readString(QStringLiteral("Datenbank"), QStringLiteral("Pfad"), QString())).absolutePath(),
+                 QDir(db).absolutePath());
+        for (const char *f : {"user.dat", "BesucherDruck.dbf", "Badge.ini"})
+            QVERIFY2(QFile::exists(QDir(two).filePath(QString::fromLatin1(f))), f);
+
+        const Run again = admin({"init", two, db, "--join"});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.err.contains(QStringLiteral("bereits eine Installation")), qPrintable(again.err));
+        const Run nowhere = admin({"init", dir.filePath(QStringLiteral("drei")), dir.filePath(QStringLiteral("leer")), "--join"});
+        QCOMPARE(nowhere.exitCode, 1);
+        QVERIFY2(nowhere.err.contains(QStringLiteral("keine Installation")), qPrintable(nowhere.err));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("drei/settings.ini"))));
     }
 
     // Visitor data is personal data: new folders and files are for owner and group only.
