@@ -38,12 +38,8 @@ const DbfField &DbfCursor::fieldOfType(const QString &field, char type, const ch
 void DbfCursor::whereText(const QString &field, const QString &value)
 {
     const DbfField &f = fieldOfType(field, 'C', "Textfeld");
-    QByteArray bytes;
     resetScan();
-    if (encode(m_table->codePage(), rightTrimmed(value).toString(), bytes))
-        m_filter.textEquals(f, bytes);
-    else
-        m_filter.never(); // a text the table cannot store is in no row
+    m_filter.textEquals(f, m_table->codePage(), value);
 }
 
 void DbfCursor::whereNumber(const QString &field, double value)

@@ -97,6 +97,18 @@ void RecordFilter::textEquals(const DbfField &field, QByteArray bytes)
     m_conditions.push_back(std::move(c));
 }
 
+void RecordFilter::textEquals(const DbfField &field, CodePage codePage, const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ')
+        --end;
+    QByteArray bytes;
+    if (encode(codePage, text.left(end), bytes))
+        textEquals(field, std::move(bytes));
+    else
+        never();
+}
+
 void RecordFilter::number(const DbfField &field, Op op, double value)
 {
     Condition c;

@@ -10,6 +10,7 @@
 // - dates: a D field in date order, the empty date before every date.
 //
 // The values are bound as data; no filter text is ever parsed.
+#include "common/CodePage.h"
 #include "data/DbfField.h"
 
 #include <QByteArray>
@@ -24,6 +25,9 @@ public:
 
     // `bytes` is the value in the table's code page without trailing blanks.
     void textEquals(const DbfField &field, QByteArray bytes);
+    // The same for a text as the program holds it: trailing blanks dropped, encoded in the
+    // table's code page; a text the code page cannot hold is in no row.
+    void textEquals(const DbfField &field, CodePage codePage, const QString &text);
     void number(const DbfField &field, Op op, double value);
     // `dateText` is DD.MM.YYYY, or empty for the empty date; any other text orders after
     // every date. A stored date that is not eight digits reads as empty.

@@ -1,6 +1,5 @@
 #include "records/VisitCorrection.h"
 
-#include "common/CodePage.h"
 #include "common/Error.h"
 #include "common/TimeText.h"
 #include "data/RecordFilter.h"
@@ -24,20 +23,9 @@ constexpr char kFree[] = "25:00";
 
 QString yesNo(bool v) { return registration::VisitColumns::yesNo(v); }
 
-// A text condition that means the same as comparing the field's text: a text the field
-// cannot hold matches nothing.
 void textCondition(RecordFilter &filter, const DbfTable &table, QLatin1String column, const QString &text)
 {
-    const data::DbfField &field = table.fields().at(table.fieldIndexOrThrow(column));
-    QByteArray bytes;
-    QString value = text;
-    while (value.endsWith(u' '))
-        value.chop(1);
-    if (!encode(table.codePage(), value, bytes) || bytes.size() > field.length) {
-        filter.never();
-        return;
-    }
-    filter.textEquals(field, bytes);
+    filter.textEquals(table.fields().at(table.fieldIndexOrThrow(column)), table.codePage(), text);
 }
 
 RecordFilter keyFilter(const DbfTable &table, const VisitKey &key)
