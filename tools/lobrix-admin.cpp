@@ -20,11 +20,16 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
+#include <QLocale>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 using namespace lobrix;
 
@@ -105,12 +110,23 @@ int runSql(const QStringList &args)
 {
     if (args.size() != 2)
         return usage();
-    data::SqlEngine sql(args[0]);
     if (data::parseDdl(args[1]).kind != data::DdlStatement::Kind::None) {
-        sql.execute(args[1]);
+        data::SqlEngine(args[0]).execute(args[1]);
         return 0;
     }
-    data::SqlQuery q = sql.query(args[1]);
+    // A statement that only reads opens the tables for reading (it works on a read-only
+    // folder and never takes a write lock); one that changes data runs on a writing engine.
+    std::unique_ptr<data::SqlEngine> engine = std::make_unique<data::SqlEngine>(args[0], data::SqlEngine::Access::Read);
+    data::SqlQuery q;
+    try {
+        q = engine->query(args[1]);
+    } catch (const Error &e) {
+        if (!data::SqlEngine::isWriteRefusal(e))
+            throw;
+        engine = std::make_unique<data::SqlEngine>(args[0]);
+        q = engine->query(args[1]);
+    }
+    data::SqlEngine &sql = *engine;
     if (q.columnCount() == 0) { // DELETE and friends
         while (q.next()) {
         }
@@ -171,6 +187,13 @@ int runCheck(const QStringList &args)
                   << " (" << codePageName(table->codePage()) << ")"
                   << ", Datensätze " << h.wholeRecords << ", gelöscht " << h.deleted;
             QStringList problems;
+            // A table that nears the format's limits: saves are refused once it is full.
+            const int bytesPercent = int(table->fileBytes() * 100 / data::DbfTable::MaxFileBytes);
+            const int recordsPercent = int(qint64(h.wholeRecords) * 100 / data::DbfTable::MaxRecords);
+            if (std::max(bytesPercent, recordsPercent) >= 90)
+                out() << ", WARNUNG: " << std::max(bytesPercent, recordsPercent)
+                      << " % der Grenze von 2 GB bzw. 1.000.000.000 Datensätzen erreicht, bitte alte Daten "
+                         "löschen (lobrix-admin purge)";
             if (h.headerCount != h.wholeRecords)
                 problems << QStringLiteral("Kopf nennt %1 Datensätze").arg(h.headerCount);
             if (h.tornTail)
@@ -184,11 +207,33 @@ int runCheck(const QStringList &args)
                 else if (h.damaged())
                     damaged = true;
             }
+            // Deleted records that no pack removed (one refused while the table was in use,
+            // or killed): no damage, but space that --repair gives back.
+            if (h.deleted > 0) {
+                out() << ", " << h.deleted << " gelöschte Datensätze nicht verdichtet";
+                if (repair) {
+                    table->pack();
+                    out() << " -> verdichtet";
+                }
+            }
             out() << "\n";
         } catch (const Error &e) {
             out() << name << ": FEHLER " << e.message() << "\n";
             damaged = true;
         }
+    }
+    // Temporary files of writes that stopped (a crash, a power cut, a killed pack). A young
+    // one may belong to a write under way on another workstation and is left alone.
+    constexpr int StaleTemporarySeconds = 600;
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-StaleTemporarySeconds);
+    for (const QFileInfo &temp : TextFile::temporaryFiles(folder.path())) {
+        out() << temp.fileName() << ": temporäre Datei eines abgebrochenen Schreibvorgangs ("
+              << QLocale(QLocale::German).formattedDataSize(temp.size()) << ")";
+        if (temp.lastModified().toUTC() > staleBefore)
+            out() << ", jünger als 10 Minuten: vielleicht noch in Arbeit";
+        else if (repair && QFile::remove(temp.filePath()))
+            out() << " -> entfernt";
+        out() << "\n";
     }
     // A registration flag that no running workstation holds was left by a crash.
     const shell::RegistrationLock lock(folder.path());
@@ -242,6 +287,13 @@ int runReport(const QStringList &args)
     } else {
         TextFile::writeBytes(csv, records::csvText(table));
         out() << table.rows.size() << " Zeilen nach " << csv << " geschrieben\n";
+    }
+    // The rows read before a bound stopped the statement are written; the exit status says
+    // that they are not all.
+    if (!table.stopped.isEmpty()) {
+        out().flush();
+        err() << table.stopped << "\n";
+        return 1;
     }
     return 0;
 }

@@ -173,13 +173,17 @@ void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newF
     syncFolderOf(path);
 }
 
+QFileInfoList TextFile::temporaryFiles(const QString &folder)
+{
+    const QString pattern = QStringLiteral(".*") + QLatin1String(TempMarker) + QStringLiteral("??????");
+    return QDir(folder).entryInfoList({pattern}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
 int TextFile::removeStaleTemporaryFiles(const QString &folder, int minimumAgeSeconds)
 {
-    const QDir dir(folder);
-    const QString pattern = QStringLiteral(".*") + QLatin1String(TempMarker) + QStringLiteral("??????");
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-minimumAgeSeconds);
     int removed = 0;
-    const QFileInfoList entries = dir.entryInfoList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList entries = temporaryFiles(folder);
     for (const QFileInfo &entry : entries) {
         if (entry.lastModified().toUTC() <= before && QFile::remove(entry.filePath()))
             ++removed;

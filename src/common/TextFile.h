@@ -5,6 +5,7 @@
 // checked before it is renamed over the original (the folder is synced after it), so a
 // crash or a full disk never leaves half a file behind and never reports success.
 #include <QByteArray>
+#include <QFileInfoList>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,9 @@ public:
     // subfolders), when they are older than `minimumAgeSeconds`: younger ones may belong
     // to a write still under way on another workstation. Returns how many were removed.
     static int removeStaleTemporaryFiles(const QString &folder, int minimumAgeSeconds = 3600);
+    // The temporary files of interrupted writes in the folder (not its subfolders), with
+    // their last change.
+    static QFileInfoList temporaryFiles(const QString &folder);
     // The template for mkstemp of a temporary file beside `path` (six X at the end).
     static QByteArray temporaryTemplate(const QString &path);
     // Syncs the folder that holds `path`, so a rename in it survives a power cut.

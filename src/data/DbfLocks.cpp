@@ -56,7 +56,7 @@ DbfLocks::Result DbfLocks::tryLock(qint64 offset, bool exclusive) const
     return (errno == EAGAIN || errno == EACCES) ? Result::Busy : Result::Failed;
 }
 
-DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs) const
+DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs, bool exclusive) const
 {
     // Polling with growing pauses instead of F_SETLKW keeps the wait bounded: a
     // workstation that hangs while holding a lock must not freeze all others for good.
@@ -64,7 +64,7 @@ DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs) const
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     auto pause = std::chrono::microseconds(50);
     for (;;) {
-        const Result r = tryLock(offset, true);
+        const Result r = tryLock(offset, exclusive);
         if (r != Result::Busy || Clock::now() >= deadline)
             return r;
         std::this_thread::sleep_for(pause);

@@ -1,8 +1,9 @@
 #pragma once
 // Byte-range locks that coordinate workstations on one table file.
 //
-// The locked bytes lie far beyond any table data, so the locks never get in the way of
-// reading or writing. Linux open file description (OFD) locks are used where the kernel has
+// The locked bytes lie beyond the largest file the format allows (a header of 64 KiB and
+// 2^32 records of 64 KiB stay below 2^48), so the locks never fall on table data, however
+// large a table another program lets grow. Linux open file description (OFD) locks are used where the kernel has
 // them: they belong to the open file, not to the process, so two tables open on the same
 // file in one process exclude each other like two workstations, and closing one descriptor
 // does not drop the locks of another. Classic POSIX locks are the fallback.
@@ -13,11 +14,11 @@ namespace lobrix::data {
 class DbfLocks {
 public:
     // Held shared by every open table, exclusively for exclusive use (pack, add field).
-    static constexpr qint64 kInUse = 0x7FFFFFF0;
+    static constexpr qint64 kInUse = qint64(1) << 48;
     // Held while a record is appended and the header count is written.
-    static constexpr qint64 kAppend = 0x7FFFFFF1;
+    static constexpr qint64 kAppend = kInUse + 1;
     // Record n (0-based) is locked at kRecordBase + n while it is changed.
-    static constexpr qint64 kRecordBase = 0x80000000LL;
+    static constexpr qint64 kRecordBase = kInUse + 16;
 
     enum class Result { Locked, Busy, Failed }; // Failed: errno tells why
 
@@ -26,8 +27,8 @@ public:
 
     // Takes (or converts) the lock on one byte without waiting.
     Result tryLock(qint64 offset, bool exclusive) const;
-    // Takes an exclusive lock, waiting up to timeoutMs for other holders.
-    Result lockWait(qint64 offset, int timeoutMs) const;
+    // Takes an exclusive (or shared) lock, waiting up to timeoutMs for other holders.
+    Result lockWait(qint64 offset, int timeoutMs, bool exclusive = true) const;
     void unlock(qint64 offset) const;
     // True when another open file holds a lock on the byte that an exclusive lock would
     // conflict with.

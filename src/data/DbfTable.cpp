@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QtEndian>
 
 #include <cerrno>
@@ -33,6 +34,14 @@ constexpr qint64 kScanBytes = 1 << 20;
 QString recordText(qint64 recno)
 {
     return QString::number(recno + 1);
+}
+
+QString fullMessage(const QString &fileName)
+{
+    return QStringLiteral("Die Tabelle '%1' ist voll: sie hat die Grenze von 2 GB oder %2 Datensätzen "
+                          "erreicht. Es wurde nichts gespeichert. Bitte alte Daten löschen lassen "
+                          "(lobrix-admin purge).")
+        .arg(fileName, QLocale(QLocale::German).toString(DbfTable::MaxRecords));
 }
 
 } // namespace
@@ -293,6 +302,26 @@ struct DbfTable::Impl {
         return bytes;
     }
 
+    // A header count below the whole records is what a writer left that stopped (or
+    // failed) between its record and its count: written now, unless a writer is at work.
+    // A failure here is left for the next writer or check --repair.
+    void mendCount() noexcept
+    {
+        try {
+            const FileState s = state();
+            if (wholeSlots(s) <= s.headerCount)
+                return;
+            if (locks.tryLock(DbfLocks::kAppend, true) != DbfLocks::Result::Locked)
+                return;
+            DbfLockGuard guard(locks, DbfLocks::kAppend);
+            const FileState now = state();
+            const qint64 count = records(now, false);
+            if (count > now.headerCount)
+                writeCount(count);
+        } catch (const Error &) {
+        }
+    }
+
     void rewrite(const QByteArray &newHeader,
                  const std::function<bool(const char *from, char *to)> &copy);
 };
@@ -420,39 +449,104 @@ QString DbfTable::resolve(const QString &folder, const QString &fileName)
     return direct;
 }
 
+namespace {
+
+thread_local DbfTable::WaitNotice *t_waitNotice = nullptr;
+std::function<void()> &openedHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+// True when `path` names the very file open as `fd` (a pack renames a new file over it).
+bool sameFile(int fd, const QByteArray &path)
+{
+    struct stat open {}, named {};
+    if (::fstat(fd, &open) != 0 || ::lstat(path.constData(), &named) != 0)
+        return false;
+    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+} // namespace
+
+DbfTable::WaitNotice::WaitNotice(std::function<void()> notice)
+    : m_notice(std::move(notice)), m_outer(t_waitNotice)
+{
+    t_waitNotice = this;
+}
+
+DbfTable::WaitNotice::~WaitNotice()
+{
+    t_waitNotice = m_outer;
+}
+
+void DbfTable::setOpenedHook(std::function<void()> hook)
+{
+    openedHook() = std::move(hook);
+}
+
 std::unique_ptr<DbfTable> DbfTable::open(const QString &path, Mode mode)
 {
     auto d = std::make_unique<Impl>();
     const QFileInfo given(path);
-    d->path = given.exists() ? path : resolve(given.path(), given.fileName());
+    d->path = given.exists() || given.isSymLink() ? path : resolve(given.path(), given.fileName());
     d->fileName = QFileInfo(d->path).fileName();
     d->mode = mode;
-    const int flags = (mode == Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
-    d->fd = ::open(QFile::encodeName(d->path).constData(), flags);
-    if (d->fd < 0) {
-        if (errno == ENOENT)
-            throw Error(QStringLiteral("Die Tabelle '%1' wurde nicht gefunden (%2).")
-                            .arg(d->fileName, QDir::toNativeSeparators(d->path)));
-        throw d->ioError(QStringLiteral("geöffnet"), errno);
-    }
-    struct stat st {};
-    if (::fstat(d->fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw Error(QStringLiteral("'%1' ist keine Tabellendatei.").arg(d->fileName));
-    d->locks.setFd(d->fd);
-    switch (d->locks.tryLock(DbfLocks::kInUse, mode == Mode::Exclusive)) {
-    case DbfLocks::Result::Locked:
-        break;
-    case DbfLocks::Result::Busy:
-        if (mode == Mode::Exclusive)
-            throw Error(
-                QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz benutzt "
-                               "und kann nicht exklusiv geöffnet werden.")
-                    .arg(d->fileName));
-        throw Error(QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz exklusiv "
-                                   "benutzt und kann zur Zeit nicht geöffnet werden.")
+    const QByteArray native = QFile::encodeName(d->path);
+    // O_NONBLOCK keeps a FIFO from blocking the open; a regular file ignores it.
+    const int flags = (mode == Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    bool noticed = false;
+    // A pack replaces the file between our open and our lock at most a few times in a row.
+    for (int attempt = 0;; ++attempt) {
+        if (d->fd >= 0)
+            ::close(d->fd);
+        d->fd = ::open(native.constData(), flags);
+        if (d->fd < 0) {
+            if (errno == ENOENT)
+                throw Error(QStringLiteral("Die Tabelle '%1' wurde nicht gefunden (%2).")
+                                .arg(d->fileName, QDir::toNativeSeparators(d->path)));
+            if (errno == ELOOP)
+                throw Error(QStringLiteral("'%1' ist eine Verknüpfung und keine Tabellendatei; "
+                                           "Tabellen werden nur als Dateien im Datenbankordner geöffnet.")
+                                .arg(d->fileName));
+            throw d->ioError(QStringLiteral("geöffnet"), errno);
+        }
+        struct stat st {};
+        if (::fstat(d->fd, &st) != 0 || !S_ISREG(st.st_mode))
+            throw Error(QStringLiteral("'%1' ist keine Tabellendatei.").arg(d->fileName));
+        d->locks.setFd(d->fd);
+        if (openedHook())
+            openedHook()();
+        const bool exclusive = mode == Mode::Exclusive;
+        DbfLocks::Result r = d->locks.tryLock(DbfLocks::kInUse, exclusive);
+        if (r == DbfLocks::Result::Busy && !exclusive) {
+            // Another workstation packs the table: wait for it rather than fail the save.
+            if (!noticed && t_waitNotice && t_waitNotice->m_notice) {
+                noticed = true;
+                t_waitNotice->m_notice();
+            }
+            r = d->locks.lockWait(DbfLocks::kInUse, PackWaitMs, false);
+        }
+        switch (r) {
+        case DbfLocks::Result::Locked:
+            break;
+        case DbfLocks::Result::Busy:
+            if (exclusive)
+                throw Error(
+                    QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz benutzt "
+                                   "und kann nicht exklusiv geöffnet werden.")
                         .arg(d->fileName));
-    case DbfLocks::Result::Failed:
-        throw d->ioError(QStringLiteral("gesperrt"), errno);
+            throw Error(QStringLiteral("Die Tabelle '%1' wird von einem anderen Arbeitsplatz exklusiv "
+                                       "benutzt und kann zur Zeit nicht geöffnet werden.")
+                            .arg(d->fileName));
+        case DbfLocks::Result::Failed:
+            throw d->ioError(QStringLiteral("gesperrt"), errno);
+        }
+        if (sameFile(d->fd, native))
+            break;
+        if (attempt >= 100)
+            throw Error(QStringLiteral("Die Tabelle '%1' wird fortwährend ersetzt und kann nicht geöffnet werden.")
+                            .arg(d->fileName));
     }
     d->readHeader();
     d->chooseCodePage();
@@ -462,6 +556,9 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString &path, Mode mode)
             break;
         }
     }
+    if (mode == Mode::Shared)
+        d->mendCount(); // check --repair (exclusive) reports what it mends
+
     return std::unique_ptr<DbfTable>(new DbfTable(std::move(d)));
 }
 
@@ -667,13 +764,48 @@ int DbfTable::append(const DbfValues &values)
     const qint64 recno = d->records(s, false);
     if (recno >= INT_MAX)
         throw Error(QStringLiteral("Die Tabelle '%1' ist voll.").arg(d->fileName));
+    if (recno + 1 > MaxRecords || d->headerLength() + (recno + 1) * size + 1 > MaxFileBytes)
+        throw Error(fullMessage(d->fileName));
     const qint64 at = d->headerLength() + recno * size;
     d->writeOrThrow(record.constData(), record.size(), at);
-    d->writeCount(recno + 1);
-    // Whatever lay behind was no record (a torn one, or bytes after an end marker).
-    if (s.size > at + record.size() && ::ftruncate(d->fd, at + record.size()) != 0)
-        throw d->ioError(QStringLiteral("gekürzt"), errno);
+    // The record is stored from here on: readers count whole records behind the header's
+    // count, and the next open or check --repair writes a count that failed now. So the
+    // append succeeds, and its caller does not store the record a second time.
+    try {
+        d->writeCount(recno + 1);
+    } catch (const Error &) {
+    }
+    // Whatever lay behind was no record (a torn one, or bytes after an end marker); a
+    // failure leaves bytes that the next append or check --repair cuts.
+    if (s.size > at + record.size() && ::ftruncate(d->fd, at + record.size()) != 0) {
+        // Left for later: the bytes lie behind the end marker.
+    }
     return static_cast<int>(recno);
+}
+
+std::optional<QString> DbfTable::roomFor(int records) const
+{
+    const Impl::FileState s = d->state();
+    const qint64 count = qMax<qint64>(s.headerCount, d->wholeSlots(s)) + records;
+    if (count > MaxRecords || d->headerLength() + count * d->recordSize() + 1 > MaxFileBytes)
+        return fullMessage(d->fileName);
+    return std::nullopt;
+}
+
+qint64 DbfTable::fileBytes() const
+{
+    const qint64 size = io::fileSize(d->fd);
+    if (size < 0)
+        throw d->ioError(QStringLiteral("gelesen"), errno);
+    return size;
+}
+
+void DbfTable::sync()
+{
+    while (::fdatasync(d->fd) != 0) {
+        if (errno != EINTR)
+            throw d->ioError(QStringLiteral("auf den Datenträger geschrieben"), errno);
+    }
 }
 
 void DbfTable::update(int recno, const DbfValues &values)

@@ -18,7 +18,9 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace lobrix::data {
 
@@ -29,13 +31,43 @@ public:
     // the table open (fails at once otherwise). ReadOnly: shared, but writing is refused.
     enum class Mode { Shared, Exclusive, ReadOnly };
 
+    // The largest table file other dBASE programs handle (signed 32-bit offsets) and the
+    // format's record limit. Appends stop short of both; see roomFor().
+    static constexpr qint64 MaxFileBytes = 0x7FFFFFFF;
+    static constexpr qint64 MaxRecords = 1000000000;
+    // How long an open waits while another workstation packs the table.
+    static constexpr int PackWaitMs = 10000;
+
+    // While one lives on a thread, an open of that thread that has to wait for a pack calls
+    // `notice` once before it waits (the visit form shows "Moment bitte ..." then).
+    class WaitNotice {
+    public:
+        explicit WaitNotice(std::function<void()> notice);
+        ~WaitNotice();
+        WaitNotice(const WaitNotice &) = delete;
+        WaitNotice &operator=(const WaitNotice &) = delete;
+
+    private:
+        std::function<void()> m_notice;
+        WaitNotice *m_outer;
+        friend class DbfTable;
+    };
+
+    // For tests: called by every open after the file is opened and before its lock is
+    // taken, where a pack of another workstation may replace the file.
+    static void setOpenedHook(std::function<void()> hook);
+
     // Finds `fileName` in `folder` without regard to case; returns the full path of the
     // existing file, or folder + "/" + fileName when there is none.
     static QString resolve(const QString &folder, const QString &fileName);
 
     // Opens a table (found without regard to case when `path` does not exist as given).
-    // Throws lobrix::Error naming the file and what is wrong (missing, empty, truncated
-    // header, unknown version or field type, in exclusive use elsewhere).
+    // Only a regular file is opened: a link, a FIFO or a device is refused. A table that
+    // another workstation packs is waited for (PackWaitMs); once its lock is held, the open
+    // checks that the path still names the file it opened and opens it again if a pack
+    // replaced it meanwhile. A header count that a writer left behind the records is
+    // mended. Throws lobrix::Error naming the file and what is wrong (missing, empty,
+    // truncated header, unknown version or field type, in exclusive use elsewhere).
     static std::unique_ptr<DbfTable> open(const QString &path, Mode mode = Mode::Shared);
 
     // Writes a new empty dBASE III table (version 0x03, language byte for Windows-1252
@@ -98,6 +130,15 @@ public:
     // count from disk, writes the record behind the last whole record, then the count.
     // Returns the new record number. All values are checked before anything is written.
     int append(const DbfValues &values);
+    // Why `records` more records would not fit (the message names lobrix-admin purge), or
+    // none. Asked before a save takes a badge or a number.
+    std::optional<QString> roomFor(int records = 1) const;
+    // The file's size now.
+    qint64 fileBytes() const;
+    // Puts what was written on the disk (fdatasync): a save that reports success must
+    // survive a power cut. Throws lobrix::Error.
+    void sync();
+
     // Changes the named fields of one record under its record lock (read, change, write),
     // so that concurrent updates of other fields of the same record are kept.
     void update(int recno, const DbfValues &values);

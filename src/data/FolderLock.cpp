@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lobrix::data {
@@ -57,30 +58,60 @@ int FolderLock::openLockFile(const QString &databaseFolder, bool create)
 {
     const QByteArray path = QFile::encodeName(lockFilePath(databaseFolder));
     // Everyone who may write the folder's files must be able to lock: the file takes the
-    // folder's group permissions, less the umask.
-    return ::open(path.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    // folder's group permissions, less the umask. A link or a FIFO in its place is no lock
+    // file.
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0),
+                          0666);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+bool FolderLock::namesLockFile(int fd, const QString &databaseFolder)
+{
+    struct stat open {}, named {};
+    const QByteArray path = QFile::encodeName(lockFilePath(databaseFolder));
+    return ::fstat(fd, &open) == 0 && ::lstat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
 }
 
 FolderLock::Guard FolderLock::tryAcquire(int timeoutMs) const
 {
     // Each guard has its own open file: locks of one open file do not exclude each other,
     // and two sessions in one process must exclude each other like two workstations.
-    const int fd = openLockFile(m_folder);
-    if (fd < 0)
-        throw Error(QStringLiteral("Die Sperrdatei '%1' kann nicht geöffnet werden: %2")
-                        .arg(QDir::toNativeSeparators(lockFilePath(m_folder)), io::errorText(errno)));
     Guard guard;
-    switch (DbfLocks(fd).lockWait(offsetOf(m_resource), timeoutMs)) {
-    case DbfLocks::Result::Locked:
-        guard.m_fd = fd;
-        guard.m_offset = offsetOf(m_resource);
-        return guard;
-    case DbfLocks::Result::Busy:
+    int fd = -1;
+    // A lock file deleted or replaced while we waited holds our lock for nobody: the lock
+    // counts only on the file the folder names once it is held.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fd = openLockFile(m_folder);
+        if (fd < 0)
+            throw Error(QStringLiteral("Die Sperrdatei '%1' kann nicht geöffnet werden: %2")
+                            .arg(QDir::toNativeSeparators(lockFilePath(m_folder)), io::errorText(errno)));
+        const DbfLocks::Result r = DbfLocks(fd).lockWait(offsetOf(m_resource), timeoutMs);
+        if (r == DbfLocks::Result::Failed)
+            break;
+        if (r == DbfLocks::Result::Busy) {
+            ::close(fd);
+            return guard;
+        }
+        if (namesLockFile(fd, m_folder)) {
+            guard.m_fd = fd;
+            guard.m_offset = offsetOf(m_resource);
+            return guard;
+        }
         ::close(fd);
-        return guard;
-    case DbfLocks::Result::Failed:
-        break;
+        fd = -1;
     }
+    if (fd < 0)
+        throw Error(QStringLiteral("Die Sperrdatei '%1' wird fortwährend ersetzt.")
+                        .arg(QDir::toNativeSeparators(lockFilePath(m_folder))));
     const int error = errno;
     ::close(fd);
     throw Error(QStringLiteral("Die Sperrdatei '%1' kann nicht gesperrt werden: %2")

@@ -60,6 +60,8 @@ public:
     // The lock file, opened for reading and writing (created when missing, unless only
     // asked about its locks); -1 with errno.
     static int openLockFile(const QString &databaseFolder, bool create = true);
+    // True when the folder's lock file is still the file open as fd.
+    static bool namesLockFile(int fd, const QString &databaseFolder);
     static QString lockFilePath(const QString &databaseFolder);
     static qint64 offsetOf(Resource resource) { return static_cast<qint64>(resource); }
 

@@ -72,12 +72,12 @@ SqlEngine::SqlEngine(QString folder, Access access) : m_folder(std::move(folder)
         throw Error(QStringLiteral("Die SQL-Verbindung konnte nicht geöffnet werden."));
     }
     registerCollations(m_db);
-    registerDbfModule(m_db, m_access == Access::ReadOnly);
+    registerDbfModule(m_db, m_access != Access::ReadWrite);
     // The FTS3 tokenizer function hands out and takes raw pointers.
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_set_authorizer(m_db, &SqlEngine::authorize, this);
     if (m_access == Access::ReadOnly) {
-        sqlite3_set_authorizer(m_db, &SqlEngine::authorize, this);
         sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, StatementBudget::MaxValueBytes);
         m_budget.limitMs = DefaultTimeLimitMs;
         sqlite3_progress_handler(m_db, 10000, &SqlEngine::progress, this);
@@ -141,11 +141,47 @@ SqlEngine::~SqlEngine()
     sqlite3_close_v2(m_db);
 }
 
+namespace {
+
+QString readOnlyMessage()
+{
+    return QStringLiteral("Diese SQL-Anweisung ist hier nicht erlaubt: Berichte dürfen Daten nur lesen (SELECT).");
+}
+
+QString fileMakingMessage()
+{
+    return QStringLiteral("Diese SQL-Anweisung ist nicht erlaubt: ATTACH, DETACH, VACUUM, PRAGMA und eigene "
+                          "virtuelle Tabellen würden Dateien außerhalb der Tabellen des Datenbankordners "
+                          "anlegen oder ändern.");
+}
+
+} // namespace
+
+bool SqlEngine::isWriteRefusal(const Error &error)
+{
+    return error.message() == readOnlyMessage();
+}
+
 int SqlEngine::authorize(void *self, int action, const char *, const char *function,
                          const char *, const char *)
 {
     auto *engine = static_cast<SqlEngine *>(self);
     if (engine->m_internal)
+        return SQLITE_OK;
+    if (engine->m_access == Access::ReadWrite) {
+        switch (action) {
+        case SQLITE_ATTACH: // also VACUUM INTO
+        case SQLITE_DETACH:
+        case SQLITE_PRAGMA:
+        case SQLITE_CREATE_VTABLE:
+        case SQLITE_DROP_VTABLE:
+            engine->m_fileMaking = true;
+            return SQLITE_DENY;
+        default:
+            return SQLITE_OK;
+        }
+    }
+    if (engine->m_access == Access::Read && action == SQLITE_FUNCTION)
         return SQLITE_OK;
     switch (action) {
     case SQLITE_SELECT:
@@ -212,6 +248,7 @@ sqlite3_stmt *SqlEngine::prepare(const QString &sql, const QVariantList &params)
 {
     const QByteArray text = quoteDbfTableNames(sql).toUtf8();
     m_deniedFunction.clear();
+    m_fileMaking = false;
     // A table is attached when SQLite first misses it; a vanished column may mean that
     // another workstation added fields, so attach such tables anew once.
     bool refreshed = false;
@@ -252,12 +289,13 @@ sqlite3_stmt *SqlEngine::prepare(const QString &sql, const QVariantList &params)
                 refreshTable(name);
             continue;
         }
+        if (message.startsWith(QStringLiteral("not authorized")) && m_fileMaking)
+            throw Error(fileMakingMessage());
         if (message.startsWith(QStringLiteral("not authorized")) && !m_deniedFunction.isEmpty())
             throw Error(QStringLiteral("Die Funktion '%1' ist in Berichten nicht erlaubt.")
                             .arg(m_deniedFunction));
         if (message.startsWith(QStringLiteral("not authorized")))
-            throw Error(QStringLiteral("Diese SQL-Anweisung ist hier nicht erlaubt: Berichte "
-                                       "dürfen Daten nur lesen (SELECT)."));
+            throw Error(readOnlyMessage());
         throw Error(QStringLiteral("SQL-Fehler: %1").arg(message));
     }
     throw Error(QStringLiteral("SQL-Fehler: zu viele Tabellen in einer Anweisung."));
@@ -274,9 +312,8 @@ int SqlEngine::execute(const QString &sql, const QVariantList &params)
 {
     const DdlStatement ddl = parseDdl(sql);
     if (ddl.kind != DdlStatement::Kind::None) {
-        if (m_access == Access::ReadOnly)
-            throw Error(QStringLiteral("Diese SQL-Anweisung ist hier nicht erlaubt: Berichte "
-                                       "dürfen Daten nur lesen (SELECT)."));
+        if (m_access != Access::ReadWrite)
+            throw Error(readOnlyMessage());
         checkTableName(ddl.table);
         const QString path = DbfTable::resolve(m_folder, ddl.table);
         if (ddl.kind == DdlStatement::Kind::CreateTable) {

@@ -9,18 +9,26 @@
 #include <QStringList>
 #include <QVariantList>
 
+namespace lobrix {
+class Error;
+}
+
 struct sqlite3;
 
 namespace lobrix::data {
 
 class SqlEngine {
 public:
-    enum class Access { ReadWrite, ReadOnly };
+    enum class Access { ReadWrite, ReadOnly, Read };
 
     // ReadOnly: every statement is checked by an authorizer that allows reading only
     // (reports run user-written SQL this way): tables are opened for reading, only the
     // functions of allowedFunctions() may be called, a value may not grow beyond
-    // StatementBudget::MaxValueBytes and one step may run at most timeLimitMs.
+    // StatementBudget::MaxValueBytes and a statement may run at most timeLimitMs.
+    // Read: reading only, tables opened for reading, without those bounds (an
+    // administrator's query, which then also works on a read-only folder).
+    // ReadWrite: everything but what would make or change files beside the folder's
+    // tables (ATTACH, DETACH, VACUUM INTO, PRAGMA, virtual tables of one's own).
     //
     // In every mode a table is a file of the folder, named without any path: a name with
     // a separator or "..", or an absolute one, is refused.
@@ -31,6 +39,9 @@ public:
 
     // A name that can only mean a file inside the folder.
     static bool isPlainTableName(const QString &name);
+    // True when the engine refused the statement only because it would change data: the
+    // same statement runs on a ReadWrite engine.
+    static bool isWriteRefusal(const Error &error);
     static const QStringList &allowedFunctions();
     ~SqlEngine();
     SqlEngine(const SqlEngine &) = delete;
@@ -61,6 +72,7 @@ private:
     sqlite3 *m_db = nullptr;
     bool m_internal = false;
     QString m_deniedFunction; // named by the authorizer for the message
+    bool m_fileMaking = false; // the authorizer refused ATTACH and the like
     StatementBudget m_budget;
     QHash<QString, QString> m_attached; // table name (lower case) -> file path
 };

@@ -4,6 +4,9 @@
 #include "data/SqlText.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+
+#include <algorithm>
 
 #include <sqlite3.h>
 
@@ -17,7 +20,7 @@ SqlQuery::SqlQuery(sqlite3_stmt *statement, StatementBudget *budget)
 SqlQuery::~SqlQuery() { close(); }
 
 SqlQuery::SqlQuery(SqlQuery &&other) noexcept
-    : m_statement(other.m_statement), m_budget(other.m_budget)
+    : m_statement(other.m_statement), m_budget(other.m_budget), m_spentNs(other.m_spentNs)
 {
     other.m_statement = nullptr;
 }
@@ -28,6 +31,7 @@ SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
         close();
         m_statement = other.m_statement;
         m_budget = other.m_budget;
+        m_spentNs = other.m_spentNs;
         other.m_statement = nullptr;
     }
     return *this;
@@ -45,11 +49,16 @@ bool SqlQuery::next()
 {
     if (!m_statement)
         return false;
+    // The bound is for the whole statement: a statement that yields a row every few
+    // seconds must not run on for ever because each step stays below it.
     if (m_budget && m_budget->limitMs > 0) {
         m_budget->exceeded = false;
-        m_budget->deadlineMs = QDeadlineTimer(m_budget->limitMs).deadline();
+        m_budget->deadlineMs = QDeadlineTimer(std::max<qint64>(1, m_budget->limitMs - spentMs())).deadline();
     }
+    QElapsedTimer step;
+    step.start();
     const int rc = sqlite3_step(m_statement);
+    m_spentNs += step.nsecsElapsed();
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
@@ -72,6 +81,14 @@ QString SqlQuery::errorMessage(int code, const QString &engineMessage, const Sta
         return QStringLiteral("Die Abfrage wurde abgebrochen: sie braucht mehr Speicher, als "
                               "vorhanden ist.");
     return QStringLiteral("SQL-Fehler: %1").arg(engineMessage);
+}
+
+QString StatementBudget::resultTooLargeMessage(qsizetype rowsKept)
+{
+    return QStringLiteral("Die Abfrage wurde abgebrochen: ihr Ergebnis wäre größer als %1 MB. Die ersten %2 "
+                          "Zeilen sind gelesen. Bitte schränken Sie sie ein.")
+        .arg(MaxResultBytes >> 20)
+        .arg(rowsKept);
 }
 
 int SqlQuery::columnCount() const

@@ -9,11 +9,16 @@ struct sqlite3_stmt;
 
 namespace lobrix::data {
 
-// How long one step of a statement may run before the engine stops it (0: no bound).
-// The engine's progress handler reads the deadline that next() sets before each step.
+// How long a statement may run in all its steps together before the engine stops it (0:
+// no bound). The engine's progress handler reads the deadline that next() sets before each
+// step from what the statement's earlier steps used up.
 struct StatementBudget {
     // The largest text or blob a read-only statement may make (printf, group_concat ...).
     static constexpr int MaxValueBytes = 16 << 20;
+    // The most a whole result may take in memory where it is kept (a list window, a
+    // report run to its end): beyond it reading stops and the rows read so far stay.
+    static constexpr qint64 MaxResultBytes = qint64(256) << 20;
+    static QString resultTooLargeMessage(qsizetype rowsKept);
     int limitMs = 0;
     qint64 deadlineMs = 0; // on QDeadlineTimer's clock
     bool exceeded = false;
@@ -48,9 +53,13 @@ public:
     // The German message for an engine error, also for a bound that was reached.
     static QString errorMessage(int code, const QString &engineMessage, const StatementBudget *budget);
 
+    // Time the statement's steps have taken so far.
+    qint64 spentMs() const { return m_spentNs / 1000000; }
+
 private:
     sqlite3_stmt *m_statement = nullptr;
     StatementBudget *m_budget = nullptr;
+    qint64 m_spentNs = 0;
 };
 
 } // namespace lobrix::data

@@ -164,8 +164,15 @@ bool SqlResultModel::fetch(int rows)
                         : qsizetype(64) * kBlockRows;
                 slot->bytes.reserve(expected + expected / 8);
             }
+            const qsizetype before = slot->bytes.size();
             append(*slot, m_stream);
+            m_bytes += slot->bytes.size() - before + qsizetype(sizeof(quint32)) * m_columns.size();
             ++added;
+            if (m_bytes > StatementBudget::MaxResultBytes) {
+                m_error = StatementBudget::resultTooLargeMessage(first + added);
+                m_atEnd = true;
+                break;
+            }
         }
     } catch (const Error &e) {
         m_error = e.message();
@@ -175,6 +182,10 @@ bool SqlResultModel::fetch(int rows)
         beginInsertRows({}, first, first + added - 1);
         m_rows += added;
         endInsertRows();
+    }
+    if (!m_error.isEmpty() && m_atEnd && !m_stoppedSaid) {
+        m_stoppedSaid = true;
+        emit readStopped(m_error);
     }
     return !m_atEnd;
 }

@@ -60,6 +60,10 @@ public:
     // ignored), or -1; an empty text finds `from`.
     int findPrefix(int column, const QString &text, int from = 0);
 
+signals:
+    // Reading stopped before the end of the result (error() says why); the rows read stay.
+    void readStopped(const QString &message);
+
 private:
     struct Block {
         QByteArray bytes;
@@ -81,7 +85,9 @@ private:
     QStringList m_columns;
     mutable std::vector<std::unique_ptr<Block>> m_blocks; // null: rows not read yet
     int m_rows = 0;
+    qint64 m_bytes = 0; // what the rows read take, against StatementBudget::MaxResultBytes
     bool m_atEnd = false;
+    bool m_stoppedSaid = false;
     mutable QString m_error;
 };
 

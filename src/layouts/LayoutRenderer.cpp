@@ -1,5 +1,7 @@
 #include "layouts/LayoutRenderer.h"
 
+#include "common/ImageFile.h"
+
 #include "common/Numbers.h"
 
 #include "layouts/LayoutLocations.h"
@@ -149,7 +151,7 @@ void LayoutRenderer::paint(QPainter &painter, const QList<RenderStep> &steps)
         switch (step.kind) {
         case RenderStep::Kind::Picture: {
             // A missing or unreadable bitmap is left out; the rest prints.
-            const QImage image(step.imagePath);
+            const QImage image = ImageFile::read(step.imagePath);
             if (!image.isNull() && !step.rect.isEmpty())
                 painter.drawImage(QRectF(step.rect), image);
             break;

@@ -8,9 +8,15 @@
 #include "data/TableScan.h"
 #include "data/Tables.h"
 #include "registration/BadgePool.h"
+#include "registration/VisitSaveLock.h"
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QList>
+#include <QSet>
+
+#include <algorithm>
+#include <cstring>
 
 #include <vector>
 
@@ -44,7 +50,7 @@ DeletionResult DataDeletion::deleteRange(DeletionTarget target, std::optional<QD
 {
     const QString name = tableName(target);
     auto table = data::DbfTable::open(data::DbfTable::resolve(m_folder, name));
-    const int tag = table->fieldIndexOrThrow(QStringLiteral("Tag"));
+    const int tag = table->fieldIndexOrThrow(data::columns::Tag);
     data::RecordFilter range;
     const data::DbfField &dayField = table->fields().at(tag);
     if (from)
@@ -53,42 +59,54 @@ DeletionResult DataDeletion::deleteRange(DeletionTarget target, std::optional<QD
         range.date(dayField, data::RecordFilter::Op::Gt, QByteArray()); // a day at all
     range.date(dayField, data::RecordFilter::Op::Le, DateText(to).toLatin1());
 
+    const bool visits = target == DeletionTarget::Visits;
+    const int ausweis = visits ? table->fieldIndexOrThrow(data::columns::Ausweis) : -1;
+    const int geht = visits ? table->fieldIndexOrThrow(data::columns::Geht) : -1;
+    const int kommt = visits ? table->fieldIndexOrThrow(data::columns::Kommt) : -1;
     struct Found {
         int recno;
-        QString day, badge, kommt;
+        QString day;
     };
     std::vector<Found> found;
-    const bool visits = target == DeletionTarget::Visits;
-    const int ausweis = visits ? table->fieldIndexOrThrow(QStringLiteral("Ausweis")) : -1;
-    const int kommt = visits ? table->fieldIndexOrThrow(QStringLiteral("Kommt")) : -1;
-    data::forEachRecord(*table, range, [&](int recno, const char *record) {
-        Found f{recno, trimmed(*table, record, tag), {}, {}};
-        if (visits) {
-            f.badge = trimmed(*table, record, ausweis);
-            f.kommt = trimmed(*table, record, kommt);
+    // The badges of the range's visits: freed once the visits are gone. Deleted records of
+    // the range count too: a deletion stopped after marking them left their badges out,
+    // and repeating it frees them.
+    std::vector<BadgeOfVisit> badges;
+    int alreadyDeleted = 0;
+    {
+        const int count = table->recordCount();
+        const qsizetype size = table->recordSize();
+        const int perBlock = std::max(1, int(data::ScanBlockBytes / std::max<qsizetype>(size, 1)));
+        QByteArray block;
+        QByteArray undeleted(size, ' ');
+        for (int first = 0; first < count; first += perBlock) {
+            const int got = table->readBlock(first, std::min(perBlock, count - first), block);
+            for (int i = 0; i < got; ++i) {
+                const char *record = block.constData() + i * size;
+                const bool deleted = data::DbfTable::isDeleted(record);
+                alreadyDeleted += deleted ? 1 : 0;
+                if (deleted) {
+                    std::memcpy(undeleted.data() + 1, record + 1, size_t(size - 1));
+                    record = undeleted.constData();
+                }
+                if (!range.passes(record))
+                    continue;
+                if (!deleted)
+                    found.push_back({first + i, trimmed(*table, record, tag)});
+                bool isNumber = false;
+                const int number = visits ? trimmed(*table, record, ausweis).toInt(&isNumber) : 0;
+                if (isNumber)
+                    badges.push_back({number, trimmed(*table, record, kommt), trimmed(*table, record, tag),
+                                      trimmed(*table, record, geht).isEmpty()});
+            }
+            if (got == 0)
+                break;
         }
-        found.push_back(std::move(f));
-    });
+    }
 
     DeletionResult result;
-    if (found.empty())
+    if (found.empty() && alreadyDeleted == 0)
         return result;
-
-    // The pool read once; a badge is checked again on disk just before it is freed.
-    std::unique_ptr<data::DbfTable> pool;
-    QHash<QString, int> badgeRow;
-    int poolNumber = -1, poolKommt = -1, poolTag = -1;
-    if (visits) {
-        pool = data::DbfTable::open(data::DbfTable::resolve(m_folder, QString::fromLatin1(data::tables::Ausweis)));
-        poolNumber = pool->fieldIndexOrThrow(QStringLiteral("Ausweis"));
-        poolKommt = pool->fieldIndexOrThrow(QStringLiteral("Kommt"));
-        poolTag = pool->fieldIndexOrThrow(QStringLiteral("Tag"));
-        data::forEachRecord(*pool, [&](int recno, const char *record) {
-            const QString number = trimmed(*pool, record, poolNumber);
-            if (!badgeRow.contains(number))
-                badgeRow.insert(number, recno); // the first row of a number, as the lookup finds it
-        });
-    }
 
     QElapsedTimer shown;
     for (const Found &f : found) {
@@ -96,31 +114,82 @@ DeletionResult DataDeletion::deleteRange(DeletionTarget target, std::optional<QD
             status(f.day);
             shown.restart();
         }
-        if (visits) {
-            // By number: "0042" and "42" are the same badge, as the unquoted lookup reads it.
-            bool isNumber = false;
-            const int number = f.badge.toInt(&isNumber);
-            const auto row = isNumber ? badgeRow.constFind(QString::number(number)) : badgeRow.constEnd();
-            if (row != badgeRow.constEnd()) {
-                const data::DbfRecord badge = pool->read(*row);
-                if (trimmed(*pool, badge.constData(), poolKommt) == f.kommt &&
-                    trimmed(*pool, badge.constData(), poolTag) == f.day) {
-                    pool->update(*row, {{poolKommt, QString::fromLatin1(registration::BadgePool::FreeMarker)},
-                                        {poolTag, QString()}});
-                    ++result.badgesFreed;
-                }
-            }
-        }
         table->setDeleted(f.recno);
         ++result.deleted;
     }
+    if (!found.empty())
+        table->sync();
+    if (!badges.empty())
+        result.badgesFreed = freeBadges(*table, badges);
 
     if (status)
         status(QString());
+    // Also when nothing new was deleted: records that an earlier run marked and could not
+    // pack are compacted now.
     const PackOutcome pack = packTable(*table);
     result.packed = pack.packed;
     result.packMessage = pack.message;
     return result;
+}
+
+int DataDeletion::freeBadges(const data::DbfTable &visits, const std::vector<BadgeOfVisit> &deleted) const
+{
+    // Under the desk's save lock: no arrival takes a badge and no departure returns one
+    // while the present visits and the pool are read and the badges freed.
+    const registration::VisitSaveLock saveLock(m_folder);
+    if (!saveLock.acquired())
+        throw Error(registration::VisitSaveLock::busyMessage());
+    QHash<int, QList<const BadgeOfVisit *>> byNumber;
+    for (const BadgeOfVisit &b : deleted)
+        byNumber[b.number] << &b;
+    QSet<int> held; // numbers that a present visit still holds
+    {
+        data::RecordFilter present;
+        present.textEquals(visits.fields().at(visits.fieldIndexOrThrow(data::columns::Geht)), visits.codePage(),
+                           QString());
+        const int ausweis = visits.fieldIndexOrThrow(data::columns::Ausweis);
+        data::forEachRecord(visits, present, [&](int, const char *record) {
+            bool isNumber = false;
+            const int number = trimmed(visits, record, ausweis).toInt(&isNumber);
+            if (isNumber && byNumber.contains(number))
+                held.insert(number);
+        });
+    }
+    auto pool = data::openTable(m_folder, data::tables::Ausweis);
+    const int poolNumber = pool->fieldIndexOrThrow(data::columns::Ausweis);
+    const int poolKommt = pool->fieldIndexOrThrow(data::columns::Kommt);
+    const int poolTag = pool->fieldIndexOrThrow(data::columns::Tag);
+    std::vector<int> release;
+    QSet<int> seen;
+    data::forEachRecord(*pool, [&](int recno, const char *record) {
+        // By number: "0042" and "42" are the same badge; the first row of a number is the
+        // one the desk's lookup finds.
+        bool isNumber = false;
+        const int number = trimmed(*pool, record, poolNumber).toInt(&isNumber);
+        if (!isNumber || seen.contains(number))
+            return;
+        seen.insert(number);
+        const auto visitsOfBadge = byNumber.constFind(number);
+        if (visitsOfBadge == byNumber.constEnd() || held.contains(number))
+            return;
+        const QString rowKommt = trimmed(*pool, record, poolKommt);
+        const QString rowTag = trimmed(*pool, record, poolTag);
+        if (rowKommt == QLatin1String(registration::BadgePool::FreeMarker))
+            return;
+        // A present visit held its badge; a finished one only if the badge still points
+        // to it (left out by an older program).
+        for (const BadgeOfVisit *b : *visitsOfBadge) {
+            if (b->present || (b->kommt == rowKommt && b->tag == rowTag)) {
+                release.push_back(recno);
+                return;
+            }
+        }
+    });
+    for (int recno : release)
+        pool->update(recno, {{poolKommt, QString::fromLatin1(registration::BadgePool::FreeMarker)}, {poolTag, QString()}});
+    if (!release.empty())
+        pool->sync();
+    return int(release.size());
 }
 
 } // namespace lobrix::records

@@ -1,14 +1,21 @@
 #pragma once
 // Deleting old data for good: every visit (Besucher.dbf) or pre-registration
 // (Voranmel.dbf) whose day lies in a range, in one pass over the table, then the table
-// packed. A visit's badge that still points to it goes back to the pool first, so a
-// deletion stopped at any point (a crash, a kill) leaves every record whole or deleted and
-// every badge of a deleted visit free.
+// packed. The visits are marked deleted first; then, under the desk's save lock, the
+// badges of the present ones among them go back to the pool unless another present visit
+// holds them. A deletion stopped at any point (a crash, a kill) leaves every record whole
+// or deleted and no present visit with a free badge; repeating it frees what it left out
+// and packs.
 #include <QDate>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <vector>
+
+namespace lobrix::data {
+class DbfTable;
+}
 
 namespace lobrix::records {
 
@@ -47,6 +54,14 @@ public:
                                const Status &status = {}) const;
 
 private:
+    struct BadgeOfVisit {
+        int number;
+        QString kommt, tag;
+        bool present;
+    };
+    // Frees the badges of deleted visits that no present visit holds; the number freed.
+    int freeBadges(const data::DbfTable &visits, const std::vector<BadgeOfVisit> &deleted) const;
+
     QString m_folder;
 };
 

@@ -1,5 +1,6 @@
 #include "records/ReportExport.h"
 
+#include "common/Error.h"
 #include "data/SqlEngine.h"
 #include "data/SqlText.h"
 #include "records/ReportColumns.h"
@@ -52,14 +53,25 @@ ReportTable runLines(data::SqlEngine &engine, const QStringList &lines, bool alw
             return std::nullopt;
         return values.at(c);
     };
-    while (query.next()) {
-        values.clear();
-        for (int c = 0; c < columns; ++c)
-            values << query.text(c);
-        QStringList shown;
-        for (int c = 0; c < columns; ++c)
-            shown << shownCellText(table.fieldNames.at(c), values.at(c), row, alwaysDuration);
-        table.rows.push_back(std::move(shown));
+    qint64 bytes = 0;
+    try {
+        while (query.next()) {
+            values.clear();
+            for (int c = 0; c < columns; ++c)
+                values << query.text(c);
+            QStringList shown;
+            for (int c = 0; c < columns; ++c) {
+                shown << shownCellText(table.fieldNames.at(c), values.at(c), row, alwaysDuration);
+                bytes += shown.last().size() * qint64(sizeof(QChar)) + 32; // text and its header
+            }
+            table.rows.push_back(std::move(shown));
+            if (bytes > data::StatementBudget::MaxResultBytes) {
+                table.stopped = data::StatementBudget::resultTooLargeMessage(qsizetype(table.rows.size()));
+                break;
+            }
+        }
+    } catch (const Error &e) {
+        table.stopped = e.message();
     }
     return table;
 }

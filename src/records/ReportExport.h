@@ -20,6 +20,9 @@ struct ReportTable {
     QStringList titles;     // as the grid heads its columns
     QStringList fieldNames; // as delivered (upper case, at most ten characters)
     std::vector<QStringList> rows; // as the grid shows the cells
+    // Why reading stopped before the end (the time or memory bound, a failing table); the
+    // rows read until then stay. Empty when every row was read.
+    QString stopped;
 };
 
 // Reads the report's query file, replaces the date placeholders for `currentDate`
@@ -28,7 +31,8 @@ struct ReportTable {
 ReportTable runReport(data::SqlEngine &engine, const ReportFolder &folder, const QString &name,
                       const QString &currentDate, bool alwaysDuration);
 
-// The lines as they run (placeholders already replaced), every row read.
+// The lines as they run (placeholders already replaced), every row read, up to the
+// statement's time bound and StatementBudget::MaxResultBytes.
 ReportTable runLines(data::SqlEngine &engine, const QStringList &lines, bool alwaysDuration);
 
 // The grid's title for a delivered column name (the title table, else the name).

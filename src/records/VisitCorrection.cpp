@@ -7,10 +7,13 @@
 #include "data/Tables.h"
 #include "records/TablePacking.h"
 #include "registration/BadgePool.h"
+#include "registration/VisitSaveLock.h"
 #include "shell/EventLog.h"
 
 #include <QRegularExpression>
 #include <QSet>
+
+#include <optional>
 
 namespace lobrix::records {
 namespace {
@@ -72,10 +75,42 @@ RecordFilter badgeFilter(const DbfTable &pool, const QString &ausweis, bool *isN
     return filter;
 }
 
+// True when a present visit of Besucher.dbf holds the badge number.
+bool presentVisitHolds(const QString &folder, const QString &ausweis)
+{
+    bool isNumber = false;
+    const qint64 number = ausweis.trimmed().toLongLong(&isNumber);
+    if (!isNumber)
+        return false;
+    auto visits = data::openTable(folder, data::tables::Besucher, DbfTable::Mode::ReadOnly);
+    RecordFilter present;
+    textCondition(present, *visits, columns::Geht, QString());
+    const int field = visits->fieldIndexOrThrow(columns::Ausweis);
+    bool held = false;
+    data::forEachRecord(*visits, present, [&](int, const char *record) {
+        bool ok = false;
+        held = held || (visits->text(record, field).trimmed().toLongLong(&ok) == number && ok);
+    });
+    return held;
+}
+
 VisitCorrection::Result refused(const QString &message)
 {
     return {VisitCorrection::Outcome::Refused, message, 0};
 }
+
+// Every change of a badge here runs under the lock of the desk's saves, which read the
+// pool and take a badge under it: a badge freed between an arrival's look and its save
+// would go to two visitors.
+class SaveLockScope {
+public:
+    explicit SaveLockScope(const QString &folder) : m_lock(folder) {}
+    bool acquired() const { return m_lock.acquired(); }
+    static VisitCorrection::Result busy() { return refused(registration::VisitSaveLock::busyMessage()); }
+
+private:
+    registration::VisitSaveLock m_lock;
+};
 
 } // namespace
 
@@ -154,6 +189,9 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
         }
     }
 
+    const SaveLockScope saveLock(m_folder);
+    if (!saveLock.acquired())
+        return SaveLockScope::busy();
     auto table = data::openTable(m_folder, data::tables::Besucher);
     if (const auto message = registration::VisitColumns::unstorable(*table, visit.person))
         return refused(*message);
@@ -188,7 +226,7 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
     if (!isNumber)
         return {}; // a visit without a badge number has no badge to carry along
     if (!visit.geht.isEmpty()) {
-        freeBadgeOf(key.ausweis, key.kommt, key.tag);
+        freeBadgeOf(key.ausweis, key.kommt, key.tag, listed.values.value(QStringLiteral("geht")).trimmed().isEmpty());
         m_log.WriteEventLog(QStringLiteral("Editieren -> Ausweis %1 in Ausweistabelle frei gegeben: Kommt 25:00")
                                 .arg(key.ausweis));
     } else {
@@ -203,7 +241,8 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
     return {};
 }
 
-bool VisitCorrection::freeBadgeOf(const QString &ausweis, const QString &kommt, const QString &tag) const
+bool VisitCorrection::freeBadgeOf(const QString &ausweis, const QString &kommt, const QString &tag,
+                                  bool wasPresent) const
 {
     auto pool = data::openTable(m_folder, data::tables::Ausweis);
     bool isNumber = false;
@@ -219,33 +258,47 @@ bool VisitCorrection::freeBadgeOf(const QString &ausweis, const QString &kommt, 
     if (pool->text(row.constData(), poolKommt).trimmed() != kommt.trimmed() ||
         pool->text(row.constData(), poolTag).trimmed() != tag.trimmed())
         return false;
+    if (!wasPresent && presentVisitHolds(m_folder, ausweis))
+        return false;
     pool->update(badge, {{poolKommt, QString::fromLatin1(kFree)}, {poolTag, QString()}});
+    pool->sync();
     return true;
 }
 
 VisitCorrection::Result VisitCorrection::deleteVisit(const ListedVisit &listed) const
 {
     const VisitKey &key = listed.key;
+    std::optional<SaveLockScope> saveLock(std::in_place, m_folder);
+    if (!saveLock->acquired())
+        return SaveLockScope::busy();
     auto table = data::openTable(m_folder, data::tables::Besucher);
     const int recno = firstMatch(*table, keyFilter(*table, key), listed.recno);
     if (recno < 0)
         return {Outcome::Gone, goneMessage(key.vorgang), 0};
-    // The badge first: a deletion stopped between the two steps leaves no badge held by a
-    // visit that is gone.
-    const bool freed = freeBadgeOf(key.ausweis, key.kommt, key.tag);
+    // The visit first, then its badge: a deletion stopped between the two steps leaves a
+    // badge out without a visit (which "Ausweise freigeben" and the departure list mend),
+    // never a present visitor with a free badge.
+    const bool wasPresent =
+        table->text(table->read(recno).constData(), table->fieldIndexOrThrow(columns::Geht)).trimmed().isEmpty();
     table->setDeleted(recno);
+    table->sync();
+    const bool freed = freeBadgeOf(key.ausweis, key.kommt, key.tag, wasPresent);
     m_log.WriteEventLog(QStringLiteral("Editieren -> Löschen eines Datensatzes Ausweis %1 in Besuchertabelle\tVorgang %2")
                             .arg(key.ausweis, key.vorgang));
     if (freed)
         m_log.WriteEventLog(QStringLiteral("Editieren -> Löschen eines Datensatzes und Ausweis %1 in Ausweistabelle frei "
                                            "gegeben: Kommt 25:00")
                                 .arg(key.ausweis));
+    saveLock.reset(); // the pack may take a while; saves wait for it on their own
     const PackOutcome pack = packTable(*table);
     return {Outcome::Done, pack.message, 1};
 }
 
 VisitCorrection::Result VisitCorrection::repair() const
 {
+    std::optional<SaveLockScope> saveLock(std::in_place, m_folder);
+    if (!saveLock->acquired())
+        return SaveLockScope::busy();
     auto table = data::openTable(m_folder, data::tables::Besucher);
     RecordFilter withoutBadge;
     textCondition(withoutBadge, *table, columns::Ausweis, QString());
@@ -253,6 +306,7 @@ VisitCorrection::Result VisitCorrection::repair() const
     data::forEachRecord(*table, withoutBadge, [&](int recno, const char *) { found.push_back(recno); });
     for (int recno : found)
         table->setDeleted(recno);
+    saveLock.reset();
     const PackOutcome pack = found.empty() ? PackOutcome{} : packTable(*table);
     const int n = int(found.size());
     m_log.WriteEventLog(QStringLiteral("Editieren -> %1 ungültige Datensätze in Besuchertabelle gelöscht.").arg(n));
@@ -261,6 +315,11 @@ VisitCorrection::Result VisitCorrection::repair() const
 
 VisitCorrection::Result VisitCorrection::releaseBadges() const
 {
+    // Both scans and the release under the save lock: an arrival saved between the scan of
+    // the present visits and the scan of the pool would lose its badge.
+    const SaveLockScope saveLock(m_folder);
+    if (!saveLock.acquired())
+        return SaveLockScope::busy();
     // The numbers present visitors hold, read once.
     QSet<QString> heldTexts;
     QSet<qint64> heldNumbers;
@@ -296,6 +355,8 @@ VisitCorrection::Result VisitCorrection::releaseBadges() const
     });
     for (int recno : release)
         pool->update(recno, {{kommt, QString::fromLatin1(kFree)}, {tag, QString()}});
+    if (!release.empty())
+        pool->sync();
     const int n = int(release.size());
     m_log.WriteEventLog(QStringLiteral("Editieren -> %1 Ausweise in Ausweistabelle frei gegeben: Kommt 25:00").arg(n));
     return {Outcome::Done, releaseDoneMessage(n), n};

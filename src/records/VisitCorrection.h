@@ -87,9 +87,11 @@ public:
     static QString releaseDoneMessage(int count);
 
 private:
-    // Frees the badge of that number if it is still held by the visit that arrived at
-    // `kommt` on `tag`; true when it was.
-    bool freeBadgeOf(const QString &ausweis, const QString &kommt, const QString &tag) const;
+    // Frees the badge of that number if it still points to the visit that arrived at
+    // `kommt` on `tag`; true when it was. A visit that had ended frees it only when no
+    // present visit holds the number: its badge may have gone to the next visitor in the
+    // same minute. Called under the save lock.
+    bool freeBadgeOf(const QString &ausweis, const QString &kommt, const QString &tag, bool wasPresent) const;
 
     QString m_folder;
     const shell::EventLog &m_log;

@@ -1,9 +1,11 @@
 #include "registration/ArrivalService.h"
 
 #include "common/Error.h"
+#include "common/ImageFile.h"
 #include "data/DbfTable.h"
 #include "data/RecordFilter.h"
 #include "data/TableScan.h"
+#include "registration/SaveAftermath.h"
 #include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
 #include "registration/VisitSaveLock.h"
@@ -161,6 +163,11 @@ std::optional<QString> ArrivalService::unstorable(const Input &input) const
             return message;
     }
     if (!input.visit.photo.isEmpty()) {
+        // The name is joined to the images folder wherever the photo is shown again.
+        if (!ImageFile::isPlainName(input.visit.photo))
+            return QStringLiteral("Der Name des Fotos '%1' ist kein einfacher Dateiname; Fotos liegen im "
+                                  "Bilderordner und werden ohne Pfad gespeichert.")
+                .arg(input.visit.photo);
         const auto photos = data::openTable(folder, data::tables::Fotos, DbfTable::Mode::ReadOnly);
         if (auto message = VisitColumns::unstorable(
                 *photos, {{data::columns::Pfad, input.visit.photo, QStringLiteral("Foto")}}))
@@ -272,6 +279,18 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         masterRow = VisitColumns::encode(*stamm, masterValues(input, s));
     }
 
+    // A table that cannot take one more record refuses the save before the badge and the
+    // number are used.
+    for (const DbfTable *table : {visits.get(), photos.get(), stamm.get()}) {
+        if (!table)
+            continue;
+        if (const auto full = table->roomFor(1)) {
+            result.status = Result::Status::Refused;
+            result.message = *full;
+            return result;
+        }
+    }
+
     // The order makes a save that dies at any step safe for the next one: the counter is
     // raised before any row carries the number, and the badge is out before any visit
     // holds it. A badge out without a present visit is what the departure form mends.
@@ -282,9 +301,10 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     stepDone("badge");
 
     const shell::EventLog &log = m_session.eventLog();
-    // The photo.
+    // The photo row comes before the visit, so a visit never names a photo without its row.
     if (photos) {
         photos->append(photoRow);
+        photos->sync();
         photos.reset();
         stepDone("photo");
     }
@@ -299,27 +319,41 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         preRegistrations.reset();
         stepDone("preregistration");
     }
-    // The visit and its log line.
+    // The visit. From here on the visit is stored: a step that fails after it is reported
+    // with the save's success, so that the clerk does not register the visitor again.
     visits->append(visitRow);
-    visits.reset();
-    stepDone("visit");
-    log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
-                                     "Kommt %2\tVorgang: %3")
-                          .arg(QString::number(badge), m_opening.time, visitNumber));
-    stepDone("visit log");
-    // Master data.
+    SaveAftermath after;
+    after.run(QStringLiteral("er ist noch nicht sicher auf dem Datenträger"), [&] {
+        visits->sync();
+        visits.reset();
+        stepDone("visit");
+    });
+    after.run(QStringLiteral("die Zeile im Ereignisprotokoll fehlt"), [&] {
+        log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
+                                         "Kommt %2\tVorgang: %3")
+                              .arg(QString::number(badge), m_opening.time, visitNumber));
+        stepDone("visit log");
+    });
     if (stamm) {
-        stamm->append(masterRow);
-        stamm.reset();
-        stepDone("master");
+        after.run(QStringLiteral("der Besucherstamm wurde nicht ergänzt"), [&] {
+            stamm->append(masterRow);
+            stamm->sync();
+            stamm.reset();
+            stepDone("master");
+        });
     }
     // The badge's log line and the registration lock.
-    if (!badgeLog.isEmpty())
-        log.WriteEventLog(badgeLog);
-    stepDone("badge log");
-    m_session.registrationLock().ClearRegistrationLock();
-    stepDone("flag");
+    after.run(QStringLiteral("die Zeile zum Ausweis im Ereignisprotokoll fehlt"), [&] {
+        if (!badgeLog.isEmpty())
+            log.WriteEventLog(badgeLog);
+        stepDone("badge log");
+    });
+    after.run(QStringLiteral("die Registrierungssperre wurde nicht aufgehoben"), [&] {
+        m_session.registrationLock().ClearRegistrationLock();
+        stepDone("flag");
+    });
     result.status = Result::Status::Saved;
+    result.message = after.message();
     m_opening.visitNumber = visitNumber;
     saveLock.reset();
 
@@ -329,7 +363,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         try {
             printVisitorSheet(visitNumber);
         } catch (const Error &e) {
-            result.message = e.message();
+            result.message = result.message.isEmpty() ? e.message() : result.message + u'\n' + e.message();
         }
     }
     if (!markProblem.isEmpty()) {
@@ -339,7 +373,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         result.message = result.message.isEmpty() ? mark : result.message + u'\n' + mark;
     }
 
-    // 12. The country list.
+    // The country list last: the visit is stored whatever happens to it.
     result.countryAdded = updateCountries(input.visit.land);
     return result;
 }

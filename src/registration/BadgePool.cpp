@@ -145,6 +145,8 @@ bool BadgePool::setRow(int number, const QString &kommt, const QString &tag) con
     if (found < 0)
         return false;
     table->update(found, {{fKommt, kommt}, {fTag, tag}});
+    // A badge that a power cut hands back to the pool would go to a second visitor.
+    table->sync();
     return true;
 }
 

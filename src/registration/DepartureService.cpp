@@ -1,6 +1,7 @@
 #include "registration/DepartureService.h"
 
 #include "common/Error.h"
+#include "common/ImageFile.h"
 #include "data/DbfCursor.h"
 #include "data/DbfTable.h"
 #include "registration/FormOpening.h"
@@ -8,6 +9,7 @@
 #include "common/TimeText.h"
 #include "registration/ValidityDates.h"
 #include "registration/VisitColumns.h"
+#include "registration/SaveAftermath.h"
 #include "registration/VisitSaveLock.h"
 #include "shell/Session.h"
 #include "data/Tables.h"
@@ -191,7 +193,8 @@ DepartureService::LoadedVisit DepartureService::load(int entryIndex) const
     photos.whereText(data::columns::Nummer, out.vorgang);
     if (photos.first()) {
         out.photo = photos.value(data::columns::Pfad);
-        out.photoPath = QDir(m_session.folders().images).filePath(out.photo);
+        const QString plain = ImageFile::plainName(out.photo);
+        out.photoPath = plain.isEmpty() ? QString() : QDir(m_session.folders().images).filePath(plain);
     }
     return out;
 }
@@ -306,30 +309,41 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
             result.message = QStringLiteral("Der Besuch ist beendet, die Voranmeldung konnte aber "
                                             "nicht als beendet markiert werden: %1")
                                  .arg(markProblem);
-        // 5. and 6. The visit and its log line.
+        // The visit ends here. What fails after it is reported with the success, so the
+        // clerk does not end the visit a second time.
         visits->update(recno, visitRow);
-        stepDone("visit");
-        m_session.eventLog().WriteEventLog(
-            QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2"
-                           "\tVorgang: %3")
-                .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
-        stepDone("visit log");
-        visits.reset();
-        // 8. The badge goes back to the pool, unless another present visit held it too when
+        SaveAftermath after;
+        after.run(QStringLiteral("er ist noch nicht sicher auf dem Datenträger"), [&] {
+            visits->sync();
+            visits.reset();
+            stepDone("visit");
+        });
+        after.run(QStringLiteral("die Zeile im Ereignisprotokoll fehlt"), [&] {
+            m_session.eventLog().WriteEventLog(
+                QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2"
+                               "\tVorgang: %3")
+                    .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
+            stepDone("visit log");
+        });
+        // The badge goes back to the pool, unless another present visit held it too when
         // the list was built (left so by an older program): it stays out for that visitor.
         // No visit can take an out badge meanwhile, so the count read then is enough; if
         // the other one leaves first, the badge is out without a visit, which the list
-        // offers to return.
-        QString badgeLog;
-        if (entry.presentVisits <= 1 && m_pool.ReleaseBadge(entry.badge, loaded.vorgang, &badgeLog)) {
-            stepDone("badge");
-            m_session.eventLog().WriteEventLog(badgeLog);
-            stepDone("badge log");
-        }
+        // offers to return. A release that fails leaves the same, mended the same way.
+        after.run(QStringLiteral("der Ausweis wurde nicht zurückgegeben"), [&] {
+            QString badgeLog;
+            if (entry.presentVisits <= 1 && m_pool.ReleaseBadge(entry.badge, loaded.vorgang, &badgeLog)) {
+                stepDone("badge");
+                m_session.eventLog().WriteEventLog(badgeLog);
+                stepDone("badge log");
+            }
+        });
+        if (after.failed())
+            result.message = result.message.isEmpty() ? after.message() : result.message + u'\n' + after.message();
     }
     result.status = Result::Status::Saved;
 
-    // 9. The country list.
+    // The country list last: the visit has ended whatever happens to it.
     result.countryAdded = updateCountries(edited.land);
     return result;
 }

@@ -14,9 +14,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 
@@ -40,6 +44,18 @@ void holdBadge(const QString &db, int number, const QString &kommt, const QStrin
     });
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 QStringList badges(const QString &db)
 {
     return rows(db, QStringLiteral("Select Ausweis, Kommt, Tag From Ausweis.dbf Where Kommt <> '25:00'"));
@@ -58,7 +74,7 @@ class DataDeletionTest : public QObject {
 private slots:
     void init()
     {
-        m_inst = std::make_unique<TestInstallation>(10);
+        m_inst = std::make_unique<TestInstallation>(100);
         addVisits(db(), {{1, "5", "Alt", "A", "", "20.10.2005", "07:00", "08:00", "1:00"},
                          {2, "3", "Da", "B", "", "21.10.2005", "08:00", "", ""},
                          {3, "5", "Neu", "C", "", "22.10.2005", "09:00", "", ""},
@@ -177,58 +193,104 @@ private slots:
 
     // A purge killed anywhere: the table reads whole, only old records are gone, and no
     // badge points to a visit that is gone.
+    // 100,000 old visits (the last 50 of them present, holding badges 1 to 50) and 50
+    // present visits of yesterday (badges 51 to 100); a purge killed at a random moment of
+    // its run, 100 times, each time on the same tables. After every kill no visit that is
+    // still there is present with a free badge, and a purge run again finishes the work.
     void purgeKilledAtRandomPoints()
     {
-        data::SqlEngine engine(db());
-        engine.execute(QStringLiteral("Delete From Besucher.dbf"));
-        constexpr int Old = 20000;
+        constexpr int Old = 100000, Held = 50, Recent = 50;
+        const QString folder = db();
+        data::SqlEngine(folder).execute(QStringLiteral("Delete From Besucher.dbf"));
         {
-            auto visits = data::DbfTable::open(data::DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")));
+            auto visits = data::DbfTable::open(data::DbfTable::resolve(folder, QStringLiteral("Besucher.dbf")));
+            visits->pack();
             const int vorgang = visits->fieldIndexOrThrow(QStringLiteral("Vorgang"));
             const int ausweis = visits->fieldIndexOrThrow(QStringLiteral("Ausweis"));
             const int tag = visits->fieldIndexOrThrow(QStringLiteral("Tag"));
             const int kommt = visits->fieldIndexOrThrow(QStringLiteral("Kommt"));
-            for (int i = 0; i < Old + 10; ++i) {
+            const int geht = visits->fieldIndexOrThrow(QStringLiteral("Geht"));
+            const auto hour = [](int i) { return QStringLiteral("%1:00").arg(i % 24, 2, 10, QLatin1Char('0')); };
+            for (int i = 0; i < Old + Recent; ++i) {
                 const bool old = i < Old;
+                const bool present = !old || i >= Old - Held;
+                const int badge = old ? i % Held + 1 : Held + (i - Old) + 1;
+                const QString when = old ? day(400 + i % 50) : day(1);
                 visits->append({{vorgang, QString::number(i + 1)},
-                                {ausweis, QString::number(i % 10 + 1)},
-                                {tag, old ? day(400 + i % 50) : day(1)},
-                                {kommt, QStringLiteral("%1:00").arg(i % 24, 2, 10, QLatin1Char('0'))}});
+                                {ausweis, QString::number(badge)},
+                                {tag, when},
+                                {kommt, hour(i)},
+                                {geht, present ? QString() : QStringLiteral("23:30")}});
+                if (present)
+                    holdBadge(folder, badge, hour(i), when);
             }
         }
-        // The ten badges held by old visits.
-        for (int b = 1; b <= 10; ++b)
-            holdBadge(db(), b, QStringLiteral("%1:00").arg((Old - 11 + b) % 24, 2, 10, QLatin1Char('0')),
-                      day(400 + (Old - 11 + b) % 50));
-        for (int round = 0; round < 6; ++round) {
+        const QString visitsPath = data::DbfTable::resolve(folder, QStringLiteral("Besucher.dbf"));
+        const QString poolPath = data::DbfTable::resolve(folder, QStringLiteral("Ausweis.dbf"));
+        const QByteArray visitsBytes = readFile(visitsPath), poolBytes = readFile(poolPath);
+        const auto restore = [&] {
+            QVERIFY(writeFile(visitsPath, visitsBytes));
+            QVERIFY(writeFile(poolPath, poolBytes));
+        };
+        const auto purge = [&](int killAfterMs) {
             QProcess p;
-            p.start(admin(), {QStringLiteral("purge"), m_inst->startFolder(), QStringLiteral("--older-than"), QStringLiteral("100")});
-            QVERIFY(p.waitForStarted());
-            QTest::qWait(int(QRandomGenerator::global()->bounded(5, 120)));
-            // A purge that is already done has no process id any more (0 would kill this group).
-            if (p.state() == QProcess::Running && p.processId() > 0)
-                ::kill(pid_t(p.processId()), SIGKILL);
-            p.waitForFinished(30000);
-
-            const auto table = data::DbfTable::open(data::DbfTable::resolve(db(), QStringLiteral("Besucher.dbf")));
-            QVERIFY(!table->health().damaged());
-            // The ten of yesterday are never touched.
-            QCOMPARE(rows(db(), QStringLiteral("Select count(*) From Besucher.dbf Where Tag = '%1'").arg(day(1))),
-                     QStringList{"10"});
-            // A held badge points to a visit that is still there.
-            for (const QString &held : badges(db())) {
-                const QStringList b = held.split(u'|');
-                const QStringList count = rows(db(), QStringLiteral("Select count(*) From Besucher.dbf Where Ausweis = '%1' "
-                                                                    "AND Kommt = '%2' AND Tag = '%3'")
-                                                         .arg(b[0], b[1], b[2]));
-                QVERIFY2(count.value(0).toInt() > 0, qPrintable(held));
+            p.start(admin(), {QStringLiteral("purge"), m_inst->startFolder(), QStringLiteral("--older-than"),
+                              QStringLiteral("100")});
+            if (!p.waitForStarted())
+                return false;
+            if (killAfterMs >= 0) {
+                QThread::msleep(ulong(killAfterMs));
+                // A purge that is already done has no process id any more (0 would kill this group).
+                if (p.state() == QProcess::Running && p.processId() > 0)
+                    ::kill(pid_t(p.processId()), SIGKILL);
             }
+            return p.waitForFinished(120000) && (killAfterMs >= 0 || p.exitCode() == 0);
+        };
+        // The free-badge rule: every present visit still in the table holds a badge that is out.
+        const auto noPresentVisitWithAFreeBadge = [&](int round) {
+            QSet<QString> out;
+            for (const QString &b : badges(folder))
+                out << b.section(u'|', 0, 0);
+            const QStringList present = rows(folder, QStringLiteral("Select Ausweis From Besucher.dbf Where Geht = ''"));
+            for (const QString &badge : present)
+                QVERIFY2(out.contains(badge), qPrintable(QStringLiteral("round %1: badge %2 free, visit present")
+                                                             .arg(round)
+                                                             .arg(badge)));
+            QVERIFY(!data::DbfTable::open(visitsPath, data::DbfTable::Mode::ReadOnly)->health().damaged());
+        };
+        const auto finished = [&](int round) {
+            const auto table = data::DbfTable::open(visitsPath, data::DbfTable::Mode::ReadOnly);
+            QCOMPARE(table->recordCount(), Recent); // packed: nothing deleted is left
+            QCOMPARE(rows(folder, QStringLiteral("Select count(*) From Besucher.dbf Where Tag = '%1'").arg(day(1))),
+                     QStringList{QString::number(Recent)});
+            QStringList held;
+            for (const QString &b : badges(folder))
+                held << b.section(u'|', 0, 0);
+            held.sort();
+            QStringList recent;
+            for (int b = Held + 1; b <= Held + Recent; ++b)
+                recent << QString::number(b);
+            recent.sort();
+            QVERIFY2(held == recent, qPrintable(QStringLiteral("round %1: %2").arg(round).arg(held.join(u' '))));
+        };
+
+        // How long a purge takes here, so that the kills fall all over its run.
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(purge(-1));
+        const int runMs = std::max(50, int(timer.elapsed()));
+        finished(-1);
+        for (int round = 0; round < 100; ++round) {
+            restore();
+            QVERIFY(purge(int(QRandomGenerator::global()->bounded(runMs))));
+            noPresentVisitWithAFreeBadge(round);
+            if (QTest::currentTestFailed())
+                return;
+            QVERIFY(purge(-1));
+            finished(round);
+            if (QTest::currentTestFailed())
+                return;
         }
-        QProcess last;
-        last.start(admin(), {QStringLiteral("purge"), m_inst->startFolder(), QStringLiteral("--older-than"), QStringLiteral("100")});
-        QVERIFY(last.waitForFinished(60000));
-        QCOMPARE(rows(db(), QStringLiteral("Select count(*) From Besucher.dbf")), QStringList{"10"});
-        QCOMPARE(badges(db()), QStringList());
     }
 };
 

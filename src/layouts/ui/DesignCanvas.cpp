@@ -1,5 +1,7 @@
 #include "layouts/ui/DesignCanvas.h"
 
+#include "common/ImageFile.h"
+
 #include "layouts/LayoutRenderer.h"
 #include "layouts/PrintScale.h"
 
@@ -51,7 +53,7 @@ QList<RenderStep> DesignCanvas::steps() const
             // Drawn from memory like a photo: a drag repaints every picture many times.
             auto it = m_images.find(s.imagePath);
             if (it == m_images.end())
-                it = m_images.insert(s.imagePath, QImage(s.imagePath));
+                it = m_images.insert(s.imagePath, ImageFile::read(s.imagePath));
             s.kind = RenderStep::Kind::Photo;
             s.image = *it;
         }

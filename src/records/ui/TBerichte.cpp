@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace lobrix::records {
@@ -286,6 +287,12 @@ void TBerichte::RunSelected()
     m_lines = substituteDates(lines, m_date);
     try {
         m_result = std::make_unique<data::SqlResultModel>(*m_engine, statementOf(m_lines));
+        // A bound reached while the grid reads on: said once, after the view's fetch.
+        connect(m_result.get(), &data::SqlResultModel::readStopped, this, [this](const QString &message) {
+            QTimer::singleShot(0, this, [this, message] { ui::MessageBoxes::error(this, message); });
+        });
+        if (!m_result->error().isEmpty())
+            QTimer::singleShot(0, this, [this, message = m_result->error()] { ui::MessageBoxes::error(this, message); });
         m_grid = std::make_unique<ReportGridModel>(*m_result, m_options.immerDauerAusgeben);
         std::vector<ReportGridModel::Column> columns;
         for (int c = 0; c < m_result->columnCount(); ++c) {
@@ -600,9 +607,13 @@ void TBerichte::btnExportierenClick()
     try {
         const ReportTable table = runLines(*m_engine, m_lines, m_options.immerDauerAusgeben);
         TextFile::writeBytes(path, csvText(table));
-        ui::MessageBoxes::show(this, QStringLiteral("%1 Zeilen nach '%2' exportiert.")
-                                         .arg(table.rows.size())
-                                         .arg(QDir::toNativeSeparators(path)));
+        const QString done = QStringLiteral("%1 Zeilen nach '%2' exportiert.")
+                                 .arg(table.rows.size())
+                                 .arg(QDir::toNativeSeparators(path));
+        if (table.stopped.isEmpty())
+            ui::MessageBoxes::show(this, done);
+        else
+            ui::MessageBoxes::error(this, done + u'\n' + table.stopped);
     } catch (const Error &e) {
         ui::MessageBoxes::error(this, e.message());
     }

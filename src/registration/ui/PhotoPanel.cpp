@@ -1,5 +1,7 @@
 #include "registration/ui/PhotoPanel.h"
 
+#include "common/ImageFile.h"
+
 #include <QImageReader>
 #include <QPixmap>
 #include <algorithm>
@@ -37,9 +39,7 @@ bool PhotoPanel::load(const QString &path)
     clear();
     if (path.isEmpty())
         return false;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
+    const QImage picture = ImageFile::read(path);
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
         return false;
     const QRect place = FitPhoto(picture.size(), width());

@@ -1,6 +1,7 @@
 #include "registration/ui/TBesucher.h"
 
 #include "common/Error.h"
+#include "common/ImageFile.h"
 #include "common/ui/Controls.h"
 #include "common/ui/EnterAsTab.h"
 #include "common/ui/MessageBoxes.h"
@@ -474,8 +475,8 @@ void TBesucher::takeOverMasterRecord(const VisitData &record, bool withInformati
     }
     m_binding.setValidity(record.gueltigVon, record.gueltigBis);
     // The master record's photo is shown, but the visit records no photo of its own.
-    pnFoto->load(record.photo.isEmpty() ? QString()
-                                        : QDir(m_session.folders().images).filePath(record.photo));
+    const QString photo = ImageFile::plainName(record.photo);
+    pnFoto->load(photo.isEmpty() ? QString() : QDir(m_session.folders().images).filePath(photo));
     chkUebernahme->setChecked(false);
     chkUebernahme->setEnabled(false);
     edNameChange();
@@ -554,7 +555,8 @@ void TBesucher::btnFotoClick()
 
 void TBesucher::showPhoto(const QString &fileName)
 {
-    if (fileName.isEmpty() || !pnFoto->load(QDir(m_session.folders().images).filePath(fileName)))
+    const QString plain = ImageFile::plainName(fileName);
+    if (plain.isEmpty() || !pnFoto->load(QDir(m_session.folders().images).filePath(plain)))
         lbBildpfad->clear();
     else
         lbBildpfad->setText(fileName);

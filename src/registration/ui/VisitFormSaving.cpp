@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/ui/MessageBoxes.h"
+#include "data/DbfTable.h"
 #include "registration/ArrivalService.h"
 #include "registration/BadgePool.h"
 #include "registration/DepartureService.h"
@@ -10,11 +11,49 @@
 #include "registration/ui/TBesucher.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QComboBox>
 #include <QPushButton>
 
 namespace lobrix::registration {
+
+namespace {
+
+// While a save waits for a table that another workstation packs, the form says so; the
+// hint it showed before comes back afterwards.
+class PackWait {
+public:
+    PackWait(QLabel *hintPanel, std::function<void(const QString &)> setHint)
+        : m_setHint(std::move(setHint)), m_panel(hintPanel), m_text(m_panel->text()), m_visible(m_panel->isVisible()),
+          m_notice([this] {
+              m_shown = true;
+              m_setHint(QStringLiteral("Moment bitte ..."));
+              QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+          })
+    {
+    }
+    ~PackWait()
+    {
+        if (!m_shown)
+            return;
+        m_panel->setText(m_text);
+        m_panel->setVisible(m_visible);
+    }
+    PackWait(const PackWait &) = delete;
+    PackWait &operator=(const PackWait &) = delete;
+
+private:
+    std::function<void(const QString &)> m_setHint;
+    QLabel *m_panel;
+    QString m_text;
+    bool m_visible;
+    bool m_shown = false;
+    data::DbfTable::WaitNotice m_notice;
+};
+
+} // namespace
 
 void VisitFormSaving::saveArrival()
 {
@@ -29,6 +68,7 @@ void VisitFormSaving::saveArrival()
     in.storeAsMaster = f.chkUebernahme->isChecked();
     in.preRegistration = f.m_preRegistration;
     ArrivalService::Result r;
+    const PackWait packWait(f.pnHinweis, [this](const QString &text) { f.setHint(text); });
     try {
         r = f.m_arrival->save(in, [this](const QString &visitNumber) {
             f.print(PrintKind::VisitorSheet, true, visitNumber);
@@ -75,6 +115,7 @@ void VisitFormSaving::saveDeparture(const DepartureService::LoadedVisit &loaded)
         return;
     f.btnSpeichern->setEnabled(false);
     DepartureService::Result r;
+    const PackWait packWait(f.pnHinweis, [this](const QString &text) { f.setHint(text); });
     try {
         r = f.m_departure->save(loaded, f.m_binding.visitData(),
                                 f.chkQuittungErbracht->isChecked(),
