@@ -173,7 +173,8 @@ int runCheck(const QStringList &args)
         return 1;
     }
     bool damaged = false;
-    const QStringList files = folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // System: a FIFO or device named like a table is named as what it is, not passed over.
+    const QStringList files = folder.entryList(QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : files) {
         if (!name.endsWith(u".dbf", Qt::CaseInsensitive))
             continue;

@@ -8,6 +8,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -246,6 +247,13 @@ void SqlEngine::refreshTable(const QString &fileName)
 
 sqlite3_stmt *SqlEngine::prepare(const QString &sql, const QVariantList &params)
 {
+    // VACUUM writes a database file (INTO) or rewrites the in-memory one: nothing a
+    // statement over dBASE tables needs. Its file access is only checked when it runs.
+    static const QRegularExpression vacuum(QStringLiteral("^(\\s|--[^\\n]*(\\n|$)|/\\*.*?\\*/)*VACUUM\\b"),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::DotMatchesEverythingOption);
+    if (vacuum.match(sql).hasMatch())
+        throw Error(fileMakingMessage());
     const QByteArray text = quoteDbfTableNames(sql).toUtf8();
     m_deniedFunction.clear();
     m_fileMaking = false;

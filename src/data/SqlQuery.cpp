@@ -74,6 +74,9 @@ QString SqlQuery::errorMessage(int code, const QString &engineMessage, const Sta
         return QStringLiteral("Die Abfrage wurde abgebrochen: sie lief länger als %1 Sekunden. "
                               "Bitte schränken Sie sie ein.")
             .arg(budget->limitMs / 1000.0, 0, 'g', 3);
+    if ((code & 0xFF) == SQLITE_AUTH)
+        return QStringLiteral("Diese SQL-Anweisung ist nicht erlaubt: sie würde auf Dateien außerhalb der Tabellen des "
+                              "Datenbankordners zugreifen.");
     if ((code & 0xFF) == SQLITE_TOOBIG)
         return QStringLiteral("Die Abfrage wurde abgebrochen: ein Wert wäre größer als %1 MB.")
             .arg(StatementBudget::MaxValueBytes >> 20);

@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <memory>
@@ -280,6 +281,70 @@ private slots:
         // And after the rewrite it is back to shared use.
         auto other = DbfTable::open(path);
         QCOMPARE(other->fields().size(), 2);
+    }
+
+    // A workstation that opens the table while another packs it waits for the pack (and
+    // says so once) instead of failing; the exclusive open of a second pack does not wait.
+    void openWaitsForAPack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Besucher.dbf");
+        DbfTable::create(path, {{"NAME", 'C', 10, 0, 0}});
+        std::atomic<bool> holding{false};
+        std::thread packer([&] {
+            auto exclusive = DbfTable::open(path, DbfTable::Mode::Exclusive);
+            holding = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        });
+        while (!holding)
+            std::this_thread::yield();
+        QVERIFY(!dbf::errorOf([&] { DbfTable::open(path, DbfTable::Mode::Exclusive); }).isEmpty());
+        int notices = 0;
+        {
+            const DbfTable::WaitNotice notice([&] { ++notices; });
+            auto shared = DbfTable::open(path);
+            QCOMPARE(shared->recordCount(), 0);
+        }
+        packer.join();
+        QCOMPARE(notices, 1);
+        // Without a pack, nobody is told anything.
+        const DbfTable::WaitNotice notice([&] { ++notices; });
+        DbfTable::open(path);
+        QCOMPARE(notices, 1);
+    }
+
+    // A pack that replaces the file between a workstation's open and its lock: the
+    // workstation opens the new file, and what it appends is in the table, not in the
+    // unlinked old one.
+    void packBetweenOpenAndLockLosesNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Besucher.dbf");
+        DbfTable::create(path, {{"NAME", 'C', 10, 0, 0}});
+        {
+            auto t = DbfTable::open(path);
+            for (const char *name : {"alt", "bleibt"})
+                t->append({{0, QString::fromLatin1(name)}});
+            t->setDeleted(0);
+        }
+        int packs = 0;
+        DbfTable::setOpenedHook([&] {
+            if (packs++ > 0)
+                return;
+            auto packer = DbfTable::open(path, DbfTable::Mode::Exclusive);
+            packer->pack();
+        });
+        std::unique_ptr<DbfTable> desk;
+        const QString error = dbf::errorOf([&] { desk = DbfTable::open(path); });
+        DbfTable::setOpenedHook({});
+        QCOMPARE(error, QString());
+        QVERIFY(packs >= 1);
+        desk->append({{0, QStringLiteral("neu")}});
+        desk.reset();
+        auto check = DbfTable::open(path, DbfTable::Mode::ReadOnly);
+        QCOMPARE(check->recordCount(), 2);
+        QCOMPARE(check->text(check->read(0).constData(), 0), QStringLiteral("bleibt"));
+        QCOMPARE(check->text(check->read(1).constData(), 0), QStringLiteral("neu"));
     }
 
     void openRefusedDuringExclusiveUse_data()

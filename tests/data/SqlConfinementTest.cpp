@@ -6,6 +6,7 @@
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
 #include "data/SqlEngine.h"
+#include "data/SqlResultModel.h"
 #include "data/StructureUpdate.h"
 
 #include <QDir>
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <utility>
 
 using namespace lobrix;
 using namespace lobrix::data;
@@ -200,6 +203,118 @@ private slots:
         SqlQuery q = sql.query(QStringLiteral("Select count(*) From Besucher.dbf"));
         QVERIFY(q.next());
         QCOMPARE(q.text(0), QStringLiteral("1"));
+    }
+
+    // A statement that yields a row every so often never reaches the bound in one step:
+    // the bound is for all its steps together, and the rows before it stay read.
+    void slowRowsAreStoppedAsAWhole()
+    {
+        SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+        sql.setTimeLimit(1000);
+        SqlQuery q = sql.query(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n) "
+                                              "Select i From n Where i % 2000000 = 0"));
+        int rows = 0;
+        const QString error = errorOf([&] {
+            // Far more rows than one second can make: reaching them means no bound held.
+            while (q.next() && rows < 10000)
+                ++rows;
+        });
+        QVERIFY2(error.contains(QStringLiteral("länger als 1 Sekunden")), qPrintable(error));
+        QVERIFY2(rows >= 1 && rows < 10000, qPrintable(QString::number(rows)));
+        QVERIFY(q.spentMs() >= 900); // the steps together, not the last one alone
+    }
+
+    // A result that would not fit in memory: reading stops at the bound with a message,
+    // the rows read until then stay (the list windows' model and a report run to its end).
+    void hugeResultsStopAtTheMemoryBound()
+    {
+        const QString bomb = QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 60) "
+                                            "Select printf('%.*c', 16000000, 'x') From n");
+        SqlEngine sql(db(), SqlEngine::Access::ReadOnly);
+        SqlResultModel model(sql, bomb);
+        QString said;
+        connect(&model, &SqlResultModel::readStopped, this, [&](const QString &m) { said = m; });
+        while (model.fetch(SqlResultModel::FetchBatch)) {
+        }
+        QVERIFY2(model.error().contains(QStringLiteral("größer als 256 MB")), qPrintable(model.error()));
+        QVERIFY(model.rowCount() > 0 && model.rowCount() < 60);
+        QCOMPARE(model.text(0, 0).size(), 16000000);
+        QVERIFY(model.error().contains(QStringLiteral("Die ersten %1 Zeilen").arg(model.rowCount())));
+        // The rows without end of a recursive statement stop at the same bound.
+        SqlResultModel endless(sql, QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n) "
+                                                   "Select printf('%.*c', 1000000, 'y') From n"));
+        while (endless.fetch(4096)) {
+        }
+        QVERIFY2(endless.error().contains(QStringLiteral("größer als 256 MB")), qPrintable(endless.error()));
+    }
+
+    // Statements that would make or change a file beside the folder's tables: refused by
+    // the administrator's engine as by the reports' one, and no file appears.
+    void fileMakingStatementsAreRefused_data()
+    {
+        QTest::addColumn<int>("access");
+        QTest::addColumn<QString>("statement");
+        const QString attach = QStringLiteral("ATTACH DATABASE '%1/x.db' AS x").arg(outside());
+        const QString vacuum = QStringLiteral("VACUUM INTO '%1/y.db'").arg(outside());
+        for (const auto &[name, access] : {std::pair{"admin", SqlEngine::Access::ReadWrite},
+                                           std::pair{"read", SqlEngine::Access::Read},
+                                           std::pair{"report", SqlEngine::Access::ReadOnly}}) {
+            QTest::addRow("%s: attach", name) << int(access) << attach;
+            QTest::addRow("%s: vacuum into", name) << int(access) << vacuum;
+            QTest::addRow("%s: pragma", name) << int(access) << QStringLiteral("PRAGMA temp_store_directory = '/tmp'");
+            QTest::addRow("%s: own virtual table", name)
+                << int(access)
+                << QStringLiteral("CREATE VIRTUAL TABLE temp.g USING dbfvt('%1/Geheim.dbf')").arg(outside());
+        }
+    }
+    void fileMakingStatementsAreRefused()
+    {
+        QFETCH(int, access);
+        QFETCH(QString, statement);
+        SqlEngine sql(db(), SqlEngine::Access(access));
+        const QString error = errorOf([&] { sql.execute(statement); });
+        QVERIFY2(error.contains(QStringLiteral("nicht erlaubt")), qPrintable(error));
+        QVERIFY(!QFile::exists(outside() + QStringLiteral("/x.db")));
+        QVERIFY(!QFile::exists(outside() + QStringLiteral("/y.db")));
+        // The engine still reads and, where it may, writes.
+        SqlQuery q = sql.query(QStringLiteral("Select count(*) From Besucher.dbf"));
+        QVERIFY(q.next());
+    }
+
+    // A link in the folder that leads to a table outside it, and special files named like
+    // tables: refused at once with a message, never read, never waited on.
+    void linksAndSpecialFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a table outside") << "link";
+        QTest::newRow("link to nowhere") << "dangling";
+        QTest::newRow("fifo") << "fifo";
+    }
+    void linksAndSpecialFilesAreRefused()
+    {
+        QFETCH(QString, kind);
+        const QString path = QDir(db()).filePath(QStringLiteral("Spezial.dbf"));
+        QFile::remove(path);
+        if (kind == u"link")
+            QVERIFY(QFile::link(outside() + QStringLiteral("/Geheim.dbf"), path));
+        else if (kind == u"dangling")
+            QVERIFY(QFile::link(outside() + QStringLiteral("/Fehlt.dbf"), path));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        for (auto mode : {DbfTable::Mode::ReadOnly, DbfTable::Mode::Shared}) {
+            const QString error = errorOf([&] { DbfTable::open(path, mode); });
+            QVERIFY2(error.contains(QStringLiteral("keine Tabellendatei")), qPrintable(error));
+        }
+        for (auto access : {SqlEngine::Access::ReadOnly, SqlEngine::Access::Read, SqlEngine::Access::ReadWrite}) {
+            SqlEngine sql(db(), access);
+            const QString error = errorOf([&] {
+                SqlQuery q = sql.query(QStringLiteral("Select * From Spezial.dbf"));
+                while (q.next())
+                    QFAIL(qPrintable(QStringLiteral("a row came back: ") + q.text(0)));
+            });
+            QVERIFY2(!error.isEmpty() && !error.contains(QStringLiteral("Geheimnis")), qPrintable(error));
+        }
+        QFile::remove(path);
     }
 
     // Reports open the tables for reading only, so they run on a read-only share; the

@@ -5,6 +5,8 @@
 #include "registration/ArrivalService.h"
 #include "registration/VisitSaveLock.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace lobrix;
@@ -73,6 +75,8 @@ private slots:
     void numberAboveEveryStoredOne_data();
     void numberAboveEveryStoredOne();
     void invalidValidityStoresNothing();
+    void fullTableRefusesBeforeBadgeAndNumber_data();
+    void fullTableRefusesBeforeBadgeAndNumber();
 };
 
 void ArrivalServiceTest::openShowsNextNumberAndLists()
@@ -628,6 +632,51 @@ void ArrivalServiceTest::invalidValidityStoresNothing()
     QVERIFY(f.rows("Besucher.dbf").isEmpty());
     QCOMPARE(f.badge(1).value("KOMMT"), QStringLiteral("25:00"));
     QCOMPARE(f.global("LastSatz"), QStringLiteral("0"));
+}
+
+void ArrivalServiceTest::fullTableRefusesBeforeBadgeAndNumber_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("visits") << QStringLiteral("Besucher.dbf");
+    QTest::newRow("master data") << QStringLiteral("Stamm.dbf");
+    QTest::newRow("photos") << QStringLiteral("Fotos.dbf");
+}
+
+// A table one record short of 2 GiB (a sparse file: its records are holes) takes no more:
+// the save is refused with a message that names the purge, before it takes a badge or a
+// number, and nothing is written anywhere.
+void ArrivalServiceTest::fullTableRefusesBeforeBadgeAndNumber()
+{
+    QFETCH(QString, table);
+    DeskFixture f(5);
+    const QString path = f.dbFile(table);
+    qint64 size = 0;
+    {
+        auto t = data::DbfTable::open(path);
+        const qint64 records = (data::DbfTable::MaxFileBytes - t->headerLength() - 1) / t->recordSize();
+        size = t->headerLength() + records * t->recordSize() + 1;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(size));
+        QVERIFY(file.seek(size - 1) && file.putChar('\x1A'));
+        const quint32 count = quint32(records);
+        QVERIFY(file.seek(4) && file.write(reinterpret_cast<const char *>(&count), 4) == 4); // little endian
+    }
+    ArrivalService service(*f.session);
+    service.open();
+    ArrivalService::Input in = arrival(sampleVisit(), QStringLiteral("1"));
+    in.storeAsMaster = true;
+    in.visit.photo = QStringLiteral("gast.bmp");
+    const auto result = service.save(in);
+    QCOMPARE(result.status, Status::Refused);
+    QVERIFY2(result.message.contains(QStringLiteral("'%1' ist voll").arg(table)), qPrintable(result.message));
+    QVERIFY2(result.message.contains(QStringLiteral("lobrix-admin purge")), qPrintable(result.message));
+    QCOMPARE(QFileInfo(path).size(), size);
+    QCOMPARE(f.badge(1).value("KOMMT"), QStringLiteral("25:00"));
+    QCOMPARE(f.global("LastSatz"), QStringLiteral("0"));
+    for (const QString &other : {QStringLiteral("Besucher.dbf"), QStringLiteral("Stamm.dbf"), QStringLiteral("Fotos.dbf")})
+        if (other != table)
+            QVERIFY(f.rows(other).isEmpty());
 }
 
 LOBRIX_TEST(ArrivalServiceTest)

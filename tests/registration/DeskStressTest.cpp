@@ -87,6 +87,7 @@ class DeskStressTest : public QObject {
     Q_OBJECT
 private slots:
     void fourWorkstationsAtOnce();
+    void releaseAndPurgeBesideFourWorkstations();
     void flagTogglerBesideLockedIncrements();
     void killedInTheMiddleOfSaves();
     void killedAfterEveryStepOfASave();
@@ -129,6 +130,44 @@ void DeskStressTest::fourWorkstationsAtOnce()
     for (int w = 0; w < Workstations; ++w)
         for (int i = 0; i < 7; ++i)
             QCOMPARE(countries.count(QStringLiteral("Land %1 %2").arg(QChar(u'A' + w)).arg(i)), 1);
+}
+
+// "Ausweise freigeben" again and again, and a nightly purge that deletes old visits and
+// packs the table, while four workstations save: no badge goes to two present visitors,
+// no reported visit or departure is lost to a pack.
+void DeskStressTest::releaseAndPurgeBesideFourWorkstations()
+{
+    constexpr int Workstations = 4, Saves = 100;
+    DeskFixture f(Workstations * Saves);
+    std::vector<std::unique_ptr<QProcess>> desks, maintenance;
+    for (int w = 0; w < Workstations; ++w) {
+        auto p = std::make_unique<QProcess>();
+        p->start(worker(), {QStringLiteral("desk"), f.startFolder(), QString(QChar(u'A' + w)),
+                            QString::number(Saves), QString::number(2000 + w)});
+        QVERIFY(p->waitForStarted());
+        desks.push_back(std::move(p));
+    }
+    for (const char *mode : {"release", "purge"}) {
+        auto p = std::make_unique<QProcess>();
+        p->start(worker(), {QString::fromLatin1(mode), f.startFolder(), QStringLiteral("0")}); // until told
+        QVERIFY(p->waitForStarted());
+        maintenance.push_back(std::move(p));
+    }
+    Reports reports;
+    for (auto &p : desks) {
+        QVERIFY(p->waitForFinished(600000));
+        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        for (const QByteArray &line : p->readAllStandardOutput().split('\n'))
+            reports.take(QString::fromUtf8(line));
+    }
+    for (auto &p : maintenance) {
+        p->closeWriteChannel();
+        QVERIFY(p->waitForFinished(600000));
+        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+    }
+    QCOMPARE(reports.saved.size(), Workstations * Saves);
+    checkTables(f, reports);
+    QCOMPARE(f.rows(QStringLiteral("Besucher.dbf")).size(), Workstations * Saves);
 }
 
 // Setting and clearing the flag rewrites Global.ini; it must never put back an older

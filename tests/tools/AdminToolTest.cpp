@@ -7,6 +7,7 @@
 #include "data/DbfTable.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lobrix;
 
@@ -266,6 +270,135 @@ private slots:
         const Run r = admin({"sql", db, "Delete From Ziele.dbf Where Etage = '2'"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.startsWith(QStringLiteral("1 ")), qPrintable(r.out));
+    }
+
+    // Nothing that would make a file beside the tables goes through the administrator's
+    // command, and no such file appears.
+    void sqlMakesNoFilesOutsideItsTables_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("attach") << "ATTACH DATABASE '%1/x.db' AS x";
+        QTest::newRow("vacuum into") << "VACUUM INTO '%1/x.db'";
+        QTest::newRow("vacuum after a comment") << "/* nachts */ vacuum into '%1/x.db'";
+        QTest::newRow("detach") << "DETACH DATABASE temp";
+        QTest::newRow("pragma") << "PRAGMA temp_store_directory = '%1'";
+    }
+    void sqlMakesNoFilesOutsideItsTables()
+    {
+        QFETCH(QString, statement);
+        test::TestInstallation inst(1);
+        QTemporaryDir outside;
+        const Run r = admin({"sql", inst.databaseFolder(), statement.arg(outside.path())});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("nicht erlaubt")), qPrintable(r.err));
+        QVERIFY(QDir(outside.path()).isEmpty());
+    }
+
+    // A statement that only reads works on a folder the account may not write, and takes
+    // no write lock; one that writes is told why it cannot.
+    void sqlReadsAReadOnlyFolder()
+    {
+        test::TestInstallation inst(3);
+        const QString db = inst.databaseFolder();
+        const QFileInfoList files = QDir(db).entryInfoList(QDir::Files);
+        // Root writes any file: there the command runs as an account that may only read.
+        QStringList asReader;
+        if (::geteuid() == 0) {
+            const QString setpriv = QStringLiteral("/usr/bin/setpriv");
+            if (!QFileInfo::exists(setpriv))
+                QSKIP("running as root without setpriv: no account that may only read");
+            asReader = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                        QStringLiteral("--clear-groups")};
+            for (QString dir = db; dir.startsWith(inst.root()); dir = QFileInfo(dir).path())
+                QFile::setPermissions(dir, QFile::permissions(dir) | QFile::ReadOther | QFile::ExeOther);
+            QFile::setPermissions(inst.root(), QFile::permissions(inst.root()) | QFile::ReadOther | QFile::ExeOther);
+        }
+        for (const QFileInfo &f : files)
+            QFile::setPermissions(f.filePath(), QFile::ReadOwner | QFile::ReadOther);
+        const auto run = [&](const char *statement) {
+            QProcess p;
+            const QStringList command = asReader + QStringList{QStringLiteral(LOBRIX_ADMIN_EXE), QStringLiteral("sql"), db,
+                                                               QString::fromUtf8(statement)};
+            p.start(command.first(), command.mid(1));
+            p.waitForFinished(60000);
+            return Run{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                       QString::fromUtf8(p.readAllStandardError())};
+        };
+        const Run r = run("Select count(*) AS n From Ausweis.dbf");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("n\n3\n"));
+        const Run w = run("Delete From Ausweis.dbf");
+        QCOMPARE(w.exitCode, 1);
+        QVERIFY2(w.err.contains(QStringLiteral("keine Berechtigung")), qPrintable(w.err));
+        for (const QFileInfo &f : files)
+            QFile::setPermissions(f.filePath(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // A FIFO named like a table: a report on it ends at once with a message instead of
+    // waiting for a writer that never comes.
+    void reportOnAFifoEnds()
+    {
+        test::TestInstallation inst(1);
+        const QString fifo = QDir(inst.databaseFolder()).filePath(QStringLiteral("Fifo.dbf"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString lists = QDir(inst.databaseFolder()).filePath(QStringLiteral("Listen"));
+        QVERIFY(test::putFile(QDir(lists).filePath(QStringLiteral("Fifo.sql")), "Select * From Fifo.dbf\r\n"));
+        const Run r = admin({"report", inst.startFolder(), "Fifo"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("keine Tabellendatei")), qPrintable(r.err + r.out));
+        const Run check = admin({"check", inst.databaseFolder()});
+        QVERIFY2(check.out.contains(QStringLiteral("Fifo.dbf: FEHLER")), qPrintable(check.out));
+    }
+
+    // What interrupted work leaves: deleted records that no pack removed, and temporary
+    // files. check names them, --repair packs the table and removes the old temporary
+    // file (a young one may belong to a write under way); purge packs such a table even
+    // when it finds nothing to delete.
+    void checkAndPurgeFinishInterruptedWork()
+    {
+        test::TestInstallation inst(10);
+        const QString db = inst.databaseFolder();
+        const QString pool = QDir(db).filePath(QStringLiteral("Ausweis.dbf"));
+        {
+            auto table = data::DbfTable::open(pool);
+            table->setDeleted(9);
+        }
+        const QString oldTemp = QDir(db).filePath(QStringLiteral(".Besucher.dbf.lbx-aB3dE9"));
+        const QString youngTemp = QDir(db).filePath(QStringLiteral(".Global.ini.lbx-Zz9yY8"));
+        for (const QString &t : {oldTemp, youngTemp})
+            QVERIFY(test::putFile(t, "halb"));
+        QFile old(oldTemp);
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        old.close();
+
+        const Run looked = admin({"check", db});
+        QCOMPARE(looked.exitCode, 0);
+        QVERIFY2(looked.out.contains(QStringLiteral("Ausweis.dbf: Version 0x3, Sprachbyte 0x3 (Windows-1252), "
+                                                    "Datensätze 10, gelöscht 1, 1 gelöschte Datensätze nicht verdichtet")),
+                 qPrintable(looked.out));
+        QVERIFY2(looked.out.contains(QFileInfo(oldTemp).fileName() + QStringLiteral(": temporäre Datei")),
+                 qPrintable(looked.out));
+        QVERIFY(QFile::exists(oldTemp));
+
+        const Run repaired = admin({"check", db, "--repair"});
+        QCOMPARE(repaired.exitCode, 0);
+        QVERIFY2(repaired.out.contains(QStringLiteral("nicht verdichtet -> verdichtet")), qPrintable(repaired.out));
+        QVERIFY(!QFile::exists(oldTemp));
+        QVERIFY(QFile::exists(youngTemp));
+        QVERIFY2(repaired.out.contains(QStringLiteral("vielleicht noch in Arbeit")), qPrintable(repaired.out));
+        QCOMPARE(data::DbfTable::open(pool, data::DbfTable::Mode::ReadOnly)->recordCount(), 9);
+
+        // A purge killed after marking: the next one packs although nothing is old enough.
+        const QString visits = QDir(db).filePath(QStringLiteral("Besucher.dbf"));
+        {
+            auto table = data::DbfTable::open(visits);
+            table->append({{table->fieldIndexOrThrow(QStringLiteral("Name")), QStringLiteral("Weg")}});
+            table->setDeleted(0);
+        }
+        QCOMPARE(admin({"purge", inst.startFolder(), "--older-than", "90"}).exitCode, 0);
+        QCOMPARE(data::DbfTable::open(visits, data::DbfTable::Mode::ReadOnly)->health().deleted, 0);
+        QCOMPARE(data::DbfTable::open(visits, data::DbfTable::Mode::ReadOnly)->recordCount(), 0);
     }
 
     void checkFindsAndRepairsDamage()
