@@ -81,6 +81,29 @@ void checkTables(const DeskFixture &f, const Reports &reports)
     QVERIFY2(f.global("LastSatz").toInt() >= highest, qPrintable(f.global("LastSatz")));
 }
 
+// Workstations A, B, ... each saving `saves` arrivals (and departures) at once.
+std::vector<std::unique_ptr<QProcess>> startDesks(const DeskFixture &f, int workstations, int saves, int seed)
+{
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int w = 0; w < workstations; ++w) {
+        auto p = std::make_unique<QProcess>();
+        p->start(worker(), {QStringLiteral("desk"), f.startFolder(), QString(QChar(u'A' + w)),
+                            QString::number(saves), QString::number(seed + w)});
+        processes.push_back(std::move(p));
+    }
+    return processes;
+}
+
+void waitForDesks(std::vector<std::unique_ptr<QProcess>> &processes, Reports &reports)
+{
+    for (auto &p : processes) {
+        QVERIFY(p->waitForFinished(600000));
+        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        for (const QByteArray &line : p->readAllStandardOutput().split('\n'))
+            reports.take(QString::fromUtf8(line));
+    }
+}
+
 } // namespace
 
 class DeskStressTest : public QObject {
@@ -99,21 +122,11 @@ void DeskStressTest::fourWorkstationsAtOnce()
     constexpr int Workstations = 4, Saves = 100;
     DeskFixture f(Workstations * Saves);
     QVERIFY2(QFile::exists(worker()), "build the target desk_worker");
-    std::vector<std::unique_ptr<QProcess>> processes;
-    for (int w = 0; w < Workstations; ++w) {
-        auto p = std::make_unique<QProcess>();
-        p->start(worker(), {QStringLiteral("desk"), f.startFolder(), QString(QChar(u'A' + w)),
-                            QString::number(Saves), QString::number(1000 + w)});
-        QVERIFY(p->waitForStarted());
-        processes.push_back(std::move(p));
-    }
+    auto processes = startDesks(f, Workstations, Saves, 1000);
     Reports reports;
-    for (auto &p : processes) {
-        QVERIFY(p->waitForFinished(600000));
-        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
-        for (const QByteArray &line : p->readAllStandardOutput().split('\n'))
-            reports.take(QString::fromUtf8(line));
-    }
+    waitForDesks(processes, reports);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(reports.saved.size(), Workstations * Saves);
     checkTables(f, reports);
     QCOMPARE(f.rows(QStringLiteral("Besucher.dbf")).size(), Workstations * Saves);
@@ -139,14 +152,8 @@ void DeskStressTest::releaseAndPurgeBesideFourWorkstations()
 {
     constexpr int Workstations = 4, Saves = 100;
     DeskFixture f(Workstations * Saves);
-    std::vector<std::unique_ptr<QProcess>> desks, maintenance;
-    for (int w = 0; w < Workstations; ++w) {
-        auto p = std::make_unique<QProcess>();
-        p->start(worker(), {QStringLiteral("desk"), f.startFolder(), QString(QChar(u'A' + w)),
-                            QString::number(Saves), QString::number(2000 + w)});
-        QVERIFY(p->waitForStarted());
-        desks.push_back(std::move(p));
-    }
+    auto desks = startDesks(f, Workstations, Saves, 2000);
+    std::vector<std::unique_ptr<QProcess>> maintenance;
     for (const char *mode : {"release", "purge"}) {
         auto p = std::make_unique<QProcess>();
         p->start(worker(), {QString::fromLatin1(mode), f.startFolder(), QStringLiteral("0")}); // until told
@@ -154,12 +161,7 @@ void DeskStressTest::releaseAndPurgeBesideFourWorkstations()
         maintenance.push_back(std::move(p));
     }
     Reports reports;
-    for (auto &p : desks) {
-        QVERIFY(p->waitForFinished(600000));
-        QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
-        for (const QByteArray &line : p->readAllStandardOutput().split('\n'))
-            reports.take(QString::fromUtf8(line));
-    }
+    waitForDesks(desks, reports);
     for (auto &p : maintenance) {
         p->closeWriteChannel();
         QVERIFY(p->waitForFinished(600000));
