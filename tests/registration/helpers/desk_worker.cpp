@@ -10,7 +10,8 @@
 //   desk_worker once START NAME             one arrival as `desk` makes it; with the fault
 //                                           shim preloaded, armed for the save alone
 //   desk_worker release START COUNT         "Ausweise freigeben" COUNT times
-//   desk_worker purge START COUNT           COUNT rounds: 20 visits of long ago appended,
+//   desk_worker purge START COUNT           COUNT rounds: 20 visits "Alt" of long ago
+//                                           (without a visit number) appended,
 //                                           then everything older than 100 days deleted
 //                                           (both with COUNT 0: until standard input closes)
 //   desk_worker toggle START COUNT          sets and clears the registration flag
@@ -207,8 +208,8 @@ int purge(shell::Session &session, int count)
         {
             auto visits = data::DbfTable::open(data::DbfTable::resolve(folder, QStringLiteral("Besucher.dbf")));
             for (int v = 0; v < 20; ++v)
-                visits->append({{visits->fieldIndexOrThrow(QStringLiteral("Vorgang")), QString::number(900000 + v)},
-                                {visits->fieldIndexOrThrow(QStringLiteral("Name")), QStringLiteral("Alt")},
+                // No visit number: a number of its own would raise the desks' next one.
+                visits->append({{visits->fieldIndexOrThrow(QStringLiteral("Name")), QStringLiteral("Alt")},
                                 {visits->fieldIndexOrThrow(QStringLiteral("Tag")), longAgo},
                                 {visits->fieldIndexOrThrow(QStringLiteral("Kommt")), QStringLiteral("08:00")},
                                 {visits->fieldIndexOrThrow(QStringLiteral("Geht")), QStringLiteral("09:00")}});
