@@ -1,11 +1,13 @@
 // lobrix-admin: set up, query and check a Lobrix installation from the command line.
-//   lobrix-admin init START DB [--badges N] [--demo] [--join]
+//   lobrix-admin init START DB [--badges N] [--demo] [--group NAME]
+//   lobrix-admin init START DB --join [--users-from OTHERSTART]
 //   lobrix-admin sql DB "SQL"
 //   lobrix-admin check DB [--repair]
 //   lobrix-admin report START NAME [--date DD.MM.YYYY] [--csv FILE]
 //   lobrix-admin purge START --older-than DAYS [--what visits|preregistrations]
 #include "common/Clock.h"
 #include "common/Error.h"
+#include "common/FileModes.h"
 #include "common/TextFile.h"
 #include "common/TimeText.h"
 #include "data/DbfTable.h"
@@ -50,7 +52,8 @@ QTextStream &err()
 int usage()
 {
     err() << "Aufruf:\n"
-             "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo] [--join]\n"
+             "  lobrix-admin init STARTORDNER DATENBANKORDNER [--badges N] [--demo] [--group GRUPPE]\n"
+             "  lobrix-admin init STARTORDNER DATENBANKORDNER --join [--users-from STARTORDNER]\n"
              "  lobrix-admin sql DATENBANKORDNER \"SQL\"\n"
              "  lobrix-admin check DATENBANKORDNER [--repair]\n"
              "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n"
@@ -87,11 +90,17 @@ int runInit(const QStringList &args)
             options.demo = true;
         } else if (args[i] == u"--join") {
             join = true;
+        } else if (args[i] == u"--group" && i + 1 < args.size()) {
+            options.group = args[++i];
+        } else if (args[i] == u"--users-from" && i + 1 < args.size()) {
+            options.usersFrom = args[++i];
         } else {
             return usage();
         }
     }
     options.manual = installedManual();
+    if (!options.usersFrom.isEmpty() && !join)
+        return usage();
     if (join) {
         setup::Installation::join(args[0], args[1], options);
         out() << "Arbeitsplatz angelegt: Startordner " << QDir(args[0]).absolutePath()
@@ -222,6 +231,16 @@ int runCheck(const QStringList &args)
             out() << name << ": FEHLER " << e.message() << "\n";
             damaged = true;
         }
+    }
+    // What keeps another workstation's account of the group from writing, or lets other
+    // accounts read visitor data.
+    for (const FileModes::Problem &p : FileModes::auditSharedTree(folder.path(), repair)) {
+        out() << p.path << ": " << p.what;
+        if (p.mended)
+            out() << " -> Rechte gesetzt";
+        else
+            damaged = true;
+        out() << "\n";
     }
     // Temporary files of writes that stopped (a crash, a power cut, a killed pack). A young
     // one may belong to a write under way on another workstation and is left alone.

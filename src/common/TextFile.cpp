@@ -61,13 +61,13 @@ QStringList TextFile::readLines(const QString &path, ReadStatus *status)
     return lines;
 }
 
-void TextFile::writeLines(const QString &path, const QStringList &lines)
+void TextFile::writeLines(const QString &path, const QStringList &lines, FileModes::Kind kind)
 {
     QList<QByteArray> encoded;
     encoded.reserve(lines.size());
     for (const QString &line : lines)
         encoded.append(encodeFor(path, line));
-    writeBytes(path, joinLines(encoded));
+    writeBytes(path, joinLines(encoded), kind);
 }
 
 QByteArray TextFile::readBytes(const QString &path, bool *ok)
@@ -133,13 +133,12 @@ void TextFile::syncFolderOf(const QString &path)
     ::close(dir);
 }
 
-void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newFileMode,
-                          int keptModeMask)
+void TextFile::writeBytes(const QString &path, const QByteArray &bytes, FileModes::Kind kind)
 {
-    // The temporary file is made with the new file's mode, so the kernel applies the
-    // umask; a file that is replaced passes its own permissions on.
+    // The temporary file is made private and then given its mode explicitly, whatever the
+    // umask: a new file's by its folder, a replaced file's own (and its group).
     QByteArray tempName;
-    const int fd = createTemporary(path, newFileMode, &tempName);
+    const int fd = createTemporary(path, FileModes::PrivateFile, &tempName);
     if (fd < 0)
         throwWriteFailed(path);
     const auto fail = [&]() {
@@ -148,8 +147,12 @@ void TextFile::writeBytes(const QString &path, const QByteArray &bytes, int newF
         throwWriteFailed(path);
     };
     struct stat old {};
-    if (::stat(QFile::encodeName(path).constData(), &old) == 0 && ::fchmod(fd, old.st_mode & keptModeMask & 07777) != 0)
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        if (!FileModes::takeOver(fd, old, kind))
+            fail();
+    } else if (::fchmod(fd, FileModes::forNewFile(QFileInfo(path).absolutePath(), kind)) != 0) {
         fail();
+    }
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));

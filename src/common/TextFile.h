@@ -4,6 +4,8 @@
 // Writes go to a temporary file in the same folder that is written whole, synced and
 // checked before it is renamed over the original (the folder is synced after it), so a
 // crash or a full disk never leaves half a file behind and never reports success.
+#include "common/FileModes.h"
+
 #include <QByteArray>
 #include <QFileInfoList>
 #include <QList>
@@ -30,17 +32,18 @@ public:
     static QStringList readLines(const QString &path, ReadStatus *status);
     // Replaces the file with the lines, each followed by CR LF. Throws lobrix::Error
     // naming the file when a line cannot be stored in Windows-1252 or the write fails.
-    static void writeLines(const QString &path, const QStringList &lines);
+    static void writeLines(const QString &path, const QStringList &lines,
+                           FileModes::Kind kind = FileModes::Kind::ByFolder);
 
     // The raw bytes; a file that cannot be read gives an empty array and *ok = false.
     static QByteArray readBytes(const QString &path, bool *ok = nullptr);
     static QByteArray readBytes(const QString &path, ReadStatus *status);
     // Replaces the file with the bytes through a temporary file; throws lobrix::Error
     // naming the file on failure (its folder does not exist, the disk is full, a short
-    // write). A replaced file keeps its permissions within `keptModeMask`; a new one gets
-    // `newFileMode` less the umask.
-    static void writeBytes(const QString &path, const QByteArray &bytes, int newFileMode = 0666,
-                           int keptModeMask = 07777);
+    // write). A replaced file keeps its mode and group (Kind::Private: made the owner's
+    // alone); a new one gets the mode FileModes gives its kind in its folder.
+    static void writeBytes(const QString &path, const QByteArray &bytes,
+                           FileModes::Kind kind = FileModes::Kind::ByFolder);
 
     // Removes temporary files that interrupted writes left in the folder (not in its
     // subfolders), when they are older than `minimumAgeSeconds`: younger ones may belong

@@ -1,5 +1,6 @@
 #include "data/DbfTable.h"
 
+#include "common/FileModes.h"
 #include "common/TextFile.h"
 #include "data/DbfFieldCodec.h"
 #include "data/DbfHeader.h"
@@ -369,9 +370,10 @@ void DbfTable::Impl::rewrite(const QByteArray &newHeader,
         }
     };
     try {
+        // The new file is the old one for everyone: same mode, same group.
         struct stat st {};
         if (::fstat(fd, &st) == 0)
-            ::fchmod(temp, st.st_mode & 07777);
+            FileModes::takeOver(temp, st, FileModes::Kind::ByFolder);
         const auto put = [&](const void *data, qint64 size, qint64 offset) {
             if (!io::writeAt(temp, data, size, offset))
                 throw ioError(QStringLiteral("neu geschrieben"), errno);
@@ -589,11 +591,12 @@ void DbfTable::create(const QString &path, const QVector<DbfField> &fields, quin
     QByteArray bytes = DbfHeader::build(checked, languageByte);
     bytes += kEndMarker;
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, FileModes::PrivateFile);
     if (fd < 0)
         throw Error(QStringLiteral("Die Tabelle '%1' kann nicht angelegt werden: %2.")
                         .arg(fileName, io::errorText(errno)));
-    const bool ok = io::writeAt(fd, bytes.constData(), bytes.size(), 0);
+    const bool ok = ::fchmod(fd, FileModes::forNewFile(info.absolutePath())) == 0 &&
+                    io::writeAt(fd, bytes.constData(), bytes.size(), 0);
     const int errnum = errno;
     ::close(fd);
     if (!ok) {

@@ -1,6 +1,7 @@
 #include "data/FolderLock.h"
 
 #include "common/Error.h"
+#include "common/FileModes.h"
 #include "data/DbfIo.h"
 #include "data/DbfLocks.h"
 
@@ -57,11 +58,20 @@ QString FolderLock::lockFilePath(const QString &databaseFolder)
 int FolderLock::openLockFile(const QString &databaseFolder, bool create)
 {
     const QByteArray path = QFile::encodeName(lockFilePath(databaseFolder));
-    // Everyone who may write the folder's files must be able to lock: the file takes the
-    // folder's group permissions, less the umask. A link or a FIFO in its place is no lock
-    // file.
-    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0),
-                          0666);
+    // Every workstation account of the group must be able to lock: a new lock file is made
+    // readable and writable by the group, whatever the umask (it holds no data). A link or a
+    // FIFO in its place is no lock file.
+    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = create ? ::open(path.constData(), flags | O_CREAT | O_EXCL, FileModes::PrivateFile) : -1;
+    if (fd >= 0) {
+        if (::fchmod(fd, FileModes::SharedFile) != 0) {
+            // A lock file of the owner alone still locks for this account.
+        }
+    } else {
+        if (create && errno != EEXIST)
+            return -1;
+        fd = ::open(path.constData(), flags);
+    }
     if (fd < 0)
         return -1;
     struct stat st {};

@@ -1,5 +1,6 @@
 #include "layouts/StandardLayouts.h"
 
+#include "common/FileModes.h"
 #include "common/Error.h"
 #include "common/TextFile.h"
 #include "layouts/LayoutFields.h"
@@ -290,7 +291,7 @@ void StandardLayouts::install(const QString &startFolder, const QString &databas
         // report a bitmap cut short by a full disk as saved.
         QByteArray bytes;
         QBuffer buffer(&bytes);
-        if (!QDir().mkpath(images) || !buffer.open(QIODevice::WriteOnly) || !logo().save(&buffer, "BMP"))
+        if (!FileModes::makeFolder(images) || !buffer.open(QIODevice::WriteOnly) || !logo().save(&buffer, "BMP"))
             throw Error(QStringLiteral("Das Bild '%1' konnte nicht geschrieben werden.")
                             .arg(QDir::toNativeSeparators(logoPath)));
         TextFile::writeBytes(logoPath, bytes);

@@ -1,6 +1,7 @@
 #include "records/ReportFolder.h"
 
 #include "common/Error.h"
+#include "common/FileModes.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
 
@@ -104,7 +105,7 @@ void ReportFolder::write(const QString &name, const QStringList &sqlLines, const
 {
     if (const auto problem = nameProblem(name))
         throw Error(*problem);
-    if (!exists() && !QDir().mkpath(m_folder))
+    if (!exists() && !FileModes::makeFolder(m_folder))
         throw Error(QStringLiteral("Der Listenordner '%1' konnte nicht angelegt werden.").arg(shown(m_folder)));
     // The state first: a query file without its state would be a report that cannot be
     // edited; a state file without a query file is not a report.

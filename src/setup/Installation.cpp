@@ -1,6 +1,7 @@
 #include "setup/Installation.h"
 
 #include "common/Error.h"
+#include "common/FileModes.h"
 #include "common/IniFile.h"
 #include "common/TextFile.h"
 #include "common/TimeText.h"
@@ -18,7 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lobrix::setup {
 
@@ -177,16 +180,36 @@ void makePrivateFolder(const QDir &dir)
 
 } // namespace
 
+namespace {
+
+// The group that is to share the database folder.
+gid_t sharingGroup(const QString &name)
+{
+    if (name.isEmpty())
+        return ::getegid();
+    const struct group *g = ::getgrnam(name.toLocal8Bit().constData());
+    if (!g)
+        throw Error(QStringLiteral("Die Gruppe '%1' gibt es auf diesem Rechner nicht.").arg(name));
+    return g->gr_gid;
+}
+
+} // namespace
+
 void Installation::create(const QString &startFolder, const QString &databaseFolder,
                           const Options &options)
 {
     const QDir start(QDir(startFolder).absolutePath());
     const QDir db(QDir(databaseFolder).absolutePath());
+    const gid_t group = sharingGroup(options.group);
     refuseExisting(start, db);
     const MadeHere startBefore(start), dbBefore(db);
     const PrivateFiles privateFiles;
     try {
         fill(start, db, options);
+        // Explicitly, whatever the umask and the folders' old modes: what the program
+        // makes there later follows the setgid folders (see FileModes).
+        FileModes::applyToTree(db.path(), true, group);
+        FileModes::applyToTree(start.path(), false);
     } catch (...) {
         dbBefore.undo();
         startBefore.undo();
@@ -281,10 +304,24 @@ void Installation::join(const QString &startFolder, const QString &databaseFolde
         throw Error(QStringLiteral("Im Datenbankordner '%1' gibt es keine Installation, der ein Arbeitsplatz "
                                    "beitreten könnte.")
                         .arg(db.absolutePath()));
+    QByteArray users;
+    if (!options.usersFrom.isEmpty()) {
+        const QString from = UsersFile::pathIn(options.usersFrom);
+        UsersFile::read(from); // refused before anything is made when it is no users file
+        bool read = false;
+        users = TextFile::readBytes(from, &read); // copied as it is: the users keep their passwords
+        if (!read || users.isEmpty())
+            throw Error(QStringLiteral("Die Benutzer von '%1' können nicht gelesen werden.")
+                            .arg(QDir::toNativeSeparators(from)));
+    }
     const MadeHere startBefore(start);
     const PrivateFiles privateFiles;
     try {
         fillStart(start, db, options);
+        if (!users.isEmpty())
+            TextFile::writeBytes(start.filePath(QString::fromLatin1(UsersFile::FileName)), users,
+                                 FileModes::Kind::Private);
+        FileModes::applyToTree(start.path(), false);
     } catch (...) {
         startBefore.undo();
         throw;

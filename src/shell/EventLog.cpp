@@ -1,13 +1,16 @@
 #include "shell/EventLog.h"
 
+
 #include "common/CodePage.h"
 #include "common/Error.h"
+#include "common/FileModes.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
 #include "data/FolderLock.h"
 #include "common/TimeText.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace lobrix::shell
 {
@@ -58,8 +61,12 @@ qsizetype countLines(const QByteArray &bytes)
 bool appendOnce(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
+    const bool isNew = !file.exists();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
+    // A new log gets its folder's mode, not the umask's: the other accounts write it too.
+    if (isNew)
+        FileModes::settle(path);
     const qint64 before = file.size();
     if (file.write(bytes) == bytes.size() && file.flush())
         return true;

@@ -181,7 +181,7 @@ void UsersFile::write(const QString &path) const
 
     // The passwords are only scrambled: the file is the owner's alone from the first byte
     // on, also when an installation copied it in readable for others.
-    TextFile::writeBytes(path, bytes, 0600, 0600);
+    TextFile::writeBytes(path, bytes, FileModes::Kind::Private);
 }
 
 UserSlot UsersFile::LoadUserSlot(int slot) const

@@ -365,8 +365,11 @@ private slots:
         }
         const QString oldTemp = QDir(db).filePath(QStringLiteral(".Besucher.dbf.lbx-aB3dE9"));
         const QString youngTemp = QDir(db).filePath(QStringLiteral(".Global.ini.lbx-Zz9yY8"));
-        for (const QString &t : {oldTemp, youngTemp})
+        for (const QString &t : {oldTemp, youngTemp}) {
             QVERIFY(test::putFile(t, "halb"));
+            // As a workstation of the group leaves it: only the leftover is to be found.
+            QFile::setPermissions(t, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+        }
         QFile old(oldTemp);
         QVERIFY(old.open(QIODevice::ReadWrite));
         QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));

@@ -1,5 +1,6 @@
 #include "layouts/ui/DesignerTestPrint.h"
 
+#include "common/FileModes.h"
 #include "common/ui/MessageBoxes.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutRenderOptions.h"
@@ -41,7 +42,9 @@ bool printDesignerTest(QWidget *parent, const QString &startFolder, const QStrin
         return false;
     }
     LayoutRenderer::render(painter, layout, nullptr, plan.options);
-    if (!painter.end()) {
+    const bool done = painter.end();
+    FileModes::settlePrinted(printer.outputFileName());
+    if (!done) {
         ui::MessageBoxes::error(parent, QStringLiteral("Der Testdruck ist fehlgeschlagen."));
         return false;
     }

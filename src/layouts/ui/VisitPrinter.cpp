@@ -1,5 +1,6 @@
 #include "layouts/ui/VisitPrinter.h"
 
+#include "common/FileModes.h"
 #include "common/Error.h"
 #include "layouts/LayoutFile.h"
 #include "layouts/LayoutRenderer.h"
@@ -181,6 +182,7 @@ VisitPrinter::Result VisitPrinter::printPage(QWidget *parent, const PrintPlan &p
     if (begun)
         LayoutRenderer::render(painter, layout, &visit.values, plan.options);
     const bool done = begun && painter.end();
+    FileModes::settlePrinted(printer.outputFileName());
     showStatus(QString());
     if (!done) {
         ui::MessageBoxes::error(

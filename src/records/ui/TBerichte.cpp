@@ -1,5 +1,6 @@
 #include "records/ui/TBerichte.h"
 
+#include "common/FileModes.h"
 #include "common/Error.h"
 #include "common/TextFile.h"
 #include "common/TimeText.h"
@@ -592,6 +593,7 @@ void TBerichte::btnDruckenClick()
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
     painter.end();
+    FileModes::settlePrinted(printer.outputFileName());
 }
 
 void TBerichte::btnExportierenClick()
