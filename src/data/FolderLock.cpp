@@ -62,7 +62,7 @@ int FolderLock::openLockFile(const QString &databaseFolder, bool create)
     // readable and writable by the group, whatever the umask (it holds no data). A link or a
     // FIFO in its place is no lock file.
     const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    int fd = create ? ::open(path.constData(), flags | O_CREAT | O_EXCL, FileModes::PrivateFile) : -1;
+    int fd = create ? ::open(path.constData(), flags | O_CREAT | O_EXCL, FileModes::SharedFile) : -1;
     if (fd >= 0) {
         if (::fchmod(fd, FileModes::SharedFile) != 0) {
             // A lock file of the owner alone still locks for this account.
@@ -70,7 +70,10 @@ int FolderLock::openLockFile(const QString &databaseFolder, bool create)
     } else {
         if (create && errno != EEXIST)
             return -1;
-        fd = ::open(path.constData(), flags);
+        // Another workstation may have made it a moment ago and not yet given it the
+        // group's mode (the umask may take the group's bits at creation).
+        for (int attempt = 0; (fd = ::open(path.constData(), flags)) < 0 && errno == EACCES && attempt < 100; ++attempt)
+            ::usleep(1000);
     }
     if (fd < 0)
         return -1;

@@ -7,6 +7,7 @@
 #include "common/TimeText.h"
 #include "data/DbfTable.h"
 #include "data/DefaultStructure.h"
+#include "data/FolderLock.h"
 #include "data/StructureUpdate.h"
 #include "data/Tables.h"
 #include "layouts/StandardLayouts.h"
@@ -245,6 +246,10 @@ void Installation::fillDatabase(const QDir &db, const Options &options)
             badges->append({{number, QString::number(n)}, {kommt, QStringLiteral("25:00")}});
     }
 
+    // The lock file is there from the start, with the group's mode, before any workstation
+    // needs it.
+    if (const int lock = data::FolderLock::openLockFile(db.path()); lock >= 0)
+        ::close(lock);
     IniFile global(db.filePath(QString::fromLatin1(keys::GlobalFile)));
     keys::write(global, keys::global::Locked, false);
     keys::write(global, keys::global::LastSatz, 0);

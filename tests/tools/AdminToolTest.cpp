@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -138,6 +139,99 @@ private slots:
         QCOMPARE(nowhere.exitCode, 1);
         QVERIFY2(nowhere.err.contains(QStringLiteral("keine Installation")), qPrintable(nowhere.err));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("drei/settings.ini"))));
+    }
+
+    // Under the usual umask 022: the database folder is the group's (setgid folders 02770,
+    // files 0660), the start folder the owner's (0700 / 0600); what the program writes
+    // later follows the folders; check names modes that break this and --repair sets them.
+    void databaseFolderIsSharedByTheGroup()
+    {
+        QTemporaryDir dir;
+        const QString start = dir.filePath(QStringLiteral("start"));
+        const QString db = dir.filePath(QStringLiteral("db"));
+        const auto underUmask = [](const QStringList &args) {
+            QProcess p;
+            p.start(QStringLiteral("/bin/bash"), QStringList{QStringLiteral("-c"), QStringLiteral("umask 022; exec \"$@\""),
+                                                             QStringLiteral("sh"), QStringLiteral(LOBRIX_ADMIN_EXE)} +
+                                                     args);
+            p.waitForFinished(60000);
+            return Run{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                       QString::fromUtf8(p.readAllStandardError())};
+        };
+        QCOMPARE(underUmask({"init", start, db}).exitCode, 0);
+        const auto mode = [](const QString &path) {
+            struct stat st {};
+            return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        const auto everyEntry = [](const QString &root) {
+            QStringList out{root};
+            QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                out << it.next();
+            return out;
+        };
+        for (const QString &path : everyEntry(db))
+            QVERIFY2(mode(path) == (QFileInfo(path).isDir() ? 02770 : 0660),
+                     qPrintable(QStringLiteral("%1: %2").arg(path).arg(mode(path), 0, 8)));
+        for (const QString &path : everyEntry(start))
+            QVERIFY2(mode(path) == (QFileInfo(path).isDir() ? 0700 : 0600),
+                     qPrintable(QStringLiteral("%1: %2").arg(path).arg(mode(path), 0, 8)));
+        QCOMPARE(underUmask({"check", db}).exitCode, 0);
+
+        // Written while the program runs, under the same umask: a new log line (the purge
+        // writes one), an export into the database folder and one into a private folder.
+        QFile::remove(QDir(db).filePath(QStringLiteral("BesucherLog.log")));
+        QCOMPARE(underUmask({"purge", start, "--older-than", "90"}).exitCode, 0);
+        QCOMPARE(mode(QDir(db).filePath(QStringLiteral("BesucherLog.log"))), 0660);
+        QCOMPARE(underUmask({"report", start, "Besucher heute", "--csv", QDir(db).filePath("heute.csv")}).exitCode, 0);
+        QCOMPARE(mode(QDir(db).filePath(QStringLiteral("heute.csv"))), 0660);
+        QCOMPARE(underUmask({"report", start, "Besucher heute", "--csv", dir.filePath("heute.csv")}).exitCode, 0);
+        QCOMPARE(mode(dir.filePath(QStringLiteral("heute.csv"))), 0600);
+        QFile::remove(QDir(db).filePath(QStringLiteral("heute.csv")));
+
+        // Modes another tool left: named, mended.
+        const QString table = QDir(db).filePath(QStringLiteral("Ziele.dbf"));
+        const QString lists = QDir(db).filePath(QStringLiteral("Listen"));
+        QCOMPARE(::chmod(QFile::encodeName(table).constData(), 0644), 0);
+        QCOMPARE(::chmod(QFile::encodeName(lists).constData(), 0755), 0);
+        const Run looked = admin({"check", db});
+        QCOMPARE(looked.exitCode, 1);
+        QVERIFY2(looked.out.contains(QStringLiteral("Ziele.dbf: für die Gruppe nicht beschreibbar, für andere lesbar")),
+                 qPrintable(looked.out));
+        QVERIFY2(looked.out.contains(QStringLiteral("Listen: für die Gruppe nicht beschreibbar, neue Dateien bekommen "
+                                                    "nicht die Gruppe des Ordners, für andere lesbar")),
+                 qPrintable(looked.out));
+        const Run mended = admin({"check", db, "--repair"});
+        QCOMPARE(mended.exitCode, 0);
+        QVERIFY2(mended.out.contains(QStringLiteral("-> Rechte gesetzt")), qPrintable(mended.out));
+        QCOMPARE(mode(table), 0660);
+        QCOMPARE(mode(lists), 02770);
+        QCOMPARE(admin({"check", db}).exitCode, 0);
+
+        // A group that is not there: nothing is made.
+        const Run refused = admin({"init", dir.filePath("s2"), dir.filePath("db2"), "--group", "keine-solche-gruppe"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("Die Gruppe 'keine-solche-gruppe' gibt es")), qPrintable(refused.err));
+        QVERIFY(!QFileInfo::exists(dir.filePath("db2")));
+    }
+
+    // A further workstation takes over the users of the first; a file that is no users
+    // file is refused before anything is made.
+    void joinTakesOverTheUsers()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("eins")), db = dir.filePath(QStringLiteral("db"));
+        QCOMPARE(admin({"init", first, db, "--demo"}).exitCode, 0);
+        const QString second = dir.filePath(QStringLiteral("zwei"));
+        const Run joined = admin({"init", second, db, "--join", "--users-from", first});
+        QVERIFY2(joined.exitCode == 0, qPrintable(joined.err));
+        QCOMPARE(test::fileBytes(QDir(second).filePath("user.dat")), test::fileBytes(QDir(first).filePath("user.dat")));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("kaputt"))));
+        QVERIFY(test::putFile(dir.filePath(QStringLiteral("kaputt/user.dat")), "kein Benutzer"));
+        const Run refused = admin({"init", dir.filePath("drei"), db, "--join", "--users-from", dir.filePath("kaputt")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(!QFileInfo::exists(dir.filePath("drei")));
+        QCOMPARE(admin({"init", dir.filePath("vier"), dir.filePath("db4"), "--users-from", first}).exitCode, 2);
     }
 
     // Visitor data is personal data: new folders and files are for owner and group only.
