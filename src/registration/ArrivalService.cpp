@@ -141,6 +141,13 @@ const QStringList &ArrivalService::saveSteps()
     return steps;
 }
 
+QString ArrivalService::numberTakenMessage(const QString &shown, const QString &stored)
+{
+    return QStringLiteral("Die Vorgangsnummer %1 wurde inzwischen an einem anderen Arbeitsplatz vergeben. Der "
+                          "Besuch wurde unter der Vorgangsnummer %2 gespeichert.")
+        .arg(shown, stored);
+}
+
 QString ArrivalService::badgeTakenMessage(int number)
 {
     return QStringLiteral("Der Ausweis Nr. '%1' wurde inzwischen an einem anderen Arbeitsplatz "
@@ -354,6 +361,12 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     });
     result.status = Result::Status::Saved;
     result.message = after.message();
+    // The form showed another number: the clerk is told the one that was stored (and is
+    // printed), before anything else.
+    if (!m_opening.visitNumber.isEmpty() && m_opening.visitNumber != visitNumber) {
+        const QString moved = numberTakenMessage(m_opening.visitNumber, visitNumber);
+        result.message = result.message.isEmpty() ? moved : moved + u'\n' + result.message;
+    }
     m_opening.visitNumber = visitNumber;
     saveLock.reset();
 

@@ -96,6 +96,8 @@ public:
     Result save(const Input &input, const PrintVisitorSheet &printVisitorSheet = {});
 
     static QString badgeTakenMessage(int number);
+    // The number shown at opening was taken by another workstation's save meanwhile.
+    static QString numberTakenMessage(const QString &shown, const QString &stored);
     // The writes of a save in their order, as the step hook names them.
     static const QStringList &saveSteps();
 

@@ -102,7 +102,29 @@ void RegistrationLock::ClearRegistrationLock()
             fd = -1;
         }
     } release{m_ownerFd};
-    writeLocked(false);
+    // The flag is cleared by the last workstation whose form closes: while another live
+    // workstation still holds the owner lock, its form is open and the flag stays. Decided
+    // under the lock of Global.ini; a form that opens meanwhile takes the owner lock before
+    // it writes the flag under that lock, so it is either seen here or writes after us.
+    const int probe = m_ownerFd >= 0 ? m_ownerFd : FolderLock::openLockFile(m_folder, false);
+    struct Probe {
+        int fd;
+        bool own;
+        ~Probe()
+        {
+            if (!own && fd >= 0)
+                ::close(fd);
+        }
+    } closeProbe{probe, probe == m_ownerFd};
+    IniFile global(path(), FolderLock(m_folder, FolderLock::Resource::GlobalIni).writeLock());
+    global.update(QString::fromLatin1(keys::global::Locked.section), QString::fromLatin1(keys::global::Locked.key),
+                  [&](const std::optional<QString> &current) -> std::optional<QString> {
+                      if (current && IniFile::toWholeNumber(current, 0) == 0)
+                          return std::nullopt;
+                      if (probe >= 0 && heldByOther(probe))
+                          return std::nullopt;
+                      return valueOf(false);
+                  });
 }
 
 bool RegistrationLock::heldByOther(int probeFd) const

@@ -30,9 +30,9 @@ public:
     // Takes the owner lock, then writes Locked = 1. Throws lobrix::Error naming Global.ini
     // (or the lock file) when it cannot be written.
     void SetRegistrationLock();
-    // Writes Locked = 0, then gives up the owner lock (also when the write fails). As
-    // before, a second form closing frees the flag while the first is still open; the
-    // save lock keeps their saves apart.
+    // Writes Locked = 0 unless another live workstation still holds the owner lock (its
+    // form is open: the last one out clears the flag), then gives up the owner lock (also
+    // when the write fails).
     void ClearRegistrationLock();
     // True while another live workstation holds the flag: what the main window shows. The
     // own open form does not count. A stale flag is cleared here and reads as free.

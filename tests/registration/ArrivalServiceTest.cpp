@@ -3,6 +3,7 @@
 
 #include "common/Error.h"
 #include "registration/ArrivalService.h"
+#include "registration/DepartureService.h"
 #include "registration/VisitSaveLock.h"
 
 #include <QFile>
@@ -75,6 +76,7 @@ private slots:
     void numberAboveEveryStoredOne_data();
     void numberAboveEveryStoredOne();
     void invalidValidityStoresNothing();
+    void otherFormsCloseLeavesTheFlag();
     void fullTableRefusesBeforeBadgeAndNumber_data();
     void fullTableRefusesBeforeBadgeAndNumber();
 };
@@ -430,6 +432,7 @@ void ArrivalServiceTest::manualBadge()
 void ArrivalServiceTest::formsOpenedTogether()
 {
     DeskFixture f(5);
+    f.setOption(s::AutoQuittung, true);
     auto otherSession = f.otherSession();
     ArrivalService first(*f.session);
     ArrivalService second(*otherSession);
@@ -450,9 +453,15 @@ void ArrivalServiceTest::formsOpenedTogether()
     QCOMPARE(second.opening().badgeEntries, taken.badgeEntries);
     QCOMPARE(f.snapshot(), before);
 
-    const auto saved = second.save(arrival(other, taken.badgeEntries.first()));
+    QString printed;
+    const auto saved = second.save(arrival(other, taken.badgeEntries.first()),
+                                   [&](const QString &number) { printed = number; });
     QCOMPARE(saved.status, Status::Saved);
     QCOMPARE(saved.visitNumber, QStringLiteral("2")); // the counter moved meanwhile
+    // The form had shown 1: the clerk is told the stored number, and that is printed.
+    QCOMPARE(saved.message, ArrivalService::numberTakenMessage(QStringLiteral("1"), QStringLiteral("2")));
+    QVERIFY(saved.message.contains(QStringLiteral("unter der Vorgangsnummer 2 gespeichert")));
+    QCOMPARE(printed, QStringLiteral("2"));
     QCOMPARE(f.global("LastSatz"), QStringLiteral("2"));
     const QList<Row> visits = f.rows("Besucher.dbf");
     QCOMPARE(visits.size(), 2);
@@ -632,6 +641,24 @@ void ArrivalServiceTest::invalidValidityStoresNothing()
     QVERIFY(f.rows("Besucher.dbf").isEmpty());
     QCOMPARE(f.badge(1).value("KOMMT"), QStringLiteral("25:00"));
     QCOMPARE(f.global("LastSatz"), QStringLiteral("0"));
+}
+
+// Workstation A's arrival form is open; B opens a departure form and cancels it. The flag
+// stays A's: B's arrival stays blocked, and only A's save clears it.
+void ArrivalServiceTest::otherFormsCloseLeavesTheFlag()
+{
+    DeskFixture f(5);
+    auto b = f.otherSession();
+    ArrivalService arrivalA(*f.session);
+    arrivalA.open();
+    DepartureService departureB(*b);
+    departureB.open();
+    departureB.close();
+    QCOMPARE(f.global("Locked"), QStringLiteral("1"));
+    QVERIFY(b->registrationLock().RegistrationLocked());
+    QCOMPARE(arrivalA.save(arrival(sampleVisit(), QStringLiteral("1"))).status, Status::Saved);
+    QCOMPARE(f.global("Locked"), QStringLiteral("0"));
+    QVERIFY(!b->registrationLock().RegistrationLocked());
 }
 
 void ArrivalServiceTest::fullTableRefusesBeforeBadgeAndNumber_data()

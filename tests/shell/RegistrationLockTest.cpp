@@ -56,7 +56,12 @@ private slots:
         thereForm.SetRegistrationLock();
         there.writeString("global", "LOCKED", "1");
         QCOMPARE(here.RegistrationLocked(), true);
+        // The last one out clears the flag: while the other form is open it stays.
+        here.SetRegistrationLock();
         here.ClearRegistrationLock();
+        QCOMPARE(there.readInt("Global", "Locked", -1), 1);
+        QCOMPARE(here.RegistrationLocked(), true);
+        thereForm.ClearRegistrationLock();
         QCOMPARE(there.readInt("Global", "Locked", -1), 0);
 
         here.raiseLastSatz(1241);
