@@ -10,16 +10,35 @@
 namespace lobrix::records {
 namespace {
 
-QString csvField(const QString &value)
+// A spreadsheet program takes a cell that begins with one of these for a formula and runs
+// it (CSV injection); an apostrophe in front makes it text, as the OWASP guidance says.
+QString neutralised(const QString &value)
 {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return !value.isEmpty() && formulaStarts.contains(value.front()) ? u'\'' + value : value;
+}
+
+} // namespace
+
+QString exportedCell(const QString &value)
+{
+    return neutralised(value);
+}
+
+namespace {
+
+QString csvField(const QString &raw)
+{
+    const QString value = neutralised(raw);
     if (!value.contains(u';') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
         return value;
     return u'"' + QString(value).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
-QString tabField(QString value)
+QString tabField(const QString &raw)
 {
     // One record per line, one field per TAB, whatever the values hold.
+    QString value = neutralised(raw);
     return value.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
 }
 

@@ -38,6 +38,11 @@ ReportTable runLines(data::SqlEngine &engine, const QStringList &lines, bool alw
 // The grid's title for a delivered column name (the title table, else the name).
 QString reportTitle(const QString &deliveredName);
 
+// A cell as the exports write it: one that a spreadsheet would take for a formula (it
+// begins with = + - @, a tab or a carriage return) gets an apostrophe in front. The grid
+// and the stored data keep the text as typed.
+QString exportedCell(const QString &value);
+
 QByteArray tabText(const ReportTable &table);
 QByteArray csvText(const ReportTable &table);
 

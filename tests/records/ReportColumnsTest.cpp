@@ -111,6 +111,42 @@ private slots:
         QCOMPARE(math.pages(records), pages);
     }
 
+    // Cells a spreadsheet would run as formulas are written as text; the table keeps them.
+    void exportNeutralisesFormulas_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("exported");
+        QTest::newRow("sum") << "=1+1" << "'=1+1";
+        QTest::newRow("hyperlink") << "=HYPERLINK(\"http://x\";\"klick\")" << "'=HYPERLINK(\"http://x\";\"klick\")";
+        QTest::newRow("plus") << "+49 89 1234" << "'+49 89 1234";
+        QTest::newRow("minus") << "-2+3" << "'-2+3";
+        QTest::newRow("negative duration") << "-0:15" << "'-0:15";
+        QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+        QTest::newRow("tab") << "\t=1" << "'\t=1";
+        QTest::newRow("carriage return") << "\r=1" << "'\r=1";
+        QTest::newRow("inside") << "a=1" << "a=1";
+        QTest::newRow("plain") << "Müller" << "Müller";
+        QTest::newRow("leading space") << " =1" << " =1";
+        QTest::newRow("empty") << "" << "";
+    }
+    void exportNeutralisesFormulas()
+    {
+        QFETCH(QString, cell);
+        QFETCH(QString, exported);
+        QCOMPARE(exportedCell(cell), exported);
+        ReportTable t;
+        t.titles = {QStringLiteral("Name")};
+        t.rows = {{cell}};
+        const QString csv = QString::fromUtf8(csvText(t).mid(3));
+        const QString csvCell = csv.section(QStringLiteral("\r\n"), 1, 1);
+        // Quoted where the cell needs it (a carriage return does).
+        QVERIFY2(csvCell == exported || csvCell == u'"' + QString(exported).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"',
+                 qPrintable(csvCell));
+        const QString tab = QString::fromUtf8(tabText(t)).section(u'\n', 1, 1);
+        QCOMPARE(tab, QString(exported).replace(u'\t', u' ').replace(u'\r', u' '));
+        QCOMPARE(t.rows.front().front(), cell);
+    }
+
     void exportTexts()
     {
         ReportTable t;
