@@ -18,7 +18,8 @@ std::optional<LoginUser> LoginCheck::find(const QString &typedName,
         return LoginUser::service();
     for (int slot = 0; slot < UsersFile::SlotCount; ++slot) {
         const UserSlot user = m_users.LoadUserSlot(slot);
-        if (typedName == user.name && typedPassword == user.password)
+        // The name first: a hash is checked only for the slot it could belong to.
+        if (typedName == user.name && m_users.passwordMatches(slot, typedPassword))
             return LoginUser::fromSlot(slot, user);
     }
     return std::nullopt;

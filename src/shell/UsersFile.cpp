@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/TextFile.h"
 #include "data/DbfTable.h"
+#include "shell/PasswordHash.h"
 #include "shell/UserScrambler.h"
 
 #include <QDir>
@@ -171,11 +172,32 @@ UsersFile UsersFile::createEmpty()
     return file;
 }
 
+bool UsersFile::passwordMatches(int slot, const QString &typed) const
+{
+    const UserSlot user = LoadUserSlot(slot);
+    return user.passwordHash.isEmpty() ? typed == user.password : PasswordHash::verify(user.passwordHash, typed);
+}
+
+int UsersFile::slotOf(const QString &name) const
+{
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (!name.isEmpty() && LoadUserSlot(slot).name == name)
+            return slot;
+    return -1;
+}
+
 void UsersFile::write(const QString &path) const
 {
+    // An old-format slot is stored anew: its password goes into a hash.
+    UsersFile converted = *this;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const UserSlot user = LoadUserSlot(slot);
+        if (!user.name.isEmpty() && user.passwordHash.isEmpty())
+            converted.StoreUserSlot(slot, user);
+    }
     QList<QByteArray> encoded;
-    encoded.reserve(m_lines.size());
-    for (const QString &l : m_lines)
+    encoded.reserve(converted.m_lines.size());
+    for (const QString &l : converted.m_lines)
         encoded.append(TextFile::encodeFor(path, l));
     const QByteArray bytes = TextFile::joinLines(encoded);
 
@@ -190,7 +212,11 @@ UserSlot UsersFile::LoadUserSlot(int slot) const
     UserSlot user;
     const QString &names = m_lines.at(nameLine(slot));
     user.name = readText(names, NameStart);
-    user.password = readText(names, PasswordStart);
+    const int hashLine = HashLineBase + slot;
+    if (hashLine < m_lines.size() && PasswordHash::isHash(m_lines.at(hashLine)))
+        user.passwordHash = m_lines.at(hashLine);
+    else
+        user.password = readText(names, PasswordStart);
     const QString &rights = m_lines.at(rightsLine(slot));
     for (int k = 0; k < RightCount; ++k)
         user.rights.set(k, at(rights, rightPosition(k)) == storedDigit(k + 1));
@@ -202,16 +228,27 @@ void UsersFile::StoreUserSlot(int slot, const UserSlot &user)
     checkSlot(slot);
     checkStorable(user.name, QStringLiteral("Der Benutzername"), true);
     checkStorable(user.password, QStringLiteral("Das Passwort"), false);
+    // A named slot keeps a hash: the one it has when no new password is given, else a new one.
+    QString hash;
+    if (!user.name.isEmpty())
+        hash = user.password.isEmpty() && PasswordHash::isHash(user.passwordHash) ? user.passwordHash
+                                                                                 : PasswordHash::make(user.password);
 
     QString &names = line(nameLine(slot));
     reseedFiller();
     writeText(names, NameStart, user.name);
     reseedFiller();
-    writeText(names, PasswordStart, user.password);
+    writeText(names, PasswordStart, QString()); // the password itself is not kept
 
     QString &rights = line(rightsLine(slot));
     for (int k = 0; k < RightCount; ++k)
         putWithFiller(rights, rightPosition(k), storedDigit(user.rights.has(k) ? k + 1 : k));
+
+    if (hash.isEmpty() && m_lines.size() <= HashLineBase + slot)
+        return; // nothing to keep: an empty file keeps the old format's 102 lines
+    while (m_lines.size() < HashLineBase + SlotCount)
+        m_lines.append(fillerLine());
+    m_lines[HashLineBase + slot] = hash.isEmpty() ? fillerLine() : hash;
 }
 
 QString &UsersFile::line(int index)

@@ -6,6 +6,12 @@
 // Slot s uses line 10s + 10 (name at positions 3, 6, ... 30 and password at 33, 36, ...
 // 60, positions counted from 1, each ended by "~") and line 10s + 11 (right k at
 // position 5k + 5). Everything else is filler that is kept as it is found.
+//
+// Passwords are not kept readable: from the first write on, line 102 + s holds the
+// argon2id hash of slot s's password (PasswordHash) and the scrambled password field is
+// left empty. A file of the older format (no hash lines) is read as before, and write()
+// turns its passwords into hashes. Older programs ignore the lines behind line 101, so
+// they can no longer log in with the converted file.
 #include "shell/UserRights.h"
 
 #include <QString>
@@ -16,8 +22,12 @@ namespace lobrix::shell
 
 struct UserSlot {
     QString name;
+    // The password as typed (to store), or as an old-format file keeps it; empty when the
+    // file keeps only its hash.
     QString password;
     UserRights rights;
+    // The stored hash; a slot stored with an empty password and a hash keeps that hash.
+    QString passwordHash = {};
 };
 
 class UsersFile
@@ -43,7 +53,8 @@ public:
     static UsersFile createEmpty();
 
     // Replaces the file as a whole (through a temporary file), readable and writable by
-    // its owner only, also when the old file was open to others. Throws lobrix::Error.
+    // its owner only, also when the old file was open to others; a password still kept in
+    // the old format is written as its hash. Throws lobrix::Error.
     void write(const QString &path) const;
 
     UserSlot LoadUserSlot(int slot) const;
@@ -51,6 +62,13 @@ public:
     // lobrix::Error, changing nothing, when the name or password is longer than ten
     // characters or holds a character the users file cannot store.
     void StoreUserSlot(int slot, const UserSlot &user);
+
+    // True when the typed password is the slot's (by its hash, or as an old file keeps it).
+    bool passwordMatches(int slot, const QString &typed) const;
+    // The slot of that name, or -1.
+    int slotOf(const QString &name) const;
+
+    static constexpr int HashLineBase = MinLineCount;
 
     const QStringList &lines() const { return m_lines; }
 

@@ -41,11 +41,36 @@ QChar scrambled(QChar c)
     return UserScrambler::ScrambleText(QString(c)).at(0);
 }
 
-void compareSlot(const UserSlot &actual, const UserSlot &expected)
+// Name and rights as stored; the password only as the file can tell it: by its hash for a
+// named slot, never readable.
+void compareSlot(const UsersFile &file, int slot, const UserSlot &expected)
 {
+    const UserSlot actual = file.LoadUserSlot(slot);
     QCOMPARE(actual.name, expected.name);
-    QCOMPARE(actual.password, expected.password);
     QVERIFY(actual.rights == expected.rights);
+    if (expected.name.isEmpty())
+        return;
+    QCOMPARE(actual.password, QString());
+    QVERIFY(actual.passwordHash.startsWith(QStringLiteral("$argon2id$")));
+    QVERIFY(file.passwordMatches(slot, expected.password));
+    QVERIFY(!file.passwordMatches(slot, expected.password + u'x'));
+}
+
+// A users file as the older program wrote it: the password scrambled in its field.
+QStringList oldFormat(const QString &name, const QString &password, const UserRights &rights)
+{
+    QStringList lines = UsersFile::createEmpty().lines();
+    QString &names = lines[10];
+    const QString storedName = UserScrambler::ScrambleText(name), storedPassword = UserScrambler::ScrambleText(password);
+    for (int i = 0; i < storedName.size(); ++i)
+        names[3 * i + 2] = storedName.at(i);
+    names[3 * int(storedName.size()) + 2] = u'~';
+    for (int i = 0; i < storedPassword.size(); ++i)
+        names[3 * i + 32] = storedPassword.at(i);
+    names[3 * int(storedPassword.size()) + 32] = u'~';
+    for (int k = 0; k < RightCount; ++k)
+        lines[11][5 * k + 4] = UserScrambler::ScrambleText(QString::number(rights.has(k) ? k + 1 : k)).at(0);
+    return lines;
 }
 } // namespace
 
@@ -74,7 +99,7 @@ private slots:
             QCOMPARE(terminatorPositions(line), nameLine ? QList<int>({3, 33}) : QList<int>());
         }
         for (int slot = 0; slot < UsersFile::SlotCount; ++slot)
-            compareSlot(file.LoadUserSlot(slot), UserSlot{});
+            compareSlot(file, slot, UserSlot{});
     }
 
     void slotRoundTrip_data()
@@ -110,21 +135,52 @@ private slots:
         UsersFile file = UsersFile::createEmpty();
         const UserSlot user{name, password, UserRights{Right::Erfassen, Right::Service}};
         file.StoreUserSlot(slot, user);
-        compareSlot(file.LoadUserSlot(slot), user);
+        compareSlot(file, slot, user);
 
+        // The name where the format puts it; the password field left empty: the password
+        // lives only as its hash, in the slot's line behind the old format's lines.
         const QString &line = file.lines().at(10 * slot + 10);
         for (int i = 0; i < name.size(); ++i)
             QCOMPARE(storedAt(line, 3 * i + 3), scrambled(name.at(i)));
-        for (int i = 0; i < password.size(); ++i)
-            QCOMPARE(storedAt(line, 3 * i + 33), scrambled(password.at(i)));
-        QList<int> terminators{3 * int(name.size()) + 3, 3 * int(password.size()) + 33};
+        QList<int> terminators{3 * int(name.size()) + 3, 33};
         if (name.size() == UsersFile::MaxTextLength)
-            terminators.removeFirst(); // the first password position took its place
+            terminators.removeFirst(); // the password's terminator took its place
         QCOMPARE(terminatorPositions(line), terminators);
+        if (!name.isEmpty())
+            QCOMPARE(file.lines().at(UsersFile::HashLineBase + slot), file.LoadUserSlot(slot).passwordHash);
 
         // Through the file and back.
         file.write(userDat());
-        compareSlot(UsersFile::read(userDat()).LoadUserSlot(slot), user);
+        compareSlot(UsersFile::read(userDat()), slot, user);
+    }
+
+    // A file of the older format: read as before (the password as it was kept), and at
+    // its next write every password becomes a hash and leaves the file.
+    void oldFormatIsConvertedAtTheNextWrite()
+    {
+        const UserRights rights{Right::Erfassen, Right::BerichteLesen};
+        QVERIFY(putFile(userDat(), [&] {
+            QByteArray bytes;
+            for (const QString &l : oldFormat(QStringLiteral("Anna"), QStringLiteral("geheim1"), rights))
+                bytes += l.toLatin1() + "\r\n";
+            return bytes;
+        }()));
+        const UsersFile old = UsersFile::read(userDat());
+        QCOMPARE(old.lines().size(), UsersFile::MinLineCount);
+        QCOMPARE(old.LoadUserSlot(0).password, QStringLiteral("geheim1"));
+        QVERIFY(old.passwordMatches(0, QStringLiteral("geheim1")));
+        const QString scrambledPassword = UserScrambler::ScrambleText(QStringLiteral("geheim1"));
+
+        old.write(userDat());
+        const UsersFile converted = UsersFile::read(userDat());
+        compareSlot(converted, 0, UserSlot{QStringLiteral("Anna"), QStringLiteral("geheim1"), rights});
+        // Nothing of the password is left where the scrambling put it.
+        const QString &line = converted.lines().at(10);
+        QString field;
+        for (int i = 0; i < scrambledPassword.size(); ++i)
+            field += storedAt(line, 3 * i + 33);
+        QVERIFY(field != scrambledPassword);
+        QCOMPARE(storedAt(line, 33), QChar(u'~'));
     }
 
     void rightsRoundTrip_data()
@@ -268,10 +324,10 @@ private slots:
     {
         QVERIFY(putFile(userDat(), QByteArray("ku\r\n").repeated(UsersFile::MinLineCount)));
         UsersFile file = UsersFile::read(userDat());
-        compareSlot(file.LoadUserSlot(0), UserSlot{});
+        compareSlot(file, 0, UserSlot{});
         const UserSlot user{QStringLiteral("Anna"), QStringLiteral("pw"), UserRights::all()};
         file.StoreUserSlot(0, user);
-        compareSlot(file.LoadUserSlot(0), user);
+        compareSlot(file, 0, user);
         QCOMPARE(file.lines().at(10).size(), UsersFile::LineLength);
         QCOMPARE(file.lines().at(11).size(), UsersFile::LineLength);
         QCOMPARE(file.lines().at(12), QStringLiteral("ku"));
@@ -287,8 +343,12 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(userDat()).constData(), &status), 0);
         QCOMPARE(status.st_mode & 07777, mode_t(0600));
         const QByteArray bytes = fileBytes(userDat());
-        QCOMPARE(bytes.size(), UsersFile::MinLineCount * (UsersFile::LineLength + 2));
-        QCOMPARE(bytes.count("\r\n"), UsersFile::MinLineCount);
+        // The old format's lines of 200 characters, then one hash line per slot.
+        const QList<QByteArray> lines = bytes.split('\n');
+        QCOMPARE(bytes.count("\r\n"), UsersFile::HashLineBase + UsersFile::SlotCount);
+        for (int i = 0; i < UsersFile::MinLineCount; ++i)
+            QCOMPARE(lines.at(i).size(), UsersFile::LineLength + 1);
+        QVERIFY(lines.at(UsersFile::HashLineBase).startsWith("$argon2id$"));
         QCOMPARE(UsersFile::read(userDat()).lines(), file.lines());
         QCOMPARE(folderEntries(m_dir->path()), QStringList{"user.dat"});
     }

@@ -245,6 +245,7 @@ void TEinstellungen::createUsersPanel()
 
     connect(edNutzer, &QLineEdit::textChanged, this, &TEinstellungen::userChanged);
     connect(edPasswort, &QLineEdit::textChanged, this, &TEinstellungen::userChanged);
+    connect(edPasswort, &QLineEdit::textEdited, this, [this] { m_passwordTyped = true; });
     // A click, also on the row already selected, and the arrow keys load the slot.
     connect(GridNutzer, &QTableView::clicked, this, &TEinstellungen::GridNutzerClick);
     connect(GridNutzer->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -323,7 +324,10 @@ void TEinstellungen::GridNutzerClick()
     const UserSlot user = m_users.LoadUserSlot(selectedSlot());
     m_loadingUser = true;
     edNutzer->setText(user.name);
-    edPasswort->setText(user.password);
+    // A hashed password cannot be shown: a fixed placeholder stands for "unchanged".
+    m_storedHash = user.passwordHash;
+    m_passwordTyped = false;
+    edPasswort->setText(user.passwordHash.isEmpty() ? user.password : QString::fromLatin1(UnchangedPassword));
     for (int k = 0; k < RightCount; ++k)
         chkRights[size_t(k)]->setChecked(user.rights.has(k));
     m_loadingUser = false;
@@ -339,7 +343,11 @@ void TEinstellungen::userChanged()
 void TEinstellungen::btnUebernehmenClick()
 {
     const int slot = selectedSlot();
-    UserSlot user{edNutzer->text(), edPasswort->text(), {}};
+    UserSlot user{edNutzer->text(), edPasswort->text(), {}, {}};
+    if (!m_passwordTyped && !m_storedHash.isEmpty()) {
+        user.password.clear();
+        user.passwordHash = m_storedHash; // the password stays as it is
+    }
     for (int k = 0; k < RightCount; ++k)
         user.rights.set(k, chkRights[size_t(k)]->isChecked());
     // On a copy: a refused name or a failed write leaves the working copy as the file is.

@@ -29,6 +29,8 @@ class UsersFile;
 class TEinstellungen : public QDialog {
     Q_OBJECT
 public:
+    // What the password field shows for a password kept only as its hash.
+    static constexpr char UnchangedPassword[] = "********";
     // Renews the filler characters of every slot in `users` (the file is written only by
     // "&Benutzerrechte speichern"); `users` must outlive the dialog.
     TEinstellungen(Session &session, UsersFile &users, QStringList printers,
@@ -80,6 +82,9 @@ private:
     FileChooser m_chooseFile;
     Opening m_opening;
     bool m_loadingUser = false;
+    // The selected slot's stored hash, and whether a new password was typed since.
+    QString m_storedHash;
+    bool m_passwordTyped = false;
 
     QTabWidget *PageControl1 = nullptr;
     QLineEdit *edDatenbank = nullptr, *edListen = nullptr, *edBildpfad = nullptr;
