@@ -111,7 +111,8 @@ void AppWindows::addRecordsWindows(const Clock &clock)
     berichtErstellen = add<records::TBerichtErstellen>(kalender);
     berichte = add<records::TBerichte>(
         records::TBerichte::Options{session.folders().lists, session.folders().database,
-                                    session.options().seitenBreitePruefen, session.options().immerDauerAusgeben},
+                                    session.options().seitenBreitePruefen, session.options().immerDauerAusgeben,
+                                    &session.eventLog()},
         berichtErstellen);
     if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Berichte1")))
         QObject::connect(menu, &QAction::triggered, berichte, [w = berichte] { w->open(); });
@@ -119,7 +120,7 @@ void AppWindows::addRecordsWindows(const Clock &clock)
         w->setCurrentDateTime(date, time);
     });
     editieren = add<records::TEditieren>(session.folders().database, session.eventLog(), kalender, clock);
-    loeschen = add<records::TLoeschen>(session.folders().database, kalender);
+    loeschen = add<records::TLoeschen>(session.folders().database, kalender, &session.eventLog());
     // Both menus only for the right "Daten löschen / editieren".
     if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Dateneditieren1")))
         QObject::connect(menu, &QAction::triggered, editieren, &QDialog::exec);

@@ -5,6 +5,8 @@
 //   lobrix-admin check DB [--repair]
 //   lobrix-admin report START NAME [--date DD.MM.YYYY] [--csv FILE]
 //   lobrix-admin purge START --older-than DAYS [--what visits|preregistrations]
+//   lobrix-admin user START list | add NAME [--rights LIST | --all] | passwd NAME | remove NAME
+//   lobrix-admin service-login START on|off
 #include "common/Clock.h"
 #include "common/Error.h"
 #include "common/FileModes.h"
@@ -19,6 +21,10 @@
 #include "setup/Installation.h"
 #include "shell/RegistrationLock.h"
 #include "shell/Session.h"
+#include "shell/SettingsKeys.h"
+#include "shell/UserRights.h"
+#include "shell/UsersFile.h"
+#include "common/IniFile.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -31,6 +37,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
 #include <memory>
 
 using namespace lobrix;
@@ -58,6 +69,8 @@ int usage()
              "  lobrix-admin check DATENBANKORDNER [--repair]\n"
              "  lobrix-admin report STARTORDNER BERICHT [--date TT.MM.JJJJ] [--csv DATEI]\n"
              "  lobrix-admin purge STARTORDNER --older-than TAGE [--what visits|preregistrations]\n"
+             "  lobrix-admin user STARTORDNER list | add NAME [--rights LISTE | --all] | passwd NAME | remove NAME\n"
+             "  lobrix-admin service-login STARTORDNER on|off\n"
              "  lobrix-admin --version\n";
     err().flush();
     return 2;
@@ -306,6 +319,8 @@ int runReport(const QStringList &args)
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     } else {
         TextFile::writeBytes(csv, records::csvText(table));
+        session.eventLog().WriteEventLog(
+            records::exportLogText(args[1], int(table.rows.size()), QFileInfo(csv).absoluteFilePath()));
         out() << table.rows.size() << " Zeilen nach " << csv << " geschrieben\n";
     }
     // The rows read before a bound stopped the statement are written; the exit status says
@@ -364,6 +379,159 @@ int runPurge(const QStringList &args)
     return 0;
 }
 
+// The workstation's built-in service account on or off (settings.ini of START).
+int runServiceLogin(const QStringList &args)
+{
+    if (args.size() != 2 || (args[1] != u"on" && args[1] != u"off"))
+        return usage();
+    const bool on = args[1] == u"on";
+    const shell::Session session(args[0], systemClock());
+    IniFile settings(QDir(session.folders().start).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
+    shell::keys::write(settings, shell::keys::settings::ServiceLogin, on);
+    session.eventLog().WriteEventLog(on ? QStringLiteral("Benutzerverwaltung -> Servicezugang eingeschaltet (lobrix-admin)")
+                                        : QStringLiteral("Benutzerverwaltung -> Servicezugang ausgeschaltet (lobrix-admin)"));
+    out() << "Servicezugang " << (on ? "eingeschaltet" : "ausgeschaltet") << "\n";
+    return 0;
+}
+
+// A password read from the terminal without echo (asked twice), or one line of standard
+// input when that is no terminal; never from the command line.
+QString readPassword()
+{
+    const auto readLine = [] {
+        std::string line;
+        std::getline(std::cin, line);
+        return QString::fromLocal8Bit(line.c_str()).remove(u'\r');
+    };
+    if (!::isatty(STDIN_FILENO))
+        return readLine();
+    termios old {};
+    ::tcgetattr(STDIN_FILENO, &old);
+    termios quiet = old;
+    quiet.c_lflag &= ~tcflag_t(ECHO);
+    const auto ask = [&](const char *prompt) {
+        err() << prompt;
+        err().flush();
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        const QString typed = readLine();
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
+        err() << "\n";
+        return typed;
+    };
+    const QString first = ask("Passwort: ");
+    if (ask("Passwort wiederholen: ") != first)
+        throw Error(QStringLiteral("Die beiden Passwörter sind verschieden. Es wurde nichts geändert."));
+    return first;
+}
+
+std::optional<shell::Right> rightNamed(const QString &name)
+{
+    for (const shell::RightCheckBox &box : shell::RightCheckBoxes) {
+        const QString id = QString::fromLatin1(box.objectName).mid(3); // "chkErfassen" -> "Erfassen"
+        if (id.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return box.right;
+    }
+    return std::nullopt;
+}
+
+QString rightsText(const shell::UserRights &rights)
+{
+    QStringList held;
+    for (const shell::RightCheckBox &box : shell::RightCheckBoxes)
+        if (rights.has(box.right))
+            held << QString::fromLatin1(box.objectName).mid(3);
+    return held.isEmpty() ? QStringLiteral("keine") : held.join(u',');
+}
+
+// The users of a workstation from a script: list, add, passwd, remove.
+int runUser(const QStringList &args)
+{
+    if (args.size() < 2)
+        return usage();
+    const QString action = args[1];
+    if (!QStringList{QStringLiteral("list"), QStringLiteral("add"), QStringLiteral("passwd"), QStringLiteral("remove")}
+             .contains(action))
+        return usage();
+    const shell::Session session(args[0], systemClock());
+    const QString path = shell::UsersFile::pathIn(session.folders().start);
+    shell::UsersFile users = shell::UsersFile::read(path);
+    if (action == u"list") {
+        if (args.size() != 2)
+            return usage();
+        for (int slot = 0; slot < shell::UsersFile::SlotCount; ++slot) {
+            const shell::UserSlot user = users.LoadUserSlot(slot);
+            if (user.name.isEmpty())
+                continue;
+            out() << "Platz " << slot + 1 << ": " << user.name << "\tRechte: " << rightsText(user.rights)
+                  << (user.passwordHash.isEmpty() ? "\t(Passwort noch im alten Format)" : "") << "\n";
+        }
+        return 0;
+    }
+    if (args.size() < 3 || args[2].trimmed().isEmpty())
+        return usage();
+    const QString name = args[2];
+    const int slot = users.slotOf(name);
+    const auto logged = [&](const QString &what) {
+        session.eventLog().WriteEventLog(
+            QStringLiteral("Benutzerverwaltung -> Benutzer %1 %2 (lobrix-admin)").arg(name, what));
+    };
+    if (action == u"add") {
+        shell::UserRights rights;
+        for (int i = 3; i < args.size(); ++i) {
+            if (args[i] == u"--all") {
+                rights = shell::UserRights::all();
+            } else if (args[i] == u"--rights" && i + 1 < args.size()) {
+                for (const QString &part : args[++i].split(u',', Qt::SkipEmptyParts)) {
+                    const auto right = rightNamed(part);
+                    if (!right)
+                        throw Error(QStringLiteral("Das Recht '%1' gibt es nicht. Rechte: Erfassen, StammLesen, "
+                                                   "StammSchreiben, BerichteLesen, BerichteErstellen, Einstellungen, "
+                                                   "Rechte, Service.")
+                                        .arg(part));
+                    rights.set(*right, true);
+                }
+            } else {
+                return usage();
+            }
+        }
+        if (slot >= 0)
+            throw Error(QStringLiteral("Den Benutzer '%1' gibt es schon (Platz %2).").arg(name).arg(slot + 1));
+        int free = -1;
+        for (int s = shell::UsersFile::SlotCount - 1; s >= 0; --s)
+            if (users.LoadUserSlot(s).name.isEmpty())
+                free = s; // the first empty slot
+        if (free < 0)
+            throw Error(QStringLiteral("Alle %1 Benutzerplätze sind belegt.").arg(shell::UsersFile::SlotCount));
+        users.StoreUserSlot(free, {name, readPassword(), rights});
+        users.write(path);
+        logged(QStringLiteral("angelegt, Rechte: %1").arg(rightsText(rights)));
+        out() << "Benutzer " << name << " auf Platz " << free + 1 << " angelegt\n";
+        return 0;
+    }
+    if (args.size() != 3)
+        return usage();
+    if (slot < 0)
+        throw Error(QStringLiteral("Den Benutzer '%1' gibt es nicht.").arg(name));
+    if (action == u"passwd") {
+        shell::UserSlot user = users.LoadUserSlot(slot);
+        user.password = readPassword();
+        user.passwordHash.clear();
+        users.StoreUserSlot(slot, user);
+        users.write(path);
+        logged(QStringLiteral("Passwort geändert"));
+        out() << "Passwort von " << name << " geändert\n";
+        return 0;
+    }
+    if (action == u"remove") {
+        users.StoreUserSlot(slot, shell::UserSlot{});
+        users.write(path);
+        logged(QStringLiteral("entfernt"));
+        out() << "Benutzer " << name << " entfernt\n";
+        return 0;
+    }
+    return usage();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -390,6 +558,10 @@ int main(int argc, char **argv)
             rc = runReport(args);
         else if (command == u"purge")
             rc = runPurge(args);
+        else if (command == u"user")
+            rc = runUser(args);
+        else if (command == u"service-login")
+            rc = runServiceLogin(args);
         else
             return usage();
         out().flush();

@@ -38,6 +38,13 @@ public:
     // The question asked before a range is deleted.
     static QString question(DeletionTarget target, const QString &from, const QString &to);
     static QString nothingInRangeMessage() { return QStringLiteral("Keine Daten im ausgewählten Zeitraum vorhanden."); }
+    // The event-log line of a deletion made in the window: what, which days, how many.
+    static QString logText(DeletionTarget target, const QString &from, const QString &to, int count)
+    {
+        return QStringLiteral("Löschen -> %1 %2 vom %3 bis %4 gelöscht")
+            .arg(count)
+            .arg(target == DeletionTarget::Visits ? QStringLiteral("Besuche") : QStringLiteral("Voranmeldungen"), from, to);
+    }
     static QString doneMessage(int count)
     {
         return QStringLiteral("%1 Datensätze im ausgewählten Zeitraum gelöscht.").arg(count);

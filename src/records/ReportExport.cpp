@@ -95,6 +95,11 @@ ReportTable runLines(data::SqlEngine &engine, const QStringList &lines, bool alw
     return table;
 }
 
+QString exportLogText(const QString &report, int rows, const QString &file)
+{
+    return QStringLiteral("Export -> Bericht '%1': %2 Zeilen nach %3").arg(report).arg(rows).arg(file);
+}
+
 QByteArray tabText(const ReportTable &table)
 {
     QStringList lines;

@@ -43,6 +43,9 @@ QString reportTitle(const QString &deliveredName);
 // and the stored data keep the text as typed.
 QString exportedCell(const QString &value);
 
+// The event-log line of an export: which report, how many rows, where to.
+QString exportLogText(const QString &report, int rows, const QString &file);
+
 QByteArray tabText(const ReportTable &table);
 QByteArray csvText(const ReportTable &table);
 

@@ -14,7 +14,7 @@ constexpr char16_t ServicePassword[] = u"kuvet48";
 std::optional<LoginUser> LoginCheck::find(const QString &typedName,
                                           const QString &typedPassword) const
 {
-    if (typedName == QStringView(ServiceName) && typedPassword == QStringView(ServicePassword))
+    if (m_serviceLogin && typedName == QStringView(ServiceName) && typedPassword == QStringView(ServicePassword))
         return LoginUser::service();
     for (int slot = 0; slot < UsersFile::SlotCount; ++slot) {
         const UserSlot user = m_users.LoadUserSlot(slot);
@@ -23,6 +23,18 @@ std::optional<LoginUser> LoginCheck::find(const QString &typedName,
             return LoginUser::fromSlot(slot, user);
     }
     return std::nullopt;
+}
+
+QString LoginCheck::loginLogText(const LoginUser &user)
+{
+    return user.isService() ? QStringLiteral("Anmeldung -> Servicezugang angemeldet")
+                            : QStringLiteral("Anmeldung -> Benutzer %1 angemeldet").arg(user.name());
+}
+
+QString LoginCheck::lastFailureLogText()
+{
+    // Without the typed name: it is often a password typed into the wrong field.
+    return QStringLiteral("Anmeldung -> %1. fehlgeschlagener Anmeldeversuch, Programm beendet").arg(MaxAttempts);
 }
 
 LoginCheck::Outcome LoginCheck::CheckLogin(const QString &typedName, const QString &typedPassword)

@@ -1,7 +1,8 @@
 #pragma once
-// The login at program start: the built-in service account first, then the ten slots of
-// the users file in order; three attempts per program start. The dialog around it only
-// shows what an attempt returns.
+// The login at program start: the built-in service account first (unless the workstation
+// has switched it off), then the ten slots of the users file in order; three attempts per
+// program start. The dialog around it only shows what an attempt returns; the event-log
+// lines of a login come from here.
 #include "shell/LoginUser.h"
 
 #include <QString>
@@ -25,7 +26,14 @@ public:
     };
 
     // `users` must outlive the check.
-    explicit LoginCheck(const UsersFile &users) : m_users(users) {}
+    explicit LoginCheck(const UsersFile &users, bool serviceLogin = true)
+        : m_users(users), m_serviceLogin(serviceLogin)
+    {
+    }
+
+    // The event-log line of a login, and of the last failed attempt.
+    static QString loginLogText(const LoginUser &user);
+    static QString lastFailureLogText();
 
     // One press of "&OK": counts the attempt and compares name and password exactly.
     Outcome CheckLogin(const QString &typedName, const QString &typedPassword);
@@ -37,6 +45,7 @@ public:
 
 private:
     const UsersFile &m_users;
+    bool m_serviceLogin;
     int m_attempts = 0;
 };
 

@@ -120,6 +120,8 @@ inline constexpr BoolKey SeitenBreitePruefen{"Options", "SeitenBreitePruefen", t
 inline constexpr BoolKey ImmerDauerAusgeben{"Options", "ImmerDauerAusgeben", false};
 inline constexpr BoolKey Designer{"Options", "Designer", false};
 inline constexpr BoolKey Voranmeldung{"Options", "Voranmeldung", true};
+// The built-in service account: on unless switched off (lobrix-admin service-login).
+inline constexpr BoolKey ServiceLogin{"Options", "ServiceLogin", true};
 
 // Captions of the four free information fields of the visit form.
 inline constexpr TextKey BezeichnungInfo1{"InfoFelder", "BezeichnungInfo1", ""};

@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 #include "TestRegistry.h"
+#include "shell/LoginCheck.h"
 #include "shell/UserScrambler.h"
 
 #include <QFile>
@@ -181,6 +182,10 @@ private slots:
             field += storedAt(line, 3 * i + 33);
         QVERIFY(field != scrambledPassword);
         QCOMPARE(storedAt(line, 33), QChar(u'~'));
+        // The login works before and after.
+        QVERIFY(lobrix::shell::LoginCheck(old).find(QStringLiteral("Anna"), QStringLiteral("geheim1")));
+        QVERIFY(lobrix::shell::LoginCheck(converted).find(QStringLiteral("Anna"), QStringLiteral("geheim1")));
+        QVERIFY(!lobrix::shell::LoginCheck(converted).find(QStringLiteral("Anna"), QStringLiteral("geheim")));
     }
 
     void rightsRoundTrip_data()

@@ -5,6 +5,8 @@
 
 #include "common/IniFile.h"
 #include "data/DbfTable.h"
+#include "shell/LoginCheck.h"
+#include "shell/UsersFile.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -232,6 +234,75 @@ private slots:
         QCOMPARE(refused.exitCode, 1);
         QVERIFY(!QFileInfo::exists(dir.filePath("drei")));
         QCOMPARE(admin({"init", dir.filePath("vier"), dir.filePath("db4"), "--users-from", first}).exitCode, 2);
+    }
+
+    // Users managed from a script: the password comes from standard input, never from the
+    // command line; each change is a line in the event log; the program's login takes it.
+    void usersFromAScript()
+    {
+        test::TestInstallation inst(1);
+        const QString start = inst.startFolder();
+        const QString log = QDir(inst.databaseFolder()).filePath(QStringLiteral("BesucherLog.log"));
+        const auto withInput = [](const QStringList &args, const QByteArray &input) {
+            QProcess p;
+            p.start(QStringLiteral(LOBRIX_ADMIN_EXE), args);
+            p.write(input);
+            p.closeWriteChannel();
+            p.waitForFinished(60000);
+            return Run{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        };
+        const auto lastLog = [&] {
+            const QStringList lines = QString::fromLatin1(test::fileBytes(log)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            return lines.isEmpty() ? QString() : lines.last();
+        };
+        const auto logsIn = [&](const QString &name, const QString &password) {
+            const shell::UsersFile users = shell::UsersFile::read(shell::UsersFile::pathIn(start));
+            return bool(shell::LoginCheck(users).find(name, password));
+        };
+
+        Run r = withInput({"user", start, "add", "pforte", "--rights", "Erfassen,BerichteLesen"}, "tor 1\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY(r.out.contains(QStringLiteral("auf Platz 1 angelegt")));
+        QVERIFY(logsIn(QStringLiteral("pforte"), QStringLiteral("tor 1")));
+        QVERIFY2(lastLog().endsWith(QStringLiteral("Benutzerverwaltung -> Benutzer pforte angelegt, Rechte: "
+                                                   "Erfassen,BerichteLesen (lobrix-admin)")),
+                 qPrintable(lastLog()));
+        QVERIFY(!test::fileBytes(shell::UsersFile::pathIn(start)).contains("tor 1"));
+
+        r = admin({"user", start, "list"});
+        QCOMPARE(r.out, QStringLiteral("Platz 1: pforte\tRechte: Erfassen,BerichteLesen\n"));
+        r = withInput({"user", start, "add", "pforte", "--all"}, "x\n");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("gibt es schon")), qPrintable(r.err));
+        r = withInput({"user", start, "add", "chef", "--rights", "Alles"}, "x\n");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("Das Recht 'Alles' gibt es nicht")), qPrintable(r.err));
+
+        QCOMPARE(withInput({"user", start, "passwd", "pforte"}, "tor 2\n").exitCode, 0);
+        QVERIFY(logsIn(QStringLiteral("pforte"), QStringLiteral("tor 2")));
+        QVERIFY(!logsIn(QStringLiteral("pforte"), QStringLiteral("tor 1")));
+        QVERIFY(lastLog().endsWith(QStringLiteral("Benutzer pforte Passwort geändert (lobrix-admin)")));
+        QCOMPARE(withInput({"user", start, "remove", "pforte"}, {}).exitCode, 0);
+        QVERIFY(!logsIn(QStringLiteral("pforte"), QStringLiteral("tor 2")));
+        QVERIFY(lastLog().endsWith(QStringLiteral("Benutzer pforte entfernt (lobrix-admin)")));
+        QCOMPARE(admin({"user", start, "remove", "pforte"}).exitCode, 1);
+        QCOMPARE(admin({"user", start, "rename", "x"}).exitCode, 2);
+
+        // The service account, switched off and on for this workstation.
+        QCOMPARE(admin({"service-login", start, "off"}).exitCode, 0);
+        QCOMPARE(IniFile(QDir(start).filePath(QStringLiteral("settings.ini"))).readString("Options", "ServiceLogin", {}),
+                 QStringLiteral("0"));
+        QVERIFY(lastLog().endsWith(QStringLiteral("Benutzerverwaltung -> Servicezugang ausgeschaltet (lobrix-admin)")));
+        QCOMPARE(admin({"service-login", start, "on"}).exitCode, 0);
+        QCOMPARE(IniFile(QDir(start).filePath(QStringLiteral("settings.ini"))).readString("Options", "ServiceLogin", {}),
+                 QStringLiteral("1"));
+        QCOMPARE(admin({"service-login", start, "vielleicht"}).exitCode, 2);
+
+        // An export of personal data leaves its line too.
+        const QString csv = inst.root() + QStringLiteral("/anwesend.csv");
+        QCOMPARE(admin({"report", start, "Anwesende Besucher", "--csv", csv}).exitCode, 0);
+        QVERIFY2(lastLog().endsWith(QStringLiteral("Export -> Bericht 'Anwesende Besucher': 0 Zeilen nach %1").arg(csv)),
+                 qPrintable(lastLog()));
     }
 
     // Visitor data is personal data: new folders and files are for owner and group only.

@@ -1,5 +1,7 @@
 #include "records/ui/TBerichte.h"
 
+#include "shell/EventLog.h"
+
 #include "common/FileModes.h"
 #include "common/Error.h"
 #include "common/TextFile.h"
@@ -609,6 +611,8 @@ void TBerichte::btnExportierenClick()
     try {
         const ReportTable table = runLines(*m_engine, m_lines, m_options.immerDauerAusgeben);
         TextFile::writeBytes(path, csvText(table));
+        if (m_options.log)
+            m_options.log->WriteEventLog(exportLogText(selectedName(), int(table.rows.size()), path));
         const QString done = QStringLiteral("%1 Zeilen nach '%2' exportiert.")
                                  .arg(table.rows.size())
                                  .arg(QDir::toNativeSeparators(path));

@@ -24,6 +24,10 @@ class SqlEngine;
 class SqlResultModel;
 }
 
+namespace lobrix::shell {
+class EventLog;
+}
+
 namespace lobrix::records {
 
 class ReportFolder;
@@ -38,6 +42,8 @@ public:
         QString databaseFolder;
         bool seitenBreitePruefen = true;
         bool immerDauerAusgeben = false;
+        // Gets a line for every export of personal data; none when null.
+        const shell::EventLog *log = nullptr;
     };
     TBerichte(Options options, TBerichtErstellen *builder, QWidget *parent = nullptr);
     ~TBerichte() override;

@@ -6,6 +6,7 @@
 #include "common/ui/EnterAsTab.h"
 #include "common/ui/MessageBoxes.h"
 #include "records/DataDeletion.h"
+#include "shell/EventLog.h"
 #include "registration/ui/TKalender.h"
 
 #include <QDate>
@@ -32,8 +33,9 @@ bool readsAsDate(const QString &text)
 
 } // namespace
 
-TLoeschen::TLoeschen(QString databaseFolder, registration::TKalender *calendar, QWidget *parent)
-    : QDialog(parent), m_folder(std::move(databaseFolder)), m_calendar(calendar)
+TLoeschen::TLoeschen(QString databaseFolder, registration::TKalender *calendar, const shell::EventLog *log,
+                     QWidget *parent)
+    : QDialog(parent), m_folder(std::move(databaseFolder)), m_log(log), m_calendar(calendar)
 {
     setObjectName(QStringLiteral("TLoeschen"));
     setModal(true);
@@ -159,6 +161,8 @@ void TLoeschen::btnStartClick()
                     lbStatus->repaint();
                 });
             lbStatus->clear();
+            if (m_log && result.deleted > 0)
+                m_log->WriteEventLog(DataDeletion::logText(target, von, bis, result.deleted));
             if (result.deleted == 0)
                 ui::MessageBoxes::show(this, DataDeletion::nothingInRangeMessage(), windowTitle());
             else if (result.packed)

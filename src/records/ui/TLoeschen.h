@@ -11,6 +11,10 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 
+namespace lobrix::shell {
+class EventLog;
+}
+
 namespace lobrix::registration {
 class TKalender;
 }
@@ -20,7 +24,9 @@ namespace lobrix::records {
 class TLoeschen : public QDialog {
     Q_OBJECT
 public:
-    TLoeschen(QString databaseFolder, registration::TKalender *calendar, QWidget *parent = nullptr);
+    // `log`, when given, gets a line for every deletion.
+    TLoeschen(QString databaseFolder, registration::TKalender *calendar, const shell::EventLog *log = nullptr,
+              QWidget *parent = nullptr);
 
     static constexpr char DateMask[] = "99.99.9999; ";
 
@@ -36,6 +42,7 @@ private:
     static void selectFirstCharacter(QLineEdit *field);
 
     QString m_folder;
+    const shell::EventLog *m_log;
     registration::TKalender *m_calendar;
 
     QRadioButton *rdZeitdaten = nullptr, *rdVoranmeldungen = nullptr;

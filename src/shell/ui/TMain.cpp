@@ -268,7 +268,7 @@ void TMain::FormShow()
 
 bool TMain::login()
 {
-    LoginCheck check(*m_users);
+    LoginCheck check(*m_users, keys::read(m_session->settings(), keys::settings::ServiceLogin));
     for (;;) {
         ++m_loginAttempts;
         if (!m_windows.start) {
@@ -286,14 +286,24 @@ bool TMain::login()
             m_session->setUser(*outcome.user);
             lbNutzerName->setText(m_session->currentUserName());
             lbNutzerName->adjustSize();
+            writeLog(LoginCheck::loginLogText(*outcome.user));
             return true;
         }
         if (outcome.giveUp) {
+            writeLog(LoginCheck::lastFailureLogText());
             ui::MessageBoxes::error(this, outcome.message, QString::fromUtf8(LoginCheck::FailedCaption));
             endProgram(0);
             return false;
         }
         ui::MessageBoxes::show(this, outcome.message);
+    }
+}
+
+void TMain::writeLog(const QString &text) const
+{
+    try {
+        m_session->eventLog().WriteEventLog(text);
+    } catch (const Error &) {
     }
 }
 

@@ -110,6 +110,8 @@ private:
     QAction *item(QMenu *menu, const char *name, const QString &caption);
     bool login();
     void endProgram(int code);
+    // A line in the event log; a log that cannot be written does not stop the login.
+    void writeLog(const QString &text) const;
 
     const Clock &m_clock;
     std::unique_ptr<Session> m_session;

@@ -15,6 +15,7 @@
 #include "records/ui/ReportPrinter.h"
 #include "records/ui/TBerichtErstellen.h"
 #include "records/ui/TBerichte.h"
+#include "shell/EventLog.h"
 #include "registration/ui/TKalender.h"
 #include "shell/LoginUser.h"
 #include "shell/Session.h"
@@ -56,6 +57,7 @@ class TBerichteTest : public QObject {
         QString lists = QDir(inst.databaseFolder()).filePath(QStringLiteral("Listen"));
         FixedClock clock{QDateTime(QDate(2005, 10, 22), QTime(8, 30))};
         registration::TKalender calendar{clock};
+        shell::EventLog log{inst.databaseFolder(), [] { return QStringLiteral("pruefer"); }, clock};
         TBerichtErstellen builder{&calendar};
         std::unique_ptr<TBerichte> reports;
         QList<ui::MessageRecord> messages;
@@ -76,7 +78,7 @@ class TBerichteTest : public QObject {
                                            return answer;
                                        });
             reports = std::make_unique<TBerichte>(
-                TBerichte::Options{lists, inst.databaseFolder(), checkWidth, false}, &builder);
+                TBerichte::Options{lists, inst.databaseFolder(), checkWidth, false, &log}, &builder);
             reports->setCurrentDateTime(QStringLiteral("22.10.2005"), QStringLiteral("08:30"));
             reports->showMaintenance();
             reports->show();
@@ -498,6 +500,13 @@ private slots:
         QVERIFY(bytes.startsWith("\xEF\xBB\xBFVorgang;Ausw;Name;Firma;Ziel;Tag;Beginn;Ende\r\n3;7;O'Brien, Pat;Acme;"));
         QCOMPARE(bytes.count("\r\n"), 2);
         QCOMPARE(w.messages.size(), 1);
+        // Personal data left the program: the log says which report, how much, where to.
+        const QStringList lines = QString::fromLatin1(fileBytes(QDir(w.inst.databaseFolder()).filePath("BesucherLog.log")))
+                                      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty());
+        QVERIFY2(lines.last().endsWith(QStringLiteral("Export -> Bericht 'Anwesende Besucher': 1 Zeilen nach %1").arg(csv)),
+                 qPrintable(lines.last()));
+        QVERIFY(lines.last().contains(QStringLiteral("pruefer")));
     }
 
     // Through the program: the menu opens the window maximised; the four buttons follow

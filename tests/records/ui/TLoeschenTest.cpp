@@ -2,6 +2,7 @@
 // rule, the question, the status line while it deletes, the badges of deleted visits and
 // the buttons afterwards; and both record windows opened from the program's menu.
 #include "../ReportFixtures.h"
+#include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
 
@@ -11,6 +12,7 @@
 #include "data/SqlEngine.h"
 #include "records/ui/TEditieren.h"
 #include "records/ui/TLoeschen.h"
+#include "shell/EventLog.h"
 #include "registration/ui/TKalender.h"
 #include "shell/LoginUser.h"
 #include "shell/Session.h"
@@ -60,7 +62,8 @@ class TLoeschenTest : public QObject {
         QString db = inst.databaseFolder();
         FixedClock clock{QDateTime(QDate(2005, 10, 22), QTime(8, 30))};
         registration::TKalender calendar{clock};
-        TLoeschen dialog{db, &calendar};
+        shell::EventLog log{db, [] { return QStringLiteral("pruefer"); }, clock};
+        TLoeschen dialog{db, &calendar, &log};
         QList<ui::MessageRecord> messages;
         QList<ui::MessageRecord> questions;
         bool answer = true;
@@ -173,6 +176,13 @@ private slots:
         QCOMPARE(d.badges(), QStringList{"9|09:00|22.10.2005"});
         QCOMPARE(d.messages.size(), 1);
         QCOMPARE(d.messages.first().text, QStringLiteral("2 Datensätze im ausgewählten Zeitraum gelöscht."));
+        const auto lastLog = [&] {
+            const QStringList lines = QString::fromLatin1(fileBytes(QDir(d.db).filePath("BesucherLog.log")))
+                                          .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            return lines.isEmpty() ? QString() : lines.last();
+        };
+        QVERIFY2(lastLog().endsWith(QStringLiteral("Löschen -> 2 Besuche vom 21.10.2005 bis 21.10.2005 gelöscht")),
+                 qPrintable(lastLog()));
         QVERIFY2(painted.texts.contains(QStringLiteral("Lösche 21.10.2005")), qPrintable(painted.texts.join(u',')));
         QVERIFY(painted.texts.contains(QStringLiteral("Datenbestand wird reorganisiert ...")));
         QCOMPARE(d.w<QLabel>("lbStatus")->text(), QString());

@@ -1,4 +1,5 @@
 // The main window as a clerk meets it: start-up, login, rights, lock panel, layout.
+#include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
 
@@ -149,27 +150,38 @@ private slots:
         QTest::addColumn<QString>("userName");           // empty: not logged in
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("quitCode");
+        QTest::addColumn<QString>("logged"); // the last event-log line ends so; empty: none written
         const QString again = QStringLiteral("Benutzername oder Paßwort sind ungültig. Sie haben noch %1");
         QTest::newRow("service account") << QList<QStringList>{{"qzt", "kuvet48"}}
-                                         << "Systemanmeldung" << QStringList{} << -1;
-        QTest::newRow("user") << QList<QStringList>{{"demo", "demo"}} << "demo" << QStringList{} << -1;
+                                         << "Systemanmeldung" << QStringList{} << -1
+                                         << "Anmeldung -> Servicezugang angemeldet";
+        QTest::newRow("user") << QList<QStringList>{{"demo", "demo"}} << "demo" << QStringList{} << -1
+                              << "Anmeldung -> Benutzer demo angemeldet";
         QTest::newRow("empty name and password") << QList<QStringList>{{"", ""}}
-                                                 << "[kein Benutzername]" << QStringList{} << -1;
+                                                 << "[kein Benutzername]" << QStringList{} << -1
+                                                 << "Anmeldung -> Benutzer [kein Benutzername] angemeldet";
         QTest::newRow("first of two equal slots") << QList<QStringList>{{"pforte", "geheim"}}
-                                                  << "pforte" << QStringList{} << -1;
+                                                  << "pforte" << QStringList{} << -1
+                                                  << "Anmeldung -> Benutzer pforte angemeldet";
         QTest::newRow("service password is case-sensitive")
             << QList<QStringList>{{"qzt", "KUVET48"}, {"demo", "demo"}} << "demo"
-            << QStringList{again.arg("2 Versuche.")} << -1;
+            << QStringList{again.arg("2 Versuche.")} << -1 << "Anmeldung -> Benutzer demo angemeldet";
         QTest::newRow("third attempt succeeds")
             << QList<QStringList>{{"demo", "x"}, {"x", "demo"}, {"demo", "demo"}} << "demo"
-            << QStringList{again.arg("2 Versuche."), again.arg("1 Versuch.")} << -1;
+            << QStringList{again.arg("2 Versuche."), again.arg("1 Versuch.")} << -1
+            << "Anmeldung -> Benutzer demo angemeldet";
         QTest::newRow("three failures end the program")
             << QList<QStringList>{{"a", "b"}, {"c", "d"}, {"e", "f"}} << ""
             << QStringList{again.arg("2 Versuche."), again.arg("1 Versuch."),
                            "Die Anmeldung ist fehlgeschlagen. Programm wird beendet."}
-            << 0;
+            << 0 << "Anmeldung -> 3. fehlgeschlagener Anmeldeversuch, Programm beendet";
         QTest::newRow("cancel ends the program") << QList<QStringList>{{"cancel"}} << ""
-                                                 << QStringList{} << 0;
+                                                 << QStringList{} << 0 << "";
+        // Switched off for this workstation: the service account is refused like any
+        // wrong name.
+        QTest::newRow("service account switched off")
+            << QList<QStringList>{{"qzt", "kuvet48"}, {"demo", "demo"}} << "demo"
+            << QStringList{again.arg("2 Versuche.")} << -1 << "Anmeldung -> Benutzer demo angemeldet";
     }
     void loginFlows()
     {
@@ -177,7 +189,14 @@ private slots:
         QFETCH(QString, userName);
         QFETCH(QStringList, messages);
         QFETCH(int, quitCode);
+        QFETCH(QString, logged);
         test::TestInstallation inst(10, true);
+        if (QTest::currentDataTag() == QByteArray("service account switched off")) {
+            IniFile settings(QDir(inst.startFolder()).filePath(QStringLiteral("settings.ini")));
+            keys::write(settings, keys::settings::ServiceLogin, false);
+        }
+        const QString logFile = QDir(inst.databaseFolder()).filePath(QStringLiteral("BesucherLog.log"));
+        QFile::remove(logFile);
         // Slot 1 stays empty (empty name and password); slots 3 and 5 are the same user.
         addUser(inst, 3, QStringLiteral("pforte"), QStringLiteral("geheim"), UserRights{Right::Erfassen});
         addUser(inst, 5, QStringLiteral("pforte"), QStringLiteral("geheim"), UserRights::all());
@@ -197,6 +216,11 @@ private slots:
             auto *label = s.windows->main->findChild<QLabel *>(QStringLiteral("lbNutzerName"));
             QCOMPARE(label->text(), userName);
         }
+        const QStringList lines = QString::fromLatin1(test::fileBytes(logFile)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        if (logged.isEmpty())
+            QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u'|')));
+        else
+            QVERIFY2(!lines.isEmpty() && lines.last().endsWith(logged), qPrintable(lines.join(u'|')));
         if (QTest::currentDataTag() == QByteArray("first of two equal slots")) {
             // Slot 3 (only "Besucher erfassen") wins over slot 5 (every right).
             QVERIFY(!visibleAction(s.windows->main, "Berichte1"));
