@@ -65,15 +65,22 @@ QStringList treeEntries(const QString &root)
     return out;
 }
 
-} // namespace
-
-void FileModes::applyToTree(const QString &root, bool shared, gid_t group)
+// Calls visit(path, native path, status) for root and every entry below it that is no link.
+template <typename Visit> void forEachEntry(const QString &root, Visit visit)
 {
     for (const QString &path : QStringList{root} + treeEntries(root)) {
         const QByteArray native = QFile::encodeName(path);
         struct stat st {};
-        if (::lstat(native.constData(), &st) != 0 || S_ISLNK(st.st_mode))
-            continue;
+        if (::lstat(native.constData(), &st) == 0 && !S_ISLNK(st.st_mode))
+            visit(path, native, st);
+    }
+}
+
+} // namespace
+
+void FileModes::applyToTree(const QString &root, bool shared, gid_t group)
+{
+    forEachEntry(root, [&](const QString &path, const QByteArray &native, const struct stat &st) {
         const bool folder = S_ISDIR(st.st_mode);
         if (shared && group != gid_t(-1) && st.st_gid != group && ::lchown(native.constData(), uid_t(-1), group) != 0)
             throw Error(QStringLiteral("Die Gruppe von '%1' kann nicht gesetzt werden: %2. Ist das Konto Mitglied der "
@@ -83,7 +90,7 @@ void FileModes::applyToTree(const QString &root, bool shared, gid_t group)
         if (::chmod(native.constData(), mode) != 0)
             throw Error(QStringLiteral("Die Rechte von '%1' können nicht gesetzt werden: %2.")
                             .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno))));
-    }
+    });
 }
 
 QList<FileModes::Problem> FileModes::auditSharedTree(const QString &root, bool mend)
@@ -93,11 +100,7 @@ QList<FileModes::Problem> FileModes::auditSharedTree(const QString &root, bool m
     if (::stat(QFile::encodeName(root).constData(), &top) != 0)
         return out;
     const QDir base(root);
-    for (const QString &path : QStringList{root} + treeEntries(root)) {
-        const QByteArray native = QFile::encodeName(path);
-        struct stat st {};
-        if (::lstat(native.constData(), &st) != 0 || S_ISLNK(st.st_mode))
-            continue;
+    forEachEntry(root, [&](const QString &path, const QByteArray &native, const struct stat &st) {
         const bool folder = S_ISDIR(st.st_mode);
         QStringList what;
         if (folder && (st.st_mode & 0070) != 0070)
@@ -111,7 +114,7 @@ QList<FileModes::Problem> FileModes::auditSharedTree(const QString &root, bool m
         if (st.st_gid != top.st_gid)
             what << QStringLiteral("gehört nicht der Gruppe des Datenbankordners");
         if (what.isEmpty())
-            continue;
+            return;
         Problem p{path == root ? QStringLiteral(".") : base.relativeFilePath(path), what.join(QStringLiteral(", ")),
                   false};
         if (mend) {
@@ -120,7 +123,7 @@ QList<FileModes::Problem> FileModes::auditSharedTree(const QString &root, bool m
             p.mended = group && ::chmod(native.constData(), mode) == 0;
         }
         out << p;
-    }
+    });
     return out;
 }
 

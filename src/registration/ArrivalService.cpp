@@ -330,17 +330,9 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     // with the save's success, so that the clerk does not register the visitor again.
     visits->append(visitRow);
     SaveAftermath after;
-    after.run(QStringLiteral("er ist noch nicht sicher auf dem Datenträger"), [&] {
-        visits->sync();
-        visits.reset();
-        stepDone("visit");
-    });
-    after.run(QStringLiteral("die Zeile im Ereignisprotokoll fehlt"), [&] {
-        log.WriteEventLog(QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: "
-                                         "Kommt %2\tVorgang: %3")
-                              .arg(QString::number(badge), m_opening.time, visitNumber));
-        stepDone("visit log");
-    });
+    visitStored(after, visits,
+                QStringLiteral("Besucher KOMMT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2\tVorgang: %3")
+                    .arg(QString::number(badge), m_opening.time, visitNumber));
     if (stamm) {
         after.run(QStringLiteral("der Besucherstamm wurde nicht ergänzt"), [&] {
             stamm->append(masterRow);

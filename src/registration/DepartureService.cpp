@@ -313,18 +313,9 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
         // clerk does not end the visit a second time.
         visits->update(recno, visitRow);
         SaveAftermath after;
-        after.run(QStringLiteral("er ist noch nicht sicher auf dem Datenträger"), [&] {
-            visits->sync();
-            visits.reset();
-            stepDone("visit");
-        });
-        after.run(QStringLiteral("die Zeile im Ereignisprotokoll fehlt"), [&] {
-            m_session.eventLog().WriteEventLog(
-                QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2"
-                               "\tVorgang: %3")
-                    .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
-            stepDone("visit log");
-        });
+        visitStored(after, visits,
+                    QStringLiteral("Besucher GEHT -> Ausweis %1 in Besuchertabelle gespeichert: Kommt %2\tVorgang: %3")
+                        .arg(QString::number(entry.badge), loaded.kommt, loaded.vorgang));
         // The badge goes back to the pool, unless another present visit held it too when
         // the list was built (left so by an older program): it stays out for that visitor.
         // No visit can take an out badge meanwhile, so the count read then is enough; if

@@ -1,6 +1,9 @@
 #include "registration/VisitFormService.h"
 
 #include "common/Error.h"
+#include "data/DbfTable.h"
+#include "registration/SaveAftermath.h"
+#include "shell/EventLog.h"
 #include "shell/Session.h"
 
 namespace lobrix::registration {
@@ -14,6 +17,20 @@ VisitFormService::VisitFormService(shell::Session &session)
 void VisitFormService::close()
 {
     m_session.registrationLock().ClearRegistrationLock();
+}
+
+void VisitFormService::visitStored(SaveAftermath &after, std::unique_ptr<data::DbfTable> &visits,
+                                   const QString &logLine) const
+{
+    after.run(QStringLiteral("er ist noch nicht sicher auf dem Datenträger"), [&] {
+        visits->sync();
+        visits.reset();
+        stepDone("visit");
+    });
+    after.run(QStringLiteral("die Zeile im Ereignisprotokoll fehlt"), [&] {
+        m_session.eventLog().WriteEventLog(logLine);
+        stepDone("visit log");
+    });
 }
 
 bool VisitFormService::updateCountries(const QString &country)

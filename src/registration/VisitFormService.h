@@ -6,12 +6,19 @@
 #include "registration/VisitSaveLock.h"
 
 #include <functional>
+#include <memory>
+
+namespace lobrix::data {
+class DbfTable;
+}
 
 namespace lobrix::shell {
 class Session;
 }
 
 namespace lobrix::registration {
+
+class SaveAftermath;
 
 class VisitFormService {
 public:
@@ -29,6 +36,10 @@ public:
     void setStepHook(StepHook hook) { m_stepHook = std::move(hook); }
 
 protected:
+    // The first steps once the visit's row is written: the table synced and closed, then
+    // the visit's log line; failures go into `after` (the visit is stored either way).
+    void visitStored(SaveAftermath &after, std::unique_ptr<data::DbfTable> &visits, const QString &logLine) const;
+
     // The country list after a save; true when the country was added. The visit is
     // stored whatever happens to the list, so a list that cannot be written is passed over.
     bool updateCountries(const QString &country);

@@ -5,6 +5,10 @@
 #include "records/ReportExport.h"
 
 #include <QHash>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 using namespace lobrix::records;
@@ -145,6 +149,42 @@ private slots:
         const QString tab = QString::fromUtf8(tabText(t)).section(u'\n', 1, 1);
         QCOMPARE(tab, QString(exported).replace(u'\t', u' ').replace(u'\r', u' '));
         QCOMPARE(t.rows.front().front(), cell);
+    }
+
+    // A real spreadsheet program imports the export: no cell runs as a formula. LibreOffice
+    // reads the file as a clerk's double click would (";" separated, UTF-8) and writes back
+    // what its cells hold; an unprotected "=1+1" would come back as 2.
+    void spreadsheetRunsNoFormula()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed: the import by a spreadsheet program is not tried");
+        QTemporaryDir dir;
+        ReportTable t;
+        t.titles = {QStringLiteral("Name"), QStringLiteral("Firma")};
+        t.rows = {{QStringLiteral("=1+1"), QStringLiteral("=HYPERLINK(\"http://example.invalid\";\"x\")")},
+                  {QStringLiteral("+2+3"), QStringLiteral("-4+5")},
+                  {QStringLiteral("@SUM(1;2)"), QStringLiteral("Acme")}};
+        QFile csv(dir.filePath(QStringLiteral("export.csv")));
+        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(csvText(t)) > 0);
+        csv.close();
+        QProcess office;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path()); // a profile of its own
+        office.setProcessEnvironment(env);
+        office.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--infilter=CSV:59,34,76,1"),
+                               QStringLiteral("--convert-to"),
+                               QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1,,0,false,true,false,false,false"),
+                               QStringLiteral("--outdir"), dir.filePath(QStringLiteral("out")), csv.fileName()});
+        QVERIFY(office.waitForFinished(120000));
+        QFile back(dir.filePath(QStringLiteral("out/export.csv")));
+        QVERIFY2(back.open(QIODevice::ReadOnly), office.readAllStandardError().constData());
+        const QStringList lines = QString::fromUtf8(back.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("'=1+1;")), qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(1).contains(QStringLiteral("HYPERLINK")), qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(2).trimmed() == QStringLiteral("'+2+3;'-4+5"), qPrintable(lines.at(2)));
+        QVERIFY2(QString(lines.at(3)).remove(u'"').startsWith(QStringLiteral("'@SUM")), qPrintable(lines.at(3)));
     }
 
     void exportTexts()

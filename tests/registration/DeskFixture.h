@@ -10,6 +10,7 @@
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -160,5 +161,11 @@ public:
     FixedClock clock;
     std::unique_ptr<shell::Session> session;
 };
+
+// The workstation process of the tests with several workstations (helpers/desk_worker).
+inline QString deskWorkerProgram()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("desk_worker"));
+}
 
 } // namespace lobrix::test

@@ -27,7 +27,7 @@ namespace {
 
 QString worker()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("desk_worker"));
+    return lobrix::test::deskWorkerProgram();
 }
 
 // What the workstations reported as stored.

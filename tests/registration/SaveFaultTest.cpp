@@ -20,7 +20,7 @@ namespace {
 
 QString worker()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("desk_worker"));
+    return lobrix::test::deskWorkerProgram();
 }
 
 // One arrival by a workstation process; with failAt > 0 its failAt-th file call fails.
