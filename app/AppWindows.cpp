@@ -93,7 +93,7 @@ void AppWindows::connectLayouts()
     einstellungen->setSaved([main = main, start = session.folders().start,
                              db = session.folders().database](const shell::WorkstationSettings &w) {
         main->setShowClock(w.uhrzeitDatum);
-        layouts::LayoutFile::PublishStandardBadge(start, db);
+        layouts::LayoutFile::publishStandardBadge(start, db);
     });
     besucher->setPrintAction(layouts::VisitFormPrinting::action(
         session.folders().start, session.folders().database, besucher));

@@ -227,6 +227,6 @@ int main(int argc, char **argv)
     }
     std::printf("  release and purge workers failed: %d\n", maintenanceFailed);
     shell::RegistrationLock next(db);
-    std::printf("  next workstation blocked: %d\n", next.RegistrationLocked() ? 1 : 0);
+    std::printf("  next workstation blocked: %d\n", next.registrationLocked() ? 1 : 0);
     return 0;
 }

@@ -319,7 +319,7 @@ int runReport(const QStringList &args)
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     } else {
         TextFile::writeBytes(csv, records::csvText(table));
-        session.eventLog().WriteEventLog(
+        session.eventLog().writeEventLog(
             records::exportLogText(args[1], int(table.rows.size()), QFileInfo(csv).absoluteFilePath()));
         out() << table.rows.size() << " Zeilen nach " << csv << " geschrieben\n";
     }
@@ -367,7 +367,7 @@ int runPurge(const QStringList &args)
         records::DataDeletion(session.folders().database).deleteRange(target, std::nullopt, last);
     const QString what = target == records::DeletionTarget::Visits ? QStringLiteral("Besuche")
                                                                     : QStringLiteral("Voranmeldungen");
-    session.eventLog().WriteEventLog(QStringLiteral("Löschen -> %1 %2 bis %3 gelöscht (älter als %4 Tage), "
+    session.eventLog().writeEventLog(QStringLiteral("Löschen -> %1 %2 bis %3 gelöscht (älter als %4 Tage), "
                                                     "%5 Ausweise frei gegeben")
                                          .arg(result.deleted)
                                          .arg(what, DateText(last))
@@ -388,7 +388,7 @@ int runServiceLogin(const QStringList &args)
     const shell::Session session(args[0], systemClock());
     IniFile settings(QDir(session.folders().start).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
     shell::keys::write(settings, shell::keys::settings::ServiceLogin, on);
-    session.eventLog().WriteEventLog(on ? QStringLiteral("Benutzerverwaltung -> Servicezugang eingeschaltet (lobrix-admin)")
+    session.eventLog().writeEventLog(on ? QStringLiteral("Benutzerverwaltung -> Servicezugang eingeschaltet (lobrix-admin)")
                                         : QStringLiteral("Benutzerverwaltung -> Servicezugang ausgeschaltet (lobrix-admin)"));
     out() << "Servicezugang " << (on ? "eingeschaltet" : "ausgeschaltet") << "\n";
     return 0;
@@ -459,7 +459,7 @@ int runUser(const QStringList &args)
         if (args.size() != 2)
             return usage();
         for (int slot = 0; slot < shell::UsersFile::SlotCount; ++slot) {
-            const shell::UserSlot user = users.LoadUserSlot(slot);
+            const shell::UserSlot user = users.loadUserSlot(slot);
             if (user.name.isEmpty())
                 continue;
             out() << "Platz " << slot + 1 << ": " << user.name << "\tRechte: " << rightsText(user.rights)
@@ -472,7 +472,7 @@ int runUser(const QStringList &args)
     const QString name = args[2];
     const int slot = users.slotOf(name);
     const auto logged = [&](const QString &what) {
-        session.eventLog().WriteEventLog(
+        session.eventLog().writeEventLog(
             QStringLiteral("Benutzerverwaltung -> Benutzer %1 %2 (lobrix-admin)").arg(name, what));
     };
     if (action == u"add") {
@@ -498,11 +498,11 @@ int runUser(const QStringList &args)
             throw Error(QStringLiteral("Den Benutzer '%1' gibt es schon (Platz %2).").arg(name).arg(slot + 1));
         int free = -1;
         for (int s = shell::UsersFile::SlotCount - 1; s >= 0; --s)
-            if (users.LoadUserSlot(s).name.isEmpty())
+            if (users.loadUserSlot(s).name.isEmpty())
                 free = s; // the first empty slot
         if (free < 0)
             throw Error(QStringLiteral("Alle %1 Benutzerplätze sind belegt.").arg(shell::UsersFile::SlotCount));
-        users.StoreUserSlot(free, {name, readPassword(), rights});
+        users.storeUserSlot(free, {name, readPassword(), rights});
         users.write(path);
         logged(QStringLiteral("angelegt, Rechte: %1").arg(rightsText(rights)));
         out() << "Benutzer " << name << " auf Platz " << free + 1 << " angelegt\n";
@@ -513,17 +513,17 @@ int runUser(const QStringList &args)
     if (slot < 0)
         throw Error(QStringLiteral("Den Benutzer '%1' gibt es nicht.").arg(name));
     if (action == u"passwd") {
-        shell::UserSlot user = users.LoadUserSlot(slot);
+        shell::UserSlot user = users.loadUserSlot(slot);
         user.password = readPassword();
         user.passwordHash.clear();
-        users.StoreUserSlot(slot, user);
+        users.storeUserSlot(slot, user);
         users.write(path);
         logged(QStringLiteral("Passwort geändert"));
         out() << "Passwort von " << name << " geändert\n";
         return 0;
     }
     if (action == u"remove") {
-        users.StoreUserSlot(slot, shell::UserSlot{});
+        users.storeUserSlot(slot, shell::UserSlot{});
         users.write(path);
         logged(QStringLiteral("entfernt"));
         out() << "Benutzer " << name << " entfernt\n";

@@ -18,13 +18,13 @@ int command(int ofd, int classic)
     return g_classicLocks.load(std::memory_order_relaxed) ? classic : ofd;
 }
 
-struct flock region(qint64 offset, short type)
+struct flock region(qint64 offset, short type, qint64 length = 1)
 {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(offset);
-    fl.l_len = 1;
+    fl.l_len = static_cast<off_t>(length);
     fl.l_pid = 0; // must be 0 for OFD locks
     return fl;
 }
@@ -48,15 +48,15 @@ int lockCall(int fd, int ofdCmd, int classicCmd, struct flock *fl)
 
 } // namespace
 
-DbfLocks::Result DbfLocks::tryLock(qint64 offset, bool exclusive) const
+DbfLocks::Result DbfLocks::tryLock(qint64 offset, bool exclusive, qint64 length) const
 {
-    struct flock fl = region(offset, exclusive ? F_WRLCK : F_RDLCK);
+    struct flock fl = region(offset, exclusive ? F_WRLCK : F_RDLCK, length);
     if (lockCall(m_fd, F_OFD_SETLK, F_SETLK, &fl) == 0)
         return Result::Locked;
     return (errno == EAGAIN || errno == EACCES) ? Result::Busy : Result::Failed;
 }
 
-DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs, bool exclusive) const
+DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs, bool exclusive, qint64 length) const
 {
     // Polling with growing pauses instead of F_SETLKW keeps the wait bounded: a
     // workstation that hangs while holding a lock must not freeze all others for good.
@@ -64,7 +64,7 @@ DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs, bool exclusive
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     auto pause = std::chrono::microseconds(50);
     for (;;) {
-        const Result r = tryLock(offset, exclusive);
+        const Result r = tryLock(offset, exclusive, length);
         if (r != Result::Busy || Clock::now() >= deadline)
             return r;
         std::this_thread::sleep_for(pause);
@@ -72,9 +72,9 @@ DbfLocks::Result DbfLocks::lockWait(qint64 offset, int timeoutMs, bool exclusive
     }
 }
 
-void DbfLocks::unlock(qint64 offset) const
+void DbfLocks::unlock(qint64 offset, qint64 length) const
 {
-    struct flock fl = region(offset, F_UNLCK);
+    struct flock fl = region(offset, F_UNLCK, length);
     lockCall(m_fd, F_OFD_SETLK, F_SETLK, &fl);
 }
 

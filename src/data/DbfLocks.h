@@ -26,10 +26,11 @@ public:
     void setFd(int fd) { m_fd = fd; }
 
     // Takes (or converts) the lock on one byte without waiting.
-    Result tryLock(qint64 offset, bool exclusive) const;
+    Result tryLock(qint64 offset, bool exclusive, qint64 length = 1) const;
     // Takes an exclusive (or shared) lock, waiting up to timeoutMs for other holders.
-    Result lockWait(qint64 offset, int timeoutMs, bool exclusive = true) const;
-    void unlock(qint64 offset) const;
+    // `length` bytes from offset (a run of records at once).
+    Result lockWait(qint64 offset, int timeoutMs, bool exclusive = true, qint64 length = 1) const;
+    void unlock(qint64 offset, qint64 length = 1) const;
     // True when another open file holds a lock on the byte that an exclusive lock would
     // conflict with.
     bool heldElsewhere(qint64 offset) const;

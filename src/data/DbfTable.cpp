@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -155,9 +156,9 @@ struct DbfTable::Impl {
         return n;
     }
 
-    void lockOrThrow(qint64 offset, int timeoutMs, const QString &busyMessage) const
+    void lockOrThrow(qint64 offset, int timeoutMs, const QString &busyMessage, qint64 length = 1) const
     {
-        switch (locks.lockWait(offset, timeoutMs)) {
+        switch (locks.lockWait(offset, timeoutMs, true, length)) {
         case DbfLocks::Result::Locked:
             return;
         case DbfLocks::Result::Busy:
@@ -820,6 +821,51 @@ void DbfTable::update(int recno, const DbfValues &values)
 void DbfTable::setDeleted(int recno, bool deleted)
 {
     d->patchRecord(recno, {{0, QByteArray(1, deleted ? '*' : ' ')}});
+}
+
+void DbfTable::setDeleted(std::vector<int> recnos)
+{
+    d->requireWritable();
+    std::sort(recnos.begin(), recnos.end());
+    recnos.erase(std::unique(recnos.begin(), recnos.end()), recnos.end());
+    if (recnos.empty())
+        return;
+    const qint64 count = d->records(d->state(), true);
+    if (recnos.front() < 0 || recnos.back() >= count)
+        throw Error(QStringLiteral("Die Tabelle '%1' hat keinen Satz Nr. %2.")
+                        .arg(d->fileName, recordText(recnos.front() < 0 ? recnos.front() : recnos.back())));
+    const qint64 size = d->recordSize();
+    const qint64 perRun = qMax<qint64>(1, kScanBytes / size);
+    QByteArray block;
+    for (size_t i = 0; i < recnos.size();) {
+        // A run: neighbouring records, at most a block's worth.
+        size_t j = i + 1;
+        while (j < recnos.size() && recnos[j] == recnos[j - 1] + 1 && qint64(j - i) < perRun)
+            ++j;
+        const qint64 first = recnos[i], n = qint64(j - i);
+        d->lockOrThrow(DbfLocks::kRecordBase + first, kRecordWaitMs,
+                       QStringLiteral("Die Sätze ab Nr. %1 der Tabelle '%2' werden von einem anderen Arbeitsplatz "
+                                      "bearbeitet.")
+                           .arg(recordText(first), d->fileName),
+                       n);
+        struct Unlock {
+            const DbfLocks &locks;
+            qint64 offset, length;
+            ~Unlock() { locks.unlock(offset, length); }
+        } unlock{d->locks, DbfLocks::kRecordBase + first, n};
+        // Read under the lock and written back whole: what other workstations changed in
+        // these records before is kept, and nobody changes them meanwhile.
+        block.resize(n * size);
+        const qint64 at = d->headerLength() + first * size;
+        const qint64 got = io::readAt(d->fd, block.data(), block.size(), at);
+        if (got != block.size())
+            throw d->ioError(QStringLiteral("gelesen"), got < 0 ? errno : EIO);
+        for (qint64 k = 0; k < n; ++k)
+            block[k * size] = '*';
+        d->writeOrThrow(block.constData(), block.size(), at);
+        i = j;
+    }
+    d->stampDate();
 }
 
 void DbfTable::pack()

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace lobrix::data {
 
@@ -143,6 +144,11 @@ public:
     // so that concurrent updates of other fields of the same record are kept.
     void update(int recno, const DbfValues &values);
     void setDeleted(int recno, bool deleted = true);
+    // Marks many records deleted, a run of neighbours at a time: one lock of the run's
+    // records, one read and one write of its block (what a deletion of months of visits
+    // needs). `recnos` in any order; a record that is not there throws lobrix::Error before
+    // anything is marked.
+    void setDeleted(std::vector<int> recnos);
 
     // Both need exclusive use: a table opened Shared is switched to exclusive use for the
     // rewrite and back afterwards; while another workstation has the table open they fail

@@ -394,7 +394,7 @@ void LayoutFile::CopyLayout(const QString &source, const QString &target, int sl
     to.save();
 }
 
-void LayoutFile::PublishStandardBadge(const QString &startFolder, const QString &databaseFolder)
+void LayoutFile::publishStandardBadge(const QString &startFolder, const QString &databaseFolder)
 {
     bool readOk = false;
     const QByteArray bytes =

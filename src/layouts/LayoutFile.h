@@ -72,7 +72,7 @@ public:
     static void CopyLayout(const QString &source, const QString &target, int slotCount);
     // Copies the start folder's Badge.ini line by line over the database folder's copy.
     // Without a Badge.ini in the start folder there is nothing to copy and nothing happens.
-    static void PublishStandardBadge(const QString &startFolder, const QString &databaseFolder);
+    static void publishStandardBadge(const QString &startFolder, const QString &databaseFolder);
 
     // Relation as float text: read with a decimal comma or point (files from German
     // systems have the comma); written with a decimal comma like those systems, up to

@@ -48,7 +48,7 @@ QList<ColumnValue> columnValues(const PrintedVisit &visit)
     QList<ColumnValue> out;
     out << made(data::columns::Vorgang, value(fields::VORGANG))
         << made(data::columns::Ausweis,
-                registration::BadgePool::BadgeOfListEntry(value(fields::Ausweis)));
+                registration::BadgePool::badgeOfListEntry(value(fields::Ausweis)));
     for (const auto &[column, key] : kTyped)
         out << typed(QString::fromLatin1(column), value(key), QString::fromLatin1(column));
     for (int i = 0; i < 4; ++i)

@@ -301,7 +301,7 @@ void StandardLayouts::install(const QString &startFolder, const QString &databas
     writeIfMissing(LayoutLocations::visitorSheet(startFolder), LayoutFamily::VisitorSheet,
                    visitorSheet());
     if (!QFileInfo::exists(LayoutLocations::publishedBadge(databaseFolder)))
-        LayoutFile::PublishStandardBadge(startFolder, databaseFolder);
+        LayoutFile::publishStandardBadge(startFolder, databaseFolder);
 
     // Without a card size every badge would print one millimetre wide.
     namespace s = shell::keys::settings;

@@ -108,14 +108,19 @@ DeletionResult DataDeletion::deleteRange(DeletionTarget target, std::optional<QD
     if (found.empty() && alreadyDeleted == 0)
         return result;
 
+    // A block of records at a time, the status between blocks.
+    constexpr size_t PerStep = 4096;
     QElapsedTimer shown;
-    for (const Found &f : found) {
+    for (size_t i = 0; i < found.size(); i += PerStep) {
         if (status && (!shown.isValid() || shown.elapsed() >= StatusIntervalMs)) {
-            status(f.day);
+            status(found[i].day);
             shown.restart();
         }
-        table->setDeleted(f.recno);
-        ++result.deleted;
+        std::vector<int> step;
+        for (size_t k = i; k < std::min(found.size(), i + PerStep); ++k)
+            step.push_back(found[k].recno);
+        table->setDeleted(std::move(step));
+        result.deleted += int(std::min(found.size(), i + PerStep) - i);
     }
     if (!found.empty())
         table->sync();

@@ -216,7 +216,7 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
            << registration::ColumnValue{columns::Tag, visit.tag, {}}
            << registration::ColumnValue{columns::Anwesend, anwesend, {}};
     table->update(recno, registration::VisitColumns::encode(*table, values));
-    m_log.WriteEventLog(QStringLiteral("Editieren -> Datensatz in Besuchertabelle Vorgang-Nr.%1 geändert.")
+    m_log.writeEventLog(QStringLiteral("Editieren -> Datensatz in Besuchertabelle Vorgang-Nr.%1 geändert.")
                             .arg(key.vorgang));
 
     // The badge follows the saved departure: a finished visit gives it back, a present
@@ -227,7 +227,7 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
         return {}; // a visit without a badge number has no badge to carry along
     if (!visit.geht.isEmpty()) {
         freeBadgeOf(key.ausweis, key.kommt, key.tag, listed.values.value(QStringLiteral("geht")).trimmed().isEmpty());
-        m_log.WriteEventLog(QStringLiteral("Editieren -> Ausweis %1 in Ausweistabelle frei gegeben: Kommt 25:00")
+        m_log.writeEventLog(QStringLiteral("Editieren -> Ausweis %1 in Ausweistabelle frei gegeben: Kommt 25:00")
                                 .arg(key.ausweis));
     } else {
         auto pool = data::openTable(m_folder, data::tables::Ausweis);
@@ -235,7 +235,7 @@ VisitCorrection::Result VisitCorrection::save(const ListedVisit &listed, const C
         const int poolTag = pool->fieldIndexOrThrow(columns::Tag);
         if (badge >= 0 && pool->text(pool->read(badge).constData(), poolTag).trimmed().isEmpty())
             pool->update(badge, {{pool->fieldIndexOrThrow(columns::Kommt), visit.kommt}, {poolTag, visit.tag}});
-        m_log.WriteEventLog(QStringLiteral("Editieren -> Ausweis %1 in Ausweistabelle belegt: Kommt %2")
+        m_log.writeEventLog(QStringLiteral("Editieren -> Ausweis %1 in Ausweistabelle belegt: Kommt %2")
                                 .arg(key.ausweis, visit.kommt));
     }
     return {};
@@ -283,10 +283,10 @@ VisitCorrection::Result VisitCorrection::deleteVisit(const ListedVisit &listed) 
     table->setDeleted(recno);
     table->sync();
     const bool freed = freeBadgeOf(key.ausweis, key.kommt, key.tag, wasPresent);
-    m_log.WriteEventLog(QStringLiteral("Editieren -> Löschen eines Datensatzes Ausweis %1 in Besuchertabelle\tVorgang %2")
+    m_log.writeEventLog(QStringLiteral("Editieren -> Löschen eines Datensatzes Ausweis %1 in Besuchertabelle\tVorgang %2")
                             .arg(key.ausweis, key.vorgang));
     if (freed)
-        m_log.WriteEventLog(QStringLiteral("Editieren -> Löschen eines Datensatzes und Ausweis %1 in Ausweistabelle frei "
+        m_log.writeEventLog(QStringLiteral("Editieren -> Löschen eines Datensatzes und Ausweis %1 in Ausweistabelle frei "
                                            "gegeben: Kommt 25:00")
                                 .arg(key.ausweis));
     saveLock.reset(); // the pack may take a while; saves wait for it on their own
@@ -304,12 +304,11 @@ VisitCorrection::Result VisitCorrection::repair() const
     textCondition(withoutBadge, *table, columns::Ausweis, QString());
     std::vector<int> found;
     data::forEachRecord(*table, withoutBadge, [&](int recno, const char *) { found.push_back(recno); });
-    for (int recno : found)
-        table->setDeleted(recno);
+    table->setDeleted(found);
     saveLock.reset();
     const PackOutcome pack = found.empty() ? PackOutcome{} : packTable(*table);
     const int n = int(found.size());
-    m_log.WriteEventLog(QStringLiteral("Editieren -> %1 ungültige Datensätze in Besuchertabelle gelöscht.").arg(n));
+    m_log.writeEventLog(QStringLiteral("Editieren -> %1 ungültige Datensätze in Besuchertabelle gelöscht.").arg(n));
     return {Outcome::Done, pack.packed ? repairDoneMessage(n) : repairDoneMessage(n) + u'\n' + pack.message, n};
 }
 
@@ -358,7 +357,7 @@ VisitCorrection::Result VisitCorrection::releaseBadges() const
     if (!release.empty())
         pool->sync();
     const int n = int(release.size());
-    m_log.WriteEventLog(QStringLiteral("Editieren -> %1 Ausweise in Ausweistabelle frei gegeben: Kommt 25:00").arg(n));
+    m_log.writeEventLog(QStringLiteral("Editieren -> %1 Ausweise in Ausweistabelle frei gegeben: Kommt 25:00").arg(n));
     return {Outcome::Done, releaseDoneMessage(n), n};
 }
 

@@ -86,7 +86,7 @@ const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &p
 {
     Opening o;
     static_cast<FormOpening &>(o) = FormOpening::open(m_session, m_countries);
-    o.badgeEntries = entriesOf(m_pool.ListFreeBadges(progress));
+    o.badgeEntries = entriesOf(m_pool.listFreeBadges(progress));
     if (o.badgeEntries.isEmpty())
         o.noBadgeMessage = BadgePool::noFreeBadgeMessage();
     else
@@ -102,13 +102,13 @@ const ArrivalService::Opening &ArrivalService::open(const BadgePool::Progress &p
 
 void ArrivalService::cancel()
 {
-    m_session.registrationLock().ClearRegistrationLock();
+    m_session.registrationLock().clearRegistrationLock();
 }
 
 ArrivalService::ManualBadge ArrivalService::checkManualBadge(const QString &text) const
 {
     ManualBadge out;
-    const std::optional<int> number = BadgePool::ReadManualBadgeNumber(text);
+    const std::optional<int> number = BadgePool::readManualBadgeNumber(text);
     if (!number) {
         out.message = BadgePool::invalidManualNumberMessage();
         return out;
@@ -196,8 +196,8 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     const QString folder = m_session.folders().database;
     const VisitFormSettings &s = m_opening.settings;
 
-    // 1. The badge of the selected entry.
-    const QString entry = BadgePool::BadgeOfListEntry(input.badgeEntry).trimmed();
+    // The badge of the selected entry, checked before anything is read from the tables.
+    const QString entry = BadgePool::badgeOfListEntry(input.badgeEntry).trimmed();
     bool ok = false;
     const int badge = entry.toInt(&ok);
     if (entry.isEmpty() && !m_opening.noBadgeMessage.isEmpty()) {
@@ -226,10 +226,10 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
         return result;
     }
     const std::optional<BadgeRow> badgeRow = m_pool.find(badge);
-    if (!badgeRow || BadgePool::IsBadgeOut(*badgeRow)) {
+    if (!badgeRow || BadgePool::isBadgeOut(*badgeRow)) {
         result.status = Result::Status::BadgeTaken;
         result.message = badgeRow ? badgeTakenMessage(badge) : BadgePool::unavailableBadgeMessage(badge);
-        m_opening.badgeEntries = entriesOf(m_pool.ListFreeBadges());
+        m_opening.badgeEntries = entriesOf(m_pool.listFreeBadges());
         m_opening.selectedBadge = m_opening.badgeEntries.isEmpty() ? -1 : 0;
         if (m_opening.badgeEntries.isEmpty())
             result.message += u'\n' + BadgePool::noFreeBadgeMessage();
@@ -304,7 +304,7 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     m_session.registrationLock().raiseLastSatz(number);
     stepDone("counter");
     QString badgeLog; // written after the visit's own line
-    m_pool.OccupyBadge(badge, m_opening.time, m_opening.date, visitNumber, &badgeLog);
+    m_pool.occupyBadge(badge, m_opening.time, m_opening.date, visitNumber, &badgeLog);
     stepDone("badge");
 
     const shell::EventLog &log = m_session.eventLog();
@@ -344,11 +344,11 @@ ArrivalService::Result ArrivalService::save(const Input &input, const PrintVisit
     // The badge's log line and the registration lock.
     after.run(QStringLiteral("die Zeile zum Ausweis im Ereignisprotokoll fehlt"), [&] {
         if (!badgeLog.isEmpty())
-            log.WriteEventLog(badgeLog);
+            log.writeEventLog(badgeLog);
         stepDone("badge log");
     });
     after.run(QStringLiteral("die Registrierungssperre wurde nicht aufgehoben"), [&] {
-        m_session.registrationLock().ClearRegistrationLock();
+        m_session.registrationLock().clearRegistrationLock();
         stepDone("flag");
     });
     result.status = Result::Status::Saved;

@@ -52,7 +52,7 @@ BadgePool::BadgePool(QString databaseFolder, const shell::EventLog &log)
 {
 }
 
-QString BadgePool::ProgressLabel(int done, int total)
+QString BadgePool::progressText(int done, int total)
 {
     const qint64 percent = total > 0 ? static_cast<qint64>(done) * 100 / total : 0;
     return QStringLiteral(" %1%  Moment bitte ...").arg(percent);
@@ -94,25 +94,25 @@ QList<BadgeRow> BadgePool::rows(const Progress &progress) const
     return out;
 }
 
-QList<int> BadgePool::ListFreeBadges(const Progress &progress) const
+QList<int> BadgePool::listFreeBadges(const Progress &progress) const
 {
     QList<int> out;
     for (const BadgeRow &row : rows(progress)) {
-        if (!IsBadgeOut(row))
+        if (!isBadgeOut(row))
             out.append(row.number);
     }
     return out;
 }
 
-std::optional<int> BadgePool::FirstFreeBadge() const
+std::optional<int> BadgePool::firstFreeBadge() const
 {
-    const QList<int> free = ListFreeBadges();
+    const QList<int> free = listFreeBadges();
     if (free.isEmpty())
         return std::nullopt;
     return free.first();
 }
 
-bool BadgePool::IsBadgeOut(const BadgeRow &row)
+bool BadgePool::isBadgeOut(const BadgeRow &row)
 {
     return row.kommt != QLatin1String(FreeMarker);
 }
@@ -178,29 +178,29 @@ bool BadgePool::logged(const QString &line, QString *deferredLog) const
     if (deferredLog)
         *deferredLog = line;
     else
-        m_log.WriteEventLog(line);
+        m_log.writeEventLog(line);
     return true;
 }
 
-bool BadgePool::OccupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
+bool BadgePool::occupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
                             const QString &visitNumber, QString *deferredLog) const
 {
     return occupyRow(number, arrivalTime, arrivalDate) &&
            logged(occupyLogText(number, arrivalTime, visitNumber), deferredLog);
 }
 
-bool BadgePool::ReleaseBadge(int number, const QString &visitNumber, QString *deferredLog) const
+bool BadgePool::releaseBadge(int number, const QString &visitNumber, QString *deferredLog) const
 {
     return releaseRow(number) && logged(releaseLogText(number, visitNumber), deferredLog);
 }
 
-QString BadgePool::BadgeOfListEntry(const QString &entry)
+QString BadgePool::badgeOfListEntry(const QString &entry)
 {
     const qsizetype bar = entry.indexOf(QStringLiteral(" |"));
     return bar < 0 ? entry : entry.left(bar);
 }
 
-std::optional<int> BadgePool::ReadManualBadgeNumber(const QString &text)
+std::optional<int> BadgePool::readManualBadgeNumber(const QString &text)
 {
     bool ok = false;
     const int number = text.trimmed().toInt(&ok);
@@ -209,7 +209,7 @@ std::optional<int> BadgePool::ReadManualBadgeNumber(const QString &text)
     return number;
 }
 
-QString BadgePool::ManualBadgeText(int number)
+QString BadgePool::manualBadgeText(int number)
 {
     return QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
 }
@@ -230,7 +230,7 @@ QSet<int> personalNumbers(const QString &folder)
 
 } // namespace
 
-std::optional<int> BadgePool::NextPersonalBadgeNumber() const
+std::optional<int> BadgePool::nextPersonalBadgeNumber() const
 {
     // One pass over the master data instead of one search per candidate number.
     const QSet<int> used = personalNumbers(m_folder);

@@ -35,15 +35,15 @@ public:
     BadgePool(QString databaseFolder, const shell::EventLog &log);
 
     // The progress label while the pool is read: " 42%  Moment bitte ...".
-    static QString ProgressLabel(int done, int total);
+    static QString progressText(int done, int total);
 
     // All rows in stored order; rows without a badge number are left out.
     QList<BadgeRow> rows(const Progress &progress = {}) const;
     // The numbers of the free rows in stored order.
-    QList<int> ListFreeBadges(const Progress &progress = {}) const;
-    std::optional<int> FirstFreeBadge() const;
+    QList<int> listFreeBadges(const Progress &progress = {}) const;
+    std::optional<int> firstFreeBadge() const;
     // Anything but exactly the free marker is out, also an empty Kommt.
-    static bool IsBadgeOut(const BadgeRow &row);
+    static bool isBadgeOut(const BadgeRow &row);
     // The first row carrying the number.
     std::optional<BadgeRow> find(int number) const;
 
@@ -51,22 +51,22 @@ public:
     // False (nothing changed, nothing logged) when no row carries the number. With
     // `deferredLog` the line is handed back instead of written, for a save that writes it
     // after lines of its own.
-    bool OccupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
+    bool occupyBadge(int number, const QString &arrivalTime, const QString &arrivalDate,
                      const QString &visitNumber, QString *deferredLog = nullptr) const;
-    bool ReleaseBadge(int number, const QString &visitNumber, QString *deferredLog = nullptr) const;
+    bool releaseBadge(int number, const QString &visitNumber, QString *deferredLog = nullptr) const;
 
     // The badge number at the start of a drop-down entry: the text before the first " |",
     // or the whole entry.
-    static QString BadgeOfListEntry(const QString &entry);
+    static QString badgeOfListEntry(const QString &entry);
     // The number typed into the four-digit manual entry field; none unless it is a whole
     // number of at least 1 ("0000" and an entry without digits are invalid).
-    static std::optional<int> ReadManualBadgeNumber(const QString &text);
+    static std::optional<int> readManualBadgeNumber(const QString &text);
     // The manual entry field's form of a number: four digits with leading zeros.
-    static QString ManualBadgeText(int number);
+    static QString manualBadgeText(int number);
 
     // The lowest number from 1 to 5000 that no master-data record carries as its personal
     // badge number, or none when all are taken.
-    std::optional<int> NextPersonalBadgeNumber() const;
+    std::optional<int> nextPersonalBadgeNumber() const;
     // True when a master-data record carries the number as its personal badge number.
     bool isPersonalBadgeNumber(int number) const;
 

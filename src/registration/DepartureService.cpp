@@ -115,7 +115,7 @@ const DepartureService::Opening &DepartureService::open(const BadgePool::Progres
     // The badges that are out, in stored order.
     QHash<QByteArray, QList<int>> entriesOfBadge; // badge number text -> entries
     for (const BadgeRow &row : m_pool.rows(progress)) {
-        if (!BadgePool::IsBadgeOut(row))
+        if (!BadgePool::isBadgeOut(row))
             continue;
         Entry e;
         e.badge = row.number;
@@ -223,7 +223,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
             return result;
         }
         const std::optional<BadgeRow> row = m_pool.find(entry.badge);
-        if (!row || !BadgePool::IsBadgeOut(*row) || row->kommt != entry.badgeKommt ||
+        if (!row || !BadgePool::isBadgeOut(*row) || row->kommt != entry.badgeKommt ||
             row->tag != entry.badgeTag) {
             result.status = Result::Status::Gone;
             result.message = QStringLiteral("Der Ausweis Nr. '%1' wurde inzwischen an einem anderen "
@@ -231,7 +231,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                                  .arg(entry.badge);
             return result;
         }
-        m_pool.ReleaseBadge(entry.badge, QString());
+        m_pool.releaseBadge(entry.badge, QString());
         result.status = Result::Status::Saved;
         return result;
     }
@@ -254,7 +254,8 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
         }
     }
 
-    // 2. The host's confirmation.
+    // The host's confirmation, asked before the lock: a question must not hold up the
+    // other workstations' saves.
     const bool confirmedVisit = s.quittung && confirmed;
     if (s.quittung && !confirmed && !(ask && ask(QStringLiteral("Achtung"), confirmationQuestion()))) {
         result.status = Result::Status::Declined;
@@ -268,7 +269,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
             result.message = VisitSaveLock::busyMessage();
             return result;
         }
-        // 1. The visit, again: another workstation may have ended it meanwhile.
+        // The visit, read again under the lock: another workstation may have ended it meanwhile.
         auto visits = data::openTable(folder, data::tables::Besucher);
         const int recno = findPresentVisit(*visits, entry.badge, loaded.vorgang, loaded.recno);
         if (recno < 0) {
@@ -283,7 +284,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
                << ColumnValue{data::columns::Anwesend, loaded.duration, {}};
         const data::DbfValues visitRow = VisitColumns::encode(*visits, fields);
 
-        // 4. The pre-registration is no longer present. Voranmel.dbf belongs to another
+        // The pre-registration is no longer present. Voranmel.dbf belongs to another
         // application, which may hold it: a mark that cannot be made is reported and the
         // visit is completed all the same.
         QString markProblem;
@@ -323,9 +324,9 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
         // offers to return. A release that fails leaves the same, mended the same way.
         after.run(QStringLiteral("der Ausweis wurde nicht zurückgegeben"), [&] {
             QString badgeLog;
-            if (entry.presentVisits <= 1 && m_pool.ReleaseBadge(entry.badge, loaded.vorgang, &badgeLog)) {
+            if (entry.presentVisits <= 1 && m_pool.releaseBadge(entry.badge, loaded.vorgang, &badgeLog)) {
                 stepDone("badge");
-                m_session.eventLog().WriteEventLog(badgeLog);
+                m_session.eventLog().writeEventLog(badgeLog);
                 stepDone("badge log");
             }
         });
@@ -339,7 +340,7 @@ DepartureService::Result DepartureService::save(const LoadedVisit &loaded, const
     return result;
 }
 
-QString DepartureService::FitEntry(const QString &text, int dropDownWidth, const MeasureText &measure)
+QString DepartureService::fitEntry(const QString &text, int dropDownWidth, const MeasureText &measure)
 {
     if (measure(text) <= dropDownWidth)
         return text;
@@ -365,7 +366,7 @@ QStringList DepartureService::entryTexts(int dropDownWidth, const MeasureText &m
 {
     QStringList out;
     for (const Entry &e : m_opening.entries)
-        out << FitEntry(e.text, dropDownWidth, measure);
+        out << fitEntry(e.text, dropDownWidth, measure);
     return out;
 }
 

@@ -104,7 +104,7 @@ public:
 
     // An entry wider than the drop-down keeps its longest beginning that fits the width
     // less 25 pixels, followed by "..."; the badge number and its " |" are always kept.
-    static QString FitEntry(const QString &text, int dropDownWidth, const MeasureText &measure);
+    static QString fitEntry(const QString &text, int dropDownWidth, const MeasureText &measure);
     QStringList entryTexts(int dropDownWidth, const MeasureText &measure) const;
 
     static QString confirmationQuestion();

@@ -12,7 +12,7 @@ namespace lobrix::registration {
 
 FormOpening FormOpening::open(shell::Session &session, CountryList &countries)
 {
-    session.registrationLock().SetRegistrationLock();
+    session.registrationLock().setRegistrationLock();
     const QString folder = session.folders().database;
     FormOpening o;
     o.time = CurrentTimeText(session.clock());

@@ -40,7 +40,7 @@ public:
     // The record carrying the personal badge number, if any.
     std::optional<VisitData> findByPersonalNumber(int number) const;
     // The lowest personal badge number no record carries, or none (see BadgePool).
-    std::optional<int> nextPersonalNumber() const { return m_pool.NextPersonalBadgeNumber(); }
+    std::optional<int> nextPersonalNumber() const { return m_pool.nextPersonalBadgeNumber(); }
 
     struct Input {
         VisitData visit;             // the fields; info[i]: box i is checked

@@ -16,7 +16,7 @@ VisitFormService::VisitFormService(shell::Session &session)
 
 void VisitFormService::close()
 {
-    m_session.registrationLock().ClearRegistrationLock();
+    m_session.registrationLock().clearRegistrationLock();
 }
 
 void VisitFormService::visitStored(SaveAftermath &after, std::unique_ptr<data::DbfTable> &visits,
@@ -28,7 +28,7 @@ void VisitFormService::visitStored(SaveAftermath &after, std::unique_ptr<data::D
         stepDone("visit");
     });
     after.run(QStringLiteral("die Zeile im Ereignisprotokoll fehlt"), [&] {
-        m_session.eventLog().WriteEventLog(logLine);
+        m_session.eventLog().writeEventLog(logLine);
         stepDone("visit log");
     });
 }

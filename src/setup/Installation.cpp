@@ -281,7 +281,7 @@ void Installation::fillStart(const QDir &start, const QDir &db, const Options &o
     // Ten empty slots; the demo gets a user "demo" with every right in slot 0.
     UsersFile users = UsersFile::createEmpty();
     if (options.demo)
-        users.StoreUserSlot(0, {QStringLiteral("demo"), QStringLiteral("demo"), UserRights::all()});
+        users.storeUserSlot(0, {QStringLiteral("demo"), QStringLiteral("demo"), UserRights::all()});
     users.write(start.filePath(QString::fromLatin1(UsersFile::FileName)));
 
     IniFile settings(start.filePath(QString::fromLatin1(keys::SettingsFile)));

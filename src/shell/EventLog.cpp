@@ -105,7 +105,7 @@ QString EventLog::entryLine(const QString &eventText) const
     return line;
 }
 
-void EventLog::WriteEventLog(const QString &eventText) const
+void EventLog::writeEventLog(const QString &eventText) const
 {
     const QString file = path();
     const QByteArray entry = encodeForLog(entryLine(eventText));

@@ -35,7 +35,7 @@ public:
     // the limit the entry is appended, so that entries of other workstations written in
     // the meantime are kept; at the limit the file is rewritten without its first line.
     // Up to three attempts; if all fail the file keeps its previous content.
-    void WriteEventLog(const QString &eventText) const;
+    void writeEventLog(const QString &eventText) const;
 
     // The entry as it goes into the file, without the line end. Line breaks in the text
     // become spaces so that an entry is always one line.

@@ -17,7 +17,7 @@ std::optional<LoginUser> LoginCheck::find(const QString &typedName,
     if (m_serviceLogin && typedName == QStringView(ServiceName) && typedPassword == QStringView(ServicePassword))
         return LoginUser::service();
     for (int slot = 0; slot < UsersFile::SlotCount; ++slot) {
-        const UserSlot user = m_users.LoadUserSlot(slot);
+        const UserSlot user = m_users.loadUserSlot(slot);
         // The name first: a hash is checked only for the slot it could belong to.
         if (typedName == user.name && m_users.passwordMatches(slot, typedPassword))
             return LoginUser::fromSlot(slot, user);
@@ -37,7 +37,7 @@ QString LoginCheck::lastFailureLogText()
     return QStringLiteral("Anmeldung -> %1. fehlgeschlagener Anmeldeversuch, Programm beendet").arg(MaxAttempts);
 }
 
-LoginCheck::Outcome LoginCheck::CheckLogin(const QString &typedName, const QString &typedPassword)
+LoginCheck::Outcome LoginCheck::checkLogin(const QString &typedName, const QString &typedPassword)
 {
     ++m_attempts;
     Outcome outcome;

@@ -36,7 +36,7 @@ public:
     static QString lastFailureLogText();
 
     // One press of "&OK": counts the attempt and compares name and password exactly.
-    Outcome CheckLogin(const QString &typedName, const QString &typedPassword);
+    Outcome checkLogin(const QString &typedName, const QString &typedPassword);
 
     // The user that name and password belong to, without counting an attempt.
     std::optional<LoginUser> find(const QString &typedName, const QString &typedPassword) const;

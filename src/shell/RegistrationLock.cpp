@@ -64,7 +64,7 @@ void RegistrationLock::writeLocked(bool locked) const
     keys::write(global, keys::global::Locked, locked);
 }
 
-void RegistrationLock::SetRegistrationLock()
+void RegistrationLock::setRegistrationLock()
 {
     if (m_ownerFd < 0) {
         const int fd = FolderLock::openLockFile(m_folder);
@@ -89,7 +89,7 @@ void RegistrationLock::SetRegistrationLock()
     writeLocked(true);
 }
 
-void RegistrationLock::ClearRegistrationLock()
+void RegistrationLock::clearRegistrationLock()
 {
     // The owner lock goes last, also when the write fails: whoever reads the flag while
     // it is still 1 finds its owner alive; a flag left at 1 is then stale and cleared.
@@ -134,7 +134,7 @@ bool RegistrationLock::heldByOther(int probeFd) const
     return data::DbfLocks(probeFd).holderElsewhere(ownerByte()) != data::DbfLocks::Holder::None;
 }
 
-bool RegistrationLock::RegistrationLocked() const
+bool RegistrationLock::registrationLocked() const
 {
     if (!keys::read(IniFile(path()), keys::global::Locked))
         return false;
@@ -198,7 +198,7 @@ bool RegistrationLock::clearStaleFlag() const
     }
     ::close(probe);
     if (cleared && m_log)
-        m_log->WriteEventLog(staleFlagLogText());
+        m_log->writeEventLog(staleFlagLogText());
     return cleared;
 }
 

@@ -29,14 +29,14 @@ public:
 
     // Takes the owner lock, then writes Locked = 1. Throws lobrix::Error naming Global.ini
     // (or the lock file) when it cannot be written.
-    void SetRegistrationLock();
+    void setRegistrationLock();
     // Writes Locked = 0 unless another live workstation still holds the owner lock (its
     // form is open: the last one out clears the flag), then gives up the owner lock (also
     // when the write fails).
-    void ClearRegistrationLock();
+    void clearRegistrationLock();
     // True while another live workstation holds the flag: what the main window shows. The
     // own open form does not count. A stale flag is cleared here and reads as free.
-    bool RegistrationLocked() const;
+    bool registrationLocked() const;
     // True while this workstation holds the flag (its visit form is open).
     bool holdsRegistrationLock() const { return m_ownerFd >= 0; }
 

@@ -76,12 +76,12 @@ template <char16_t Pair::*Side> QString column()
 
 } // namespace
 
-QString UserScrambler::ScrambleText(const QString &text)
+QString UserScrambler::scrambleText(const QString &text)
 {
     return translateText<&Pair::plain, &Pair::stored>(text);
 }
 
-QString UserScrambler::UnscrambleText(const QString &text)
+QString UserScrambler::unscrambleText(const QString &text)
 {
     return translateText<&Pair::stored, &Pair::plain>(text);
 }

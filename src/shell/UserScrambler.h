@@ -17,9 +17,9 @@ public:
 
     // Each character replaced by its stored form; a character outside the table is
     // dropped. Callers that store text check it with firstUnsupported() first.
-    static QString ScrambleText(const QString &text);
+    static QString scrambleText(const QString &text);
     // The reverse; a stored character outside the table is dropped.
-    static QString UnscrambleText(const QString &text);
+    static QString unscrambleText(const QString &text);
 
     // The first character of `text` that the table cannot store, if any.
     static std::optional<QChar> firstUnsupported(const QString &text);

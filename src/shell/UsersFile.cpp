@@ -93,12 +93,12 @@ QString readText(const QString &line, int start)
             break;
         stored.append(*c);
     }
-    return UserScrambler::UnscrambleText(stored);
+    return UserScrambler::unscrambleText(stored);
 }
 
 void writeText(QString &line, int start, const QString &text)
 {
-    const QString stored = UserScrambler::ScrambleText(text);
+    const QString stored = UserScrambler::scrambleText(text);
     for (int i = 0; i < stored.size(); ++i)
         putWithFiller(line, start + 3 * i, stored.at(i));
     putWithFiller(line, start + 3 * static_cast<int>(stored.size()), Terminator);
@@ -106,7 +106,7 @@ void writeText(QString &line, int start, const QString &text)
 
 QChar storedDigit(int digit)
 {
-    return UserScrambler::ScrambleText(QString::number(digit)).at(0);
+    return UserScrambler::scrambleText(QString::number(digit)).at(0);
 }
 
 QString allowedSigns()
@@ -168,20 +168,20 @@ UsersFile UsersFile::createEmpty()
         lines.append(fillerLine());
     UsersFile file(std::move(lines));
     for (int slot = 0; slot < SlotCount; ++slot)
-        file.StoreUserSlot(slot, UserSlot{});
+        file.storeUserSlot(slot, UserSlot{});
     return file;
 }
 
 bool UsersFile::passwordMatches(int slot, const QString &typed) const
 {
-    const UserSlot user = LoadUserSlot(slot);
+    const UserSlot user = loadUserSlot(slot);
     return user.passwordHash.isEmpty() ? typed == user.password : PasswordHash::verify(user.passwordHash, typed);
 }
 
 int UsersFile::slotOf(const QString &name) const
 {
     for (int slot = 0; slot < SlotCount; ++slot)
-        if (!name.isEmpty() && LoadUserSlot(slot).name == name)
+        if (!name.isEmpty() && loadUserSlot(slot).name == name)
             return slot;
     return -1;
 }
@@ -191,9 +191,9 @@ void UsersFile::write(const QString &path) const
     // An old-format slot is stored anew: its password goes into a hash.
     UsersFile converted = *this;
     for (int slot = 0; slot < SlotCount; ++slot) {
-        const UserSlot user = LoadUserSlot(slot);
+        const UserSlot user = loadUserSlot(slot);
         if (!user.name.isEmpty() && user.passwordHash.isEmpty())
-            converted.StoreUserSlot(slot, user);
+            converted.storeUserSlot(slot, user);
     }
     QList<QByteArray> encoded;
     encoded.reserve(converted.m_lines.size());
@@ -206,7 +206,7 @@ void UsersFile::write(const QString &path) const
     TextFile::writeBytes(path, bytes, FileModes::Kind::Private);
 }
 
-UserSlot UsersFile::LoadUserSlot(int slot) const
+UserSlot UsersFile::loadUserSlot(int slot) const
 {
     checkSlot(slot);
     UserSlot user;
@@ -223,7 +223,7 @@ UserSlot UsersFile::LoadUserSlot(int slot) const
     return user;
 }
 
-void UsersFile::StoreUserSlot(int slot, const UserSlot &user)
+void UsersFile::storeUserSlot(int slot, const UserSlot &user)
 {
     checkSlot(slot);
     checkStorable(user.name, QStringLiteral("Der Benutzername"), true);

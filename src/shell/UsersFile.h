@@ -57,11 +57,11 @@ public:
     // the old format is written as its hash. Throws lobrix::Error.
     void write(const QString &path) const;
 
-    UserSlot LoadUserSlot(int slot) const;
+    UserSlot loadUserSlot(int slot) const;
     // Writes the slot into the working copy with new filler around it. Throws
     // lobrix::Error, changing nothing, when the name or password is longer than ten
     // characters or holds a character the users file cannot store.
-    void StoreUserSlot(int slot, const UserSlot &user);
+    void storeUserSlot(int slot, const UserSlot &user);
 
     // True when the typed password is the slot's (by its hash, or as an old file keeps it).
     bool passwordMatches(int slot, const QString &typed) const;

@@ -49,25 +49,26 @@ void WorkstationSettings::save(Session &session) const
 {
     IniFile &ini = session.settings();
     IniFile &pre = session.voranmel();
-    // 1. The folders.
+    // The folders first: everything below is found through them.
     write(ini, s::DatenbankPfad, datenbank);
     write(ini, s::ListenPfad, listen);
     write(ini, s::BilderPfad, bilder);
     write(pre, v::BilderPfad, bilder);
-    // 2. The layout files.
+    // The layout files of the visitor sheet and the badge (Voranmel.ini carries a copy for
+    // the pre-registration application).
     write(ini, s::BesucherscheinPfad, besucherschein);
     write(pre, v::BesucherscheinPfad, besucherschein);
     write(ini, s::AusweisdruckDatei, ausweis);
     write(pre, v::AusweisdruckDatei, ausweis);
-    // 3. The external documents.
+    // The external documents printed instead of the layouts.
     write(ini, s::BesucherscheinExternPfad, besucherscheinExtern);
     write(ini, s::AusweisdruckExternPfad, ausweisExtern);
     write(pre, v::BesucherscheinExternPfad, besucherscheinExtern);
     write(pre, v::AusweisdruckExternPfad, ausweisExtern);
-    // 4. External printing.
+    // Whether the external documents are printed.
     write(ini, s::DruckExtern, druckExtern ? 1 : 0);
     write(pre, v::DruckExtern, druckExtern ? 1 : 0);
-    // 5. and 6. Printers and the badge page.
+    // The printers and the badge page.
     write(ini, s::Printer1, printer1);
     write(ini, s::Printer2, printer2);
     write(ini, s::HochQuer, hochQuer);
@@ -78,7 +79,7 @@ void WorkstationSettings::save(Session &session) const
     write(pre, v::HochQuer, hochQuer);
     write(pre, v::AusweisBreite, ausweisBreite);
     write(pre, v::AusweisHoehe, ausweisHoehe);
-    // 7. The visit form's options and required fields.
+    // The visit form's options and its required fields.
     write(ini, s::AutoQuittung, autoQuittung);
     write(ini, s::Quittung, quittung);
     write(ini, s::AutoStamm, autoStamm);
@@ -86,13 +87,13 @@ void WorkstationSettings::save(Session &session) const
         write(ini, s::RequiredFields[i], requiredFields[i]);
     for (size_t i = 0; i < requiredFields.size(); ++i)
         write(pre, v::RequiredFields[i], requiredFields[i]);
-    // 8. The information fields.
+    // The captions of the four information fields.
     for (size_t i = 0; i < bezeichnungInfo.size(); ++i)
         write(ini, s::BezeichnungInfo[i], bezeichnungInfo[i]);
     for (size_t i = 0; i < bezeichnungInfo.size(); ++i)
         write(pre, v::BezeichnungInfo[i], bezeichnungInfo[i]);
     write(ini, s::ShowInfoStamm, showInfoStamm);
-    // 9. The clock and the start check.
+    // Last, what only this workstation reads: the clock and the start check.
     write(ini, s::UhrzeitDatum, uhrzeitDatum);
     write(ini, s::NoDBCheck, noDbCheck);
 }

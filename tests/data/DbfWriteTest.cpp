@@ -369,6 +369,33 @@ private slots:
         QCOMPARE(t->recordCount(), 1);
     }
 
+    // Many records marked at once, in runs of neighbours: exactly those, their other bytes
+    // as they were, whatever order they come in; one past the end is refused.
+    void manyRecordsDeletedInRuns()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.dbf");
+        DbfTable::create(path, {{"NAME", 'C', 10, 0, 0}});
+        auto t = DbfTable::open(path);
+        for (int i = 0; i < 3000; ++i)
+            t->append({{0, QString::number(i)}});
+        std::vector<int> doomed{2999, 5, 3, 4, 4, 1000};
+        for (int i = 1500; i < 2900; ++i) // a run longer than one block
+            doomed.push_back(i);
+        t->setDeleted(doomed);
+        int deleted = 0;
+        for (int i = 0; i < 3000; ++i) {
+            const QByteArray record = t->read(i);
+            const bool expected = i == 3 || i == 4 || i == 5 || i == 1000 || i == 2999 || (i >= 1500 && i < 2900);
+            QCOMPARE(DbfTable::isDeleted(record.constData()), expected);
+            QCOMPARE(t->text(record.constData(), 0), QString::number(i));
+            deleted += expected ? 1 : 0;
+        }
+        QCOMPARE(t->health().deleted, deleted);
+        QVERIFY(!dbf::errorOf([&] { t->setDeleted(std::vector<int>{10, 3000}); }).isEmpty());
+        QVERIFY(!DbfTable::isDeleted(t->read(10).constData())); // checked before anything is marked
+    }
+
     void packRemovesDeletedRecords_data()
     {
         QTest::addColumn<QString>("mode");

@@ -1,5 +1,5 @@
 // The designers' core without a window: the canvas mapping (offsets, zoom, snapping), the
-// edits on the document with the Parts' figures, undo and redo, the badge type's file
+// edits on the document with worked figures, undo and redo, the badge type's file
 // name, and the working copy written and read back.
 #include "TestRegistry.h"
 

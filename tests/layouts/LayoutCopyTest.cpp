@@ -14,7 +14,7 @@
 using namespace lobrix::layouts;
 using namespace lobrix::test;
 
-// CopyLayout, PublishStandardBadge and where the layout files are found.
+// CopyLayout, publishStandardBadge and where the layout files are found.
 class LayoutCopyTest : public QObject
 {
     Q_OBJECT
@@ -121,7 +121,7 @@ private slots:
                         "e\n; bleibt\n"));
         QVERIFY(putFile(QDir(db).filePath(QStringLiteral("BADGE.INI")), "[Alt]\r\nx=1\r\n"));
 
-        LayoutFile::PublishStandardBadge(start, db);
+        LayoutFile::publishStandardBadge(start, db);
 
         // The existing copy is replaced, whatever its case; lines end in CR LF.
         QCOMPARE(QDir(db).entryList({QStringLiteral("*.ini")}, QDir::Files),
@@ -135,12 +135,12 @@ private slots:
     {
         const QString start = folder(QStringLiteral("start"));
         const QString db = folder(QStringLiteral("db"));
-        LayoutFile::PublishStandardBadge(start, db);
+        LayoutFile::publishStandardBadge(start, db);
         QVERIFY(QDir(db).isEmpty());
 
         const QString published = QDir(db).filePath(QStringLiteral("Badge.ini"));
         QVERIFY(putFile(published, "[Label1]\r\nVisible=1\r\n"));
-        LayoutFile::PublishStandardBadge(start, db);
+        LayoutFile::publishStandardBadge(start, db);
         QCOMPARE(fileBytes(published), QByteArray("[Label1]\r\nVisible=1\r\n"));
     }
 

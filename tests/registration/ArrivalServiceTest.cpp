@@ -655,10 +655,10 @@ void ArrivalServiceTest::otherFormsCloseLeavesTheFlag()
     departureB.open();
     departureB.close();
     QCOMPARE(f.global("Locked"), QStringLiteral("1"));
-    QVERIFY(b->registrationLock().RegistrationLocked());
+    QVERIFY(b->registrationLock().registrationLocked());
     QCOMPARE(arrivalA.save(arrival(sampleVisit(), QStringLiteral("1"))).status, Status::Saved);
     QCOMPARE(f.global("Locked"), QStringLiteral("0"));
-    QVERIFY(!b->registrationLock().RegistrationLocked());
+    QVERIFY(!b->registrationLock().registrationLocked());
 }
 
 void ArrivalServiceTest::fullTableRefusesBeforeBadgeAndNumber_data()

@@ -50,9 +50,9 @@ void BadgePoolTest::freeMarker()
     BadgePool pool(f.db(), f.session->eventLog());
     const QList<BadgeRow> rows = pool.rows();
     QCOMPARE(rows.size(), 5);
-    QCOMPARE(BadgePool::IsBadgeOut(rows.at(2)), out);
+    QCOMPARE(BadgePool::isBadgeOut(rows.at(2)), out);
     const QList<int> expected = out ? QList<int>{1, 2, 4, 5} : QList<int>{1, 2, 3, 4, 5};
-    QCOMPARE(pool.ListFreeBadges(), expected);
+    QCOMPARE(pool.listFreeBadges(), expected);
 }
 
 void BadgePoolTest::freeBadgesInStoredOrder()
@@ -63,11 +63,11 @@ void BadgePoolTest::freeBadgesInStoredOrder()
     f.append(QStringLiteral("Ausweis.dbf"), {{"Ausweis", "4"}, {"Kommt", "25:00"}});
     f.occupy(1, QStringLiteral("07:00"), QStringLiteral("10.12.2026"));
     BadgePool pool(f.db(), f.session->eventLog());
-    QCOMPARE(pool.ListFreeBadges(), (QList<int>{2, 3, 9, 4}));
-    QCOMPARE(pool.FirstFreeBadge(), std::optional<int>(2));
+    QCOMPARE(pool.listFreeBadges(), (QList<int>{2, 3, 9, 4}));
+    QCOMPARE(pool.firstFreeBadge(), std::optional<int>(2));
     f.occupy(2, QStringLiteral("07:00"), QStringLiteral("10.12.2026"));
     f.occupy(3, QStringLiteral("07:00"), QStringLiteral("10.12.2026"));
-    QCOMPARE(pool.FirstFreeBadge(), std::optional<int>(9));
+    QCOMPARE(pool.firstFreeBadge(), std::optional<int>(9));
 }
 
 void BadgePoolTest::allBadgesOut()
@@ -76,8 +76,8 @@ void BadgePoolTest::allBadgesOut()
     for (int n = 1; n <= 3; ++n)
         f.occupy(n, QStringLiteral("07:00"), QStringLiteral("10.12.2026"));
     BadgePool pool(f.db(), f.session->eventLog());
-    QVERIFY(pool.ListFreeBadges().isEmpty());
-    QVERIFY(!pool.FirstFreeBadge());
+    QVERIFY(pool.listFreeBadges().isEmpty());
+    QVERIFY(!pool.firstFreeBadge());
     QCOMPARE(BadgePool::noFreeBadgeMessage(), QStringLiteral("Es sind keine weiteren Nummern mehr frei."));
 }
 
@@ -85,14 +85,14 @@ void BadgePoolTest::occupyAndRelease()
 {
     DeskFixture f(20);
     BadgePool pool(f.db(), f.session->eventLog());
-    QVERIFY(pool.OccupyBadge(12, QStringLiteral("08:15"), QStringLiteral("10.12.2026"), QStringLiteral("77")));
+    QVERIFY(pool.occupyBadge(12, QStringLiteral("08:15"), QStringLiteral("10.12.2026"), QStringLiteral("77")));
     QCOMPARE(f.badge(12).value("KOMMT"), QStringLiteral("08:15"));
     QCOMPARE(f.badge(12).value("TAG"), QStringLiteral("10.12.2026"));
     QCOMPARE(f.badge(11).value("KOMMT"), QStringLiteral("25:00"));
-    QVERIFY(!pool.ListFreeBadges().contains(12));
+    QVERIFY(!pool.listFreeBadges().contains(12));
 
     f.clock.advance(3600);
-    QVERIFY(pool.ReleaseBadge(12, QStringLiteral("77")));
+    QVERIFY(pool.releaseBadge(12, QStringLiteral("77")));
     QCOMPARE(f.badge(12).value("KOMMT"), QStringLiteral("25:00"));
     QCOMPARE(f.badge(12).value("TAG"), QString());
     QCOMPARE(f.logLines(),
@@ -101,7 +101,7 @@ void BadgePoolTest::occupyAndRelease()
                           "10.12.2026 09:15:30: Systemanmeldung --> Besucher GEHT -> Ausweis 12 in "
                           "Ausweistabelle frei gegeben: Kommt 25:00\tVorgang: 77"}));
     // Back in the pool, badge 12 is offered in its stored place again.
-    QCOMPARE(pool.ListFreeBadges().at(11), 12);
+    QCOMPARE(pool.listFreeBadges().at(11), 12);
 }
 
 void BadgePoolTest::unknownNumberChangesNothing()
@@ -109,8 +109,8 @@ void BadgePoolTest::unknownNumberChangesNothing()
     DeskFixture f(5);
     BadgePool pool(f.db(), f.session->eventLog());
     const auto before = f.snapshot();
-    QVERIFY(!pool.ReleaseBadge(6, QStringLiteral("1")));
-    QVERIFY(!pool.OccupyBadge(0, QStringLiteral("08:15"), QStringLiteral("10.12.2026"), QStringLiteral("1")));
+    QVERIFY(!pool.releaseBadge(6, QStringLiteral("1")));
+    QVERIFY(!pool.occupyBadge(0, QStringLiteral("08:15"), QStringLiteral("10.12.2026"), QStringLiteral("1")));
     QCOMPARE(f.snapshot(), before);
     QVERIFY(f.logLines().isEmpty());
 }
@@ -121,10 +121,10 @@ void BadgePoolTest::progressLabels()
     BadgePool pool(f.db(), f.session->eventLog());
     QList<int> done;
     QStringList labels;
-    pool.ListFreeBadges([&](int d, int total) {
+    pool.listFreeBadges([&](int d, int total) {
         QCOMPARE(total, 200);
         done << d;
-        labels << BadgePool::ProgressLabel(d, total);
+        labels << BadgePool::progressText(d, total);
     });
     QCOMPARE(done.first(), 0);
     QCOMPARE(done.last(), 200);
@@ -133,7 +133,7 @@ void BadgePoolTest::progressLabels()
     QCOMPARE(done.size(), 101);
     QVERIFY(labels.contains(QStringLiteral(" 42%  Moment bitte ...")));
     QCOMPARE(labels.last(), QStringLiteral(" 100%  Moment bitte ..."));
-    QCOMPARE(BadgePool::ProgressLabel(2, 3), QStringLiteral(" 66%  Moment bitte ..."));
+    QCOMPARE(BadgePool::progressText(2, 3), QStringLiteral(" 66%  Moment bitte ..."));
 }
 
 void BadgePoolTest::badgeOfListEntry_data()
@@ -152,7 +152,7 @@ void BadgePoolTest::badgeOfListEntry()
 {
     QFETCH(QString, entry);
     QFETCH(QString, badge);
-    QCOMPARE(BadgePool::BadgeOfListEntry(entry), badge);
+    QCOMPARE(BadgePool::badgeOfListEntry(entry), badge);
 }
 
 void BadgePoolTest::manualBadgeNumber_data()
@@ -173,10 +173,10 @@ void BadgePoolTest::manualBadgeNumber()
 {
     QFETCH(QString, text);
     QFETCH(int, number);
-    const std::optional<int> read = BadgePool::ReadManualBadgeNumber(text);
+    const std::optional<int> read = BadgePool::readManualBadgeNumber(text);
     QCOMPARE(read.value_or(0), number);
     if (number > 0)
-        QCOMPARE(BadgePool::ReadManualBadgeNumber(BadgePool::ManualBadgeText(number)), read);
+        QCOMPARE(BadgePool::readManualBadgeNumber(BadgePool::manualBadgeText(number)), read);
 }
 
 void BadgePoolTest::nextPersonalNumber_data()
@@ -206,8 +206,8 @@ void BadgePoolTest::nextPersonalNumber()
             stamm->append({{number, n > 0 ? QString::number(n) : QString()}, {name, QStringLiteral("X")}});
     }
     BadgePool pool(f.db(), f.session->eventLog());
-    const std::optional<int> result = pool.NextPersonalBadgeNumber();
-    QCOMPARE(result ? BadgePool::ManualBadgeText(*result) : QString(), next);
+    const std::optional<int> result = pool.nextPersonalBadgeNumber();
+    QCOMPARE(result ? BadgePool::manualBadgeText(*result) : QString(), next);
     if (!used.isEmpty() && used.first() > 0 && used.first() <= 5000) {
         QVERIFY(pool.isPersonalBadgeNumber(used.first()));
     }

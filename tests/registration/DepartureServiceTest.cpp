@@ -94,7 +94,7 @@ void DepartureServiceTest::listsOutBadgesWithTheirVisits()
     QVERIFY(!o.loaded);
     QCOMPARE(progress.last(), 10);
     for (int i = 0; i < o.entries.size(); ++i)
-        QCOMPARE(BadgePool::BadgeOfListEntry(o.entries.at(i).text), QString::number(o.entries.at(i).badge));
+        QCOMPARE(BadgePool::badgeOfListEntry(o.entries.at(i).text), QString::number(o.entries.at(i).badge));
 }
 
 void DepartureServiceTest::oneVisitorIsLoadedAtOnce()
@@ -412,10 +412,10 @@ void DepartureServiceTest::fitEntry()
         ++measured;
         return 7 * static_cast<int>(text.size());
     };
-    const QString fitted = DepartureService::FitEntry(entry, width, measure);
+    const QString fitted = DepartureService::fitEntry(entry, width, measure);
     QCOMPARE(fitted, shown);
     QVERIFY(fitted == entry || measure(fitted.chopped(3)) <= width - 25 || fitted == QStringLiteral("12 |..."));
-    QCOMPARE(BadgePool::BadgeOfListEntry(fitted), QStringLiteral("12"));
+    QCOMPARE(BadgePool::badgeOfListEntry(fitted), QStringLiteral("12"));
     QVERIFY(measured < 12); // by bisection, not character by character
 }
 

@@ -224,7 +224,7 @@ void DeskStressTest::killedInTheMiddleOfSaves()
     // The next workstation is not blocked by the flag a killed one left, and its arrival
     // gets a new number and a free badge.
     auto next = f.otherSession();
-    QVERIFY(!next->registrationLock().RegistrationLocked());
+    QVERIFY(!next->registrationLock().registrationLocked());
     QCOMPARE(f.global("Locked"), QStringLiteral("0"));
     registration::ArrivalService service(*next);
     const auto &opening = service.open();

@@ -86,7 +86,7 @@ private slots:
         QFETCH(QString, eventText);
         QFETCH(QByteArray, expectedFile);
         m_user = user;
-        log().WriteEventLog(eventText);
+        log().writeEventLog(eventText);
         QCOMPARE(fileBytes(logPath()), expectedFile);
     }
 
@@ -94,11 +94,11 @@ private slots:
     void entriesAreAppendedInOrder()
     {
         const EventLog writer = log();
-        writer.WriteEventLog(QStringLiteral("erste"));
+        writer.writeEventLog(QStringLiteral("erste"));
         m_user = QStringLiteral("Pforte");
-        writer.WriteEventLog(QStringLiteral("zweite"));
+        writer.writeEventLog(QStringLiteral("zweite"));
         m_clock.set(QDateTime(QDate(2006, 1, 2), QTime(7, 5, 9)));
-        writer.WriteEventLog(QStringLiteral("dritte"));
+        writer.writeEventLog(QStringLiteral("dritte"));
         QCOMPARE(fileBytes(logPath()), QByteArray("22.10.2005 13:24:05: Empfang --> erste\r\n"
                                                   "22.10.2005 13:24:05: Pforte --> zweite\r\n"
                                                   "02.01.2006 07:05:09: Pforte --> dritte\r\n"));
@@ -125,7 +125,7 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
         QVERIFY(putFile(logPath(), before));
-        log().WriteEventLog(QStringLiteral("neu"));
+        log().writeEventLog(QStringLiteral("neu"));
         QCOMPARE(fileBytes(logPath()), after);
     }
 
@@ -133,7 +133,7 @@ private slots:
     {
         const QString upper = m_db->filePath(QStringLiteral("BESUCHERLOG.LOG"));
         QVERIFY(putFile(upper, "alt\r\n"));
-        log().WriteEventLog(QStringLiteral("neu"));
+        log().writeEventLog(QStringLiteral("neu"));
         QCOMPARE(fileBytes(upper), QByteArray("alt\r\n22.10.2005 13:24:05: Empfang --> neu\r\n"));
         QCOMPARE(folderEntries(m_db->path()), (QStringList{"BESUCHERLOG.LOG", "Lobrix.lck"}));
     }
@@ -165,7 +165,7 @@ private slots:
 
         const EventLog writer = log();
         for (int i = 1; i <= entries; ++i)
-            writer.WriteEventLog(QStringLiteral("Eintrag %1").arg(i));
+            writer.writeEventLog(QStringLiteral("Eintrag %1").arg(i));
 
         const QByteArray after = fileBytes(logPath());
         const QList<QByteArray> lines = after.split('\n');
@@ -181,7 +181,7 @@ private slots:
 
     void missingLogIsCreated()
     {
-        log().WriteEventLog(QStringLiteral("erste"));
+        log().writeEventLog(QStringLiteral("erste"));
         QCOMPARE(fileBytes(logPath()), QByteArray("22.10.2005 13:24:05: Empfang --> erste\r\n"));
     }
 
@@ -204,7 +204,7 @@ private slots:
 
         const EventLog writer(
             folder, [] { return QStringLiteral("Empfang"); }, m_clock);
-        writer.WriteEventLog(QStringLiteral("geht verloren"));
+        writer.writeEventLog(QStringLiteral("geht verloren"));
 
         if (where == u"folder")
             QVERIFY(QFileInfo(logPath()).isDir());
@@ -228,7 +228,7 @@ private slots:
         const QByteArray before = numberedLines(lines);
         QVERIFY(putFile(logPath(), before));
         QVERIFY(QFile::setPermissions(logPath(), QFile::ReadOwner));
-        log().WriteEventLog(QStringLiteral("geht verloren"));
+        log().writeEventLog(QStringLiteral("geht verloren"));
         QCOMPARE(fileBytes(logPath()), before);
         QCOMPARE(folderEntries(m_db->path()), (QStringList{"BesucherLog.log", "Lobrix.lck"})); // no temporary left
     }

@@ -24,12 +24,12 @@ namespace
 UsersFile sampleUsers()
 {
     UsersFile users = UsersFile::createEmpty();
-    users.StoreUserSlot(
+    users.storeUserSlot(
         0, {QStringLiteral("Anna"), QStringLiteral("geheim"), UserRights{Right::Erfassen}});
-    users.StoreUserSlot(1, {QString(), QString(), UserRights{Right::BerichteLesen}});
-    users.StoreUserSlot(2, {QStringLiteral("Anna"), QStringLiteral("geheim"), UserRights::all()});
-    users.StoreUserSlot(3, {QStringLiteral("Bernd"), QString(), UserRights{Right::Rechte}});
-    users.StoreUserSlot(4,
+    users.storeUserSlot(1, {QString(), QString(), UserRights{Right::BerichteLesen}});
+    users.storeUserSlot(2, {QStringLiteral("Anna"), QStringLiteral("geheim"), UserRights::all()});
+    users.storeUserSlot(3, {QStringLiteral("Bernd"), QString(), UserRights{Right::Rechte}});
+    users.storeUserSlot(4,
                         {QStringLiteral("qzt"), QStringLiteral("x"), UserRights{Right::Service}});
     return users;
 }
@@ -91,7 +91,7 @@ private slots:
 
         const UsersFile users = sampleUsers();
         LoginCheck check(users);
-        const LoginCheck::Outcome outcome = check.CheckLogin(name, password);
+        const LoginCheck::Outcome outcome = check.checkLogin(name, password);
         QCOMPARE(outcome.user.has_value(), slot != -2);
         if (!outcome.user)
             return;
@@ -117,7 +117,7 @@ private slots:
         const UsersFile users = sampleUsers();
         LoginCheck check(users);
         for (int attempt = 1; attempt <= failuresFirst; ++attempt) {
-            const auto outcome = check.CheckLogin(QStringLiteral("Anna"), QStringLiteral("falsch"));
+            const auto outcome = check.checkLogin(QStringLiteral("Anna"), QStringLiteral("falsch"));
             QVERIFY(!outcome.user);
             if (attempt < LoginCheck::MaxAttempts) {
                 QVERIFY(!outcome.giveUp);
@@ -130,7 +130,7 @@ private slots:
             }
         }
         if (failuresFirst < LoginCheck::MaxAttempts) {
-            const auto outcome = check.CheckLogin(QStringLiteral("Anna"), QStringLiteral("geheim"));
+            const auto outcome = check.checkLogin(QStringLiteral("Anna"), QStringLiteral("geheim"));
             QVERIFY(outcome.user && outcome.user->slot() == 0);
         }
         QCOMPARE(check.attempts(), std::min(failuresFirst + 1, LoginCheck::MaxAttempts));
@@ -189,7 +189,7 @@ private slots:
             QVERIFY(demoLogin->rights() == UserRights::all());
         }
         for (int slot = demo ? 1 : 0; slot < UsersFile::SlotCount; ++slot) {
-            const auto user = users.LoadUserSlot(slot);
+            const auto user = users.loadUserSlot(slot);
             QVERIFY(user.name.isEmpty() && user.password.isEmpty());
             QVERIFY(user.rights == UserRights());
         }

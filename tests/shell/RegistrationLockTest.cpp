@@ -29,14 +29,14 @@ private slots:
     void missingFileReadsFreeAndFirstLockCreatesIt()
     {
         RegistrationLock lock(m_db->path());
-        QCOMPARE(lock.RegistrationLocked(), false);
+        QCOMPARE(lock.registrationLocked(), false);
         QCOMPARE(lock.lastSatz(), 0);
         QCOMPARE(folderEntries(m_db->path()), QStringList{}); // reading creates nothing
 
-        lock.SetRegistrationLock();
+        lock.setRegistrationLock();
         QCOMPARE(fileBytes(globalIni()), QByteArray("[Global]\r\nLocked=1\r\n"));
         QCOMPARE(folderEntries(m_db->path()), (QStringList{"Global.ini", "Lobrix.lck"}));
-        lock.ClearRegistrationLock();
+        lock.clearRegistrationLock();
         QCOMPARE(fileBytes(globalIni()), QByteArray("[Global]\r\nLocked=0\r\n"));
     }
 
@@ -47,21 +47,21 @@ private slots:
         RegistrationLock here(m_db->path());
         IniFile there(globalIni());
 
-        here.SetRegistrationLock();
+        here.setRegistrationLock();
         QCOMPARE(there.readBool("Global", "Locked", false), true);
         there.writeString("Global", "Locked", "0");
-        QCOMPARE(here.RegistrationLocked(), false);
+        QCOMPARE(here.registrationLocked(), false);
         // Another workstation's form is open: its flag counts, whatever case it is in.
         RegistrationLock thereForm(m_db->path());
-        thereForm.SetRegistrationLock();
+        thereForm.setRegistrationLock();
         there.writeString("global", "LOCKED", "1");
-        QCOMPARE(here.RegistrationLocked(), true);
+        QCOMPARE(here.registrationLocked(), true);
         // The last one out clears the flag: while the other form is open it stays.
-        here.SetRegistrationLock();
-        here.ClearRegistrationLock();
+        here.setRegistrationLock();
+        here.clearRegistrationLock();
         QCOMPARE(there.readInt("Global", "Locked", -1), 1);
-        QCOMPARE(here.RegistrationLocked(), true);
-        thereForm.ClearRegistrationLock();
+        QCOMPARE(here.registrationLocked(), true);
+        thereForm.clearRegistrationLock();
         QCOMPARE(there.readInt("Global", "Locked", -1), 0);
 
         here.raiseLastSatz(1241);
@@ -78,9 +78,9 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner);
         RegistrationLock lock(m_db->path());
         QCOMPARE(lock.lastSatz(), 1240);
-        QCOMPARE(lock.RegistrationLocked(), false);
+        QCOMPARE(lock.registrationLocked(), false);
 
-        lock.SetRegistrationLock();
+        lock.setRegistrationLock();
         QCOMPARE(fileBytes(m_db->filePath(QStringLiteral("GLOBAL.INI"))),
                  QByteArray("[Global]\r\nLocked=1\r\nLastSatz=1240\r\n"));
         QCOMPARE(folderEntries(m_db->path()), (QStringList{"GLOBAL.INI", "Lobrix.lck"}));
@@ -89,7 +89,7 @@ private slots:
     void unwritableFileRaisesErrorNamingIt()
     {
         RegistrationLock lock(m_db->filePath(QStringLiteral("fehlt")));
-        const auto error = errorOf([&] { lock.SetRegistrationLock(); });
+        const auto error = errorOf([&] { lock.setRegistrationLock(); });
         QVERIFY(error);
         QVERIFY2(error->contains(QStringLiteral("Global.ini")), qPrintable(*error));
     }

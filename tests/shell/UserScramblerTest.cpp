@@ -33,13 +33,13 @@ private slots:
     void everyAllowedCharacterRoundTrips()
     {
         QFETCH(QChar, plain);
-        const QString stored = UserScrambler::ScrambleText(QString(plain));
+        const QString stored = UserScrambler::scrambleText(QString(plain));
         QCOMPARE(stored.size(), 1);
         QVERIFY(stored != QStringLiteral("~"));
         QVERIFY(stored != QString(plain));
         QVERIFY(lobrix::canEncode(lobrix::CodePage::Cp1252, stored));
         QVERIFY(stored.at(0).isPrint() && !stored.at(0).isSpace());
-        QCOMPARE(UserScrambler::UnscrambleText(stored), QString(plain));
+        QCOMPARE(UserScrambler::unscrambleText(stored), QString(plain));
         QVERIFY(!UserScrambler::firstUnsupported(QString(plain)));
     }
 
@@ -51,9 +51,9 @@ private slots:
         const QString plain = UserScrambler::plainCharacters();
         QCOMPARE(QSet<QChar>(plain.begin(), plain.end()),
                  QSet<QChar>(kAllowed.begin(), kAllowed.end()));
-        const QString stored = UserScrambler::ScrambleText(kAllowed);
+        const QString stored = UserScrambler::scrambleText(kAllowed);
         QCOMPARE(QSet<QChar>(stored.begin(), stored.end()).size(), UserScrambler::PairCount);
-        QCOMPARE(UserScrambler::UnscrambleText(stored), kAllowed);
+        QCOMPARE(UserScrambler::unscrambleText(stored), kAllowed);
         QVERIFY(!UserScrambler::storedCharacters().contains(u'~'));
         for (int i = 0; i < UserScrambler::PairCount; ++i)
             QVERIFY(UserScrambler::fillerCharacter(i) != u'~');
@@ -76,8 +76,8 @@ private slots:
     {
         QFETCH(QString, plain);
         QFETCH(QString, stored);
-        QCOMPARE(UserScrambler::ScrambleText(plain), stored);
-        QCOMPARE(UserScrambler::UnscrambleText(stored), plain);
+        QCOMPARE(UserScrambler::scrambleText(plain), stored);
+        QCOMPARE(UserScrambler::unscrambleText(stored), plain);
     }
 
     void charactersOutsideTheTable_data()
@@ -99,13 +99,13 @@ private slots:
         QFETCH(QChar, firstBad);
         QFETCH(QString, scrambledAsIf);
         QCOMPARE(UserScrambler::firstUnsupported(text), std::optional<QChar>(firstBad));
-        QCOMPARE(UserScrambler::ScrambleText(text), UserScrambler::ScrambleText(scrambledAsIf));
+        QCOMPARE(UserScrambler::scrambleText(text), UserScrambler::scrambleText(scrambledAsIf));
     }
 
     void unscramblingDropsUnknownStoredCharacters()
     {
-        const QString stored = UserScrambler::ScrambleText(QStringLiteral("Anna"));
-        QCOMPARE(UserScrambler::UnscrambleText(u'~' + stored + QStringLiteral(" \u00E9")),
+        const QString stored = UserScrambler::scrambleText(QStringLiteral("Anna"));
+        QCOMPARE(UserScrambler::unscrambleText(u'~' + stored + QStringLiteral(" \u00E9")),
                  QStringLiteral("Anna"));
     }
 };

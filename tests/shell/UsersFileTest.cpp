@@ -39,14 +39,14 @@ QChar storedAt(const QString &line, int position)
 
 QChar scrambled(QChar c)
 {
-    return UserScrambler::ScrambleText(QString(c)).at(0);
+    return UserScrambler::scrambleText(QString(c)).at(0);
 }
 
 // Name and rights as stored; the password only as the file can tell it: by its hash for a
 // named slot, never readable.
 void compareSlot(const UsersFile &file, int slot, const UserSlot &expected)
 {
-    const UserSlot actual = file.LoadUserSlot(slot);
+    const UserSlot actual = file.loadUserSlot(slot);
     QCOMPARE(actual.name, expected.name);
     QVERIFY(actual.rights == expected.rights);
     if (expected.name.isEmpty())
@@ -62,7 +62,7 @@ QStringList oldFormat(const QString &name, const QString &password, const UserRi
 {
     QStringList lines = UsersFile::createEmpty().lines();
     QString &names = lines[10];
-    const QString storedName = UserScrambler::ScrambleText(name), storedPassword = UserScrambler::ScrambleText(password);
+    const QString storedName = UserScrambler::scrambleText(name), storedPassword = UserScrambler::scrambleText(password);
     for (int i = 0; i < storedName.size(); ++i)
         names[3 * i + 2] = storedName.at(i);
     names[3 * int(storedName.size()) + 2] = u'~';
@@ -70,7 +70,7 @@ QStringList oldFormat(const QString &name, const QString &password, const UserRi
         names[3 * i + 32] = storedPassword.at(i);
     names[3 * int(storedPassword.size()) + 32] = u'~';
     for (int k = 0; k < RightCount; ++k)
-        lines[11][5 * k + 4] = UserScrambler::ScrambleText(QString::number(rights.has(k) ? k + 1 : k)).at(0);
+        lines[11][5 * k + 4] = UserScrambler::scrambleText(QString::number(rights.has(k) ? k + 1 : k)).at(0);
     return lines;
 }
 } // namespace
@@ -135,7 +135,7 @@ private slots:
         QFETCH(QString, password);
         UsersFile file = UsersFile::createEmpty();
         const UserSlot user{name, password, UserRights{Right::Erfassen, Right::Service}};
-        file.StoreUserSlot(slot, user);
+        file.storeUserSlot(slot, user);
         compareSlot(file, slot, user);
 
         // The name where the format puts it; the password field left empty: the password
@@ -148,7 +148,7 @@ private slots:
             terminators.removeFirst(); // the password's terminator took its place
         QCOMPARE(terminatorPositions(line), terminators);
         if (!name.isEmpty())
-            QCOMPARE(file.lines().at(UsersFile::HashLineBase + slot), file.LoadUserSlot(slot).passwordHash);
+            QCOMPARE(file.lines().at(UsersFile::HashLineBase + slot), file.loadUserSlot(slot).passwordHash);
 
         // Through the file and back.
         file.write(userDat());
@@ -168,9 +168,9 @@ private slots:
         }()));
         const UsersFile old = UsersFile::read(userDat());
         QCOMPARE(old.lines().size(), UsersFile::MinLineCount);
-        QCOMPARE(old.LoadUserSlot(0).password, QStringLiteral("geheim1"));
+        QCOMPARE(old.loadUserSlot(0).password, QStringLiteral("geheim1"));
         QVERIFY(old.passwordMatches(0, QStringLiteral("geheim1")));
-        const QString scrambledPassword = UserScrambler::ScrambleText(QStringLiteral("geheim1"));
+        const QString scrambledPassword = UserScrambler::scrambleText(QStringLiteral("geheim1"));
 
         old.write(userDat());
         const UsersFile converted = UsersFile::read(userDat());
@@ -210,8 +210,8 @@ private slots:
     {
         QFETCH(UserRights, rights);
         UsersFile file = UsersFile::createEmpty();
-        file.StoreUserSlot(7, {QStringLiteral("Nutzer"), QStringLiteral("pw"), rights});
-        QVERIFY(file.LoadUserSlot(7).rights == rights);
+        file.storeUserSlot(7, {QStringLiteral("Nutzer"), QStringLiteral("pw"), rights});
+        QVERIFY(file.loadUserSlot(7).rights == rights);
 
         // Right k: the scrambled digit k + 1 when held, k when not, at position 5k + 5.
         const QString &line = file.lines().at(81);
@@ -220,7 +220,7 @@ private slots:
                      scrambled(QChar(u'0' + (rights.has(k) ? k + 1 : k))));
         for (int slot = 0; slot < UsersFile::SlotCount; ++slot)
             if (slot != 7)
-                QVERIFY(file.LoadUserSlot(slot).rights == UserRights());
+                QVERIFY(file.loadUserSlot(slot).rights == UserRights());
     }
 
     // Storing one slot touches its two lines only; the filler elsewhere stays as found.
@@ -229,7 +229,7 @@ private slots:
         UsersFile::createEmpty().write(userDat());
         UsersFile file = UsersFile::read(userDat());
         const QStringList before = file.lines();
-        file.StoreUserSlot(4, {QStringLiteral("Bernd"), QStringLiteral("x1"), UserRights::all()});
+        file.storeUserSlot(4, {QStringLiteral("Bernd"), QStringLiteral("x1"), UserRights::all()});
         for (int i = 0; i < before.size(); ++i)
             if (i != 50 && i != 51)
                 QCOMPARE(file.lines().at(i), before.at(i));
@@ -273,10 +273,10 @@ private slots:
         QFETCH(QString, messageStart);
         QFETCH(QString, mentions);
         UsersFile file = UsersFile::createEmpty();
-        file.StoreUserSlot(2, {QStringLiteral("Alt"), QStringLiteral("alt"), UserRights::all()});
+        file.storeUserSlot(2, {QStringLiteral("Alt"), QStringLiteral("alt"), UserRights::all()});
         const QStringList before = file.lines();
 
-        const auto error = errorOf([&] { file.StoreUserSlot(2, {name, password, UserRights()}); });
+        const auto error = errorOf([&] { file.storeUserSlot(2, {name, password, UserRights()}); });
         QVERIFY(error);
         QVERIFY2(error->startsWith(messageStart), qPrintable(*error));
         QVERIFY2(error->contains(mentions), qPrintable(*error));
@@ -331,7 +331,7 @@ private slots:
         UsersFile file = UsersFile::read(userDat());
         compareSlot(file, 0, UserSlot{});
         const UserSlot user{QStringLiteral("Anna"), QStringLiteral("pw"), UserRights::all()};
-        file.StoreUserSlot(0, user);
+        file.storeUserSlot(0, user);
         compareSlot(file, 0, user);
         QCOMPARE(file.lines().at(10).size(), UsersFile::LineLength);
         QCOMPARE(file.lines().at(11).size(), UsersFile::LineLength);
@@ -341,7 +341,7 @@ private slots:
     void writtenFileIsOwnersOnlyWindowsText()
     {
         UsersFile file = UsersFile::createEmpty();
-        file.StoreUserSlot(0, {QStringLiteral("Müller"), QStringLiteral("pw"), UserRights()});
+        file.storeUserSlot(0, {QStringLiteral("Müller"), QStringLiteral("pw"), UserRights()});
         file.write(userDat());
         struct stat status {
         };

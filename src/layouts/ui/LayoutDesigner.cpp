@@ -122,7 +122,7 @@ void LayoutDesigner::buildControls()
     for (QSpinBox *s : {edHoehe, edBreite}) {
         s->setRange(DesignDocument::MinPictureEdge, DesignDocument::MaxPictureEdge);
         s->setValue(DesignDocument::MinPictureEdge);
-        s->setKeyboardTracking(true); // every key counts, as the Part's key-up does
+        s->setKeyboardTracking(true); // every key resizes at once, not only leaving the field
     }
     ui::setCaption(edHoehe, lbHoehe);
     ui::setCaption(edBreite, lbBreite);

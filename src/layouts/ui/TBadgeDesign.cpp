@@ -91,7 +91,7 @@ void TBadgeDesign::turnDocument(bool portrait, const QPoint &oldOffset)
 void TBadgeDesign::writeCanvas()
 {
     LayoutFile(workingCopy(), LayoutFamily::Badge).writeItems(m_document.layout());
-    LayoutFile::PublishStandardBadge(m_start, m_db);
+    LayoutFile::publishStandardBadge(m_start, m_db);
 }
 
 void TBadgeDesign::btnSpeichernClick()

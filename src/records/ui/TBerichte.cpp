@@ -612,7 +612,7 @@ void TBerichte::btnExportierenClick()
         const ReportTable table = runLines(*m_engine, m_lines, m_options.immerDauerAusgeben);
         TextFile::writeBytes(path, csvText(table));
         if (m_options.log)
-            m_options.log->WriteEventLog(exportLogText(selectedName(), int(table.rows.size()), path));
+            m_options.log->writeEventLog(exportLogText(selectedName(), int(table.rows.size()), path));
         const QString done = QStringLiteral("%1 Zeilen nach '%2' exportiert.")
                                  .arg(table.rows.size())
                                  .arg(QDir::toNativeSeparators(path));

@@ -323,9 +323,9 @@ void TEditieren::selectRow(int row)
     DBGrid->scrollTo(m_list->index(row, 1));
 }
 
-QString TEditieren::column(int row, const char *name) const
+QString TEditieren::column(int row, QLatin1String name) const
 {
-    const int c = m_list ? m_list->columnIndex(QString::fromLatin1(name)) : -1;
+    const int c = m_list ? m_list->columnIndex(name) : -1;
     return c < 0 ? QString() : m_list->text(row, c).trimmed();
 }
 
@@ -334,7 +334,7 @@ void TEditieren::showCurrent()
     const int row = currentRow();
     for (const PersonField &f : TEditierenFields::all()) {
         QLineEdit *edit = this->*f.edit;
-        const QString text = row < 0 ? QString() : column(row, f.column.data());
+        const QString text = row < 0 ? QString() : column(row, f.column);
         // A longer stored text is shown whole, so a save never cuts it.
         edit->setMaxLength(std::max<int>(f.limit, int(text.size())));
         edit->setText(text);
@@ -346,26 +346,28 @@ void TEditieren::showCurrent()
         chkQuittungErbracht->setChecked(false);
         return;
     }
-    chkQuittung->setChecked(column(row, "Quittung") == u"ja");
-    chkQuittungErbracht->setChecked(column(row, "Quittiert") == u"ja");
-    edBeginn->setText(column(row, "Kommt"));
-    edEnde->setText(column(row, "Geht"));
-    edDatum->setText(column(row, "Tag"));
-    const QString geht = column(row, "Geht"), anwesend = column(row, "Anwesend");
+    chkQuittung->setChecked(column(row, columns::Quittung) == u"ja");
+    chkQuittungErbracht->setChecked(column(row, columns::Quittiert) == u"ja");
+    edBeginn->setText(column(row, columns::Kommt));
+    edEnde->setText(column(row, columns::Geht));
+    edDatum->setText(column(row, columns::Tag));
+    const QString geht = column(row, columns::Geht), anwesend = column(row, columns::Anwesend);
     edDauer->setText(!geht.isEmpty() && !anwesend.isEmpty()
-                         ? VisitEndDate(column(row, "Tag"), anwesend, column(row, "Kommt"), geht).value_or(QString())
+                         ? VisitEndDate(column(row, columns::Tag), anwesend, column(row, columns::Kommt), geht).value_or(QString())
                          : QString());
 }
 
 std::unique_ptr<ListedVisit> TEditieren::listedAt(int row) const
 {
     auto listed = std::make_unique<ListedVisit>();
-    listed->key = {column(row, "Vorgang"), column(row, "Ausweis"), column(row, "Tag"), column(row, "Kommt")};
+    listed->key = {column(row, columns::Vorgang), column(row, columns::Ausweis), column(row, columns::Tag), column(row, columns::Kommt)};
     bool ok = false;
     const int recno = m_list->text(row, 0).toInt(&ok);
     listed->recno = ok ? recno : -1;
-    for (const QString &name : VisitCorrection::checkedColumns())
-        listed->values.insert(name, column(row, name.toLatin1().constData()));
+    for (const QString &name : VisitCorrection::checkedColumns()) {
+        const QByteArray latin1 = name.toLatin1();
+        listed->values.insert(name, column(row, QLatin1String(latin1)));
+    }
     return listed;
 }
 
@@ -406,7 +408,7 @@ void TEditieren::relistAt(const QString &ausweis, const QString &tag, const QStr
             break;
         if (row >= m_list->rowCount())
             break;
-        if (column(row, "Ausweis") == ausweis && column(row, "Tag") == tag && column(row, "Kommt") == kommt) {
+        if (column(row, columns::Ausweis) == ausweis && column(row, columns::Tag) == tag && column(row, columns::Kommt) == kommt) {
             selectRow(row);
             return;
         }

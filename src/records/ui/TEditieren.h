@@ -77,7 +77,7 @@ private:
     // the first row.
     void relistAt(const QString &ausweis, const QString &tag, const QString &kommt);
     void setButtonsEnabled(bool enabled);
-    QString column(int row, const char *name) const;
+    QString column(int row, QLatin1String name) const;
 
     QString m_folder;
     std::unique_ptr<VisitCorrection> m_correction;

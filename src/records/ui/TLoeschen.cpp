@@ -162,7 +162,7 @@ void TLoeschen::btnStartClick()
                 });
             lbStatus->clear();
             if (m_log && result.deleted > 0)
-                m_log->WriteEventLog(DataDeletion::logText(target, von, bis, result.deleted));
+                m_log->writeEventLog(DataDeletion::logText(target, von, bis, result.deleted));
             if (result.deleted == 0)
                 ui::MessageBoxes::show(this, DataDeletion::nothingInRangeMessage(), windowTitle());
             else if (result.packed)

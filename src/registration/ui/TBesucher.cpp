@@ -245,7 +245,7 @@ bool TBesucher::openArrival()
 
     pnAWNManuell->setVisible(m_manualBadge);
     cbxAusweis->setVisible(!m_manualBadge);
-    meAWN->setText(BadgePool::ManualBadgeText(0));
+    meAWN->setText(BadgePool::manualBadgeText(0));
 
     if (!o->noBadgeMessage.isEmpty()) {
         ui::MessageBoxes::show(this, o->noBadgeMessage);
@@ -420,7 +420,7 @@ void TBesucher::showProgress(int done, int total)
 {
     if (!m_progressBar || !m_progressLabel)
         return;
-    m_progressLabel->setText(BadgePool::ProgressLabel(done, total));
+    m_progressLabel->setText(BadgePool::progressText(done, total));
     m_progressLabel->adjustSize();
     m_progressBar->setRange(0, total);
     m_progressBar->setValue(done);
@@ -673,7 +673,7 @@ bool TBesucher::openMasterData()
 
     // The selection button stands in place of the badge list, after the typed number.
     pnAWNManuell->setVisible(m_manualBadge);
-    meAWN->setText(BadgePool::ManualBadgeText(0));
+    meAWN->setText(BadgePool::manualBadgeText(0));
     btnStammAuswahl->move(m_manualBadge ? pnAWNManuell->geometry().right() + 8 : 96,
                           btnStammAuswahl->y());
     btnStammAuswahl->show();
@@ -703,7 +703,7 @@ void TBesucher::selectMasterRecord(const VisitData &record)
 
 void TBesucher::lookUpPersonalNumber()
 {
-    const std::optional<int> number = BadgePool::ReadManualBadgeNumber(meAWN->text());
+    const std::optional<int> number = BadgePool::readManualBadgeNumber(meAWN->text());
     if (!number) {
         m_manualEntry->setColour(ManualBadgeEntry::Colour::Refused);
         focusField(meAWN);
@@ -748,7 +748,7 @@ void TBesucher::btnNeuClick()
     btnLoeschen->setEnabled(false);
     mandatory.refresh();
     if (m_manualBadge) {
-        meAWN->setText(BadgePool::ManualBadgeText(0));
+        meAWN->setText(BadgePool::manualBadgeText(0));
         std::optional<int> next;
         try {
             next = m_master->nextPersonalNumber();
@@ -756,7 +756,7 @@ void TBesucher::btnNeuClick()
             showError(e.message());
         }
         if (next) {
-            meAWN->setText(BadgePool::ManualBadgeText(*next));
+            meAWN->setText(BadgePool::manualBadgeText(*next));
         } else {
             ui::MessageBoxes::show(this, BadgePool::noPersonalNumberMessage());
             btnSpeichern->setEnabled(false);

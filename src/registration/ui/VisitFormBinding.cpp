@@ -115,7 +115,7 @@ VisitPrintRequest VisitFormBinding::printRequest(PrintKind kind, const PrintCont
     r.visit = visitData();
     r.visitNumber = c.lbVorgang->text();
     if (c.cbxAusweis->currentIndex() >= 0)
-        r.badge = BadgePool::BadgeOfListEntry(c.cbxAusweis->currentText());
+        r.badge = BadgePool::badgeOfListEntry(c.cbxAusweis->currentText());
     r.kommt = c.lbKommt->text();
     r.tag = c.lbTag->text();
     r.formDate = context.formDate;

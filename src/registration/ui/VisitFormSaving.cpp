@@ -164,7 +164,7 @@ void VisitFormSaving::saveMasterRecord()
     if (f.m_masterIdentity)
         in.selected = MasterDataService::Identity{*f.m_masterIdentity};
     if (f.m_manualBadge)
-        in.personalNumber = BadgePool::ReadManualBadgeNumber(f.meAWN->text());
+        in.personalNumber = BadgePool::readManualBadgeNumber(f.meAWN->text());
     MasterDataService::Result r;
     try {
         r = f.m_master->save(in, newRecord);

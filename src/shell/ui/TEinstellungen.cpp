@@ -254,9 +254,9 @@ void TEinstellungen::createUsersPanel()
 
     // Storing every slot as read renews its filler; the file follows at the next save.
     for (int slot = 0; slot < UsersFile::SlotCount; ++slot) {
-        const UserSlot user = m_users.LoadUserSlot(slot);
+        const UserSlot user = m_users.loadUserSlot(slot);
         try {
-            m_users.StoreUserSlot(slot, user);
+            m_users.storeUserSlot(slot, user);
         } catch (const Error &) {
             // What was read back is always storable; were it not, the line stays as found.
         }
@@ -321,7 +321,7 @@ int TEinstellungen::selectedSlot() const
 
 void TEinstellungen::GridNutzerClick()
 {
-    const UserSlot user = m_users.LoadUserSlot(selectedSlot());
+    const UserSlot user = m_users.loadUserSlot(selectedSlot());
     m_loadingUser = true;
     edNutzer->setText(user.name);
     // A hashed password cannot be shown: a fixed placeholder stands for "unchanged".
@@ -353,7 +353,7 @@ void TEinstellungen::btnUebernehmenClick()
     // On a copy: a refused name or a failed write leaves the working copy as the file is.
     UsersFile changed = m_users;
     try {
-        changed.StoreUserSlot(slot, user);
+        changed.storeUserSlot(slot, user);
         changed.write(UsersFile::pathIn(m_session.folders().start));
     } catch (const Error &e) {
         ui::MessageBoxes::error(this, e.message());

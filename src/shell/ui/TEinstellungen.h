@@ -41,8 +41,8 @@ public:
     using Opening = std::function<void(QWidget &dialog)>;
     void setOpening(Opening opening) { m_opening = std::move(opening); }
 
-    // After steps 1 to 9 are written: publishing the standard badge (step 10; throws
-    // lobrix::Error for the error box) and whatever takes the new values at once.
+    // After every setting is written: publishing the standard badge (throws lobrix::Error
+    // for the error box) and whatever takes the new values at once.
     using Saved = std::function<void(const WorkstationSettings &)>;
     void setSaved(Saved saved) { m_saved = std::move(saved); }
     // The file dialog of the file buttons: the chosen path, or empty. Tests replace it.

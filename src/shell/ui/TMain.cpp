@@ -281,7 +281,7 @@ bool TMain::login()
             return false;
         }
         const LoginCheck::Outcome outcome =
-            check.CheckLogin(m_windows.start->typedName(), m_windows.start->typedPassword());
+            check.checkLogin(m_windows.start->typedName(), m_windows.start->typedPassword());
         if (outcome.user) {
             m_session->setUser(*outcome.user);
             lbNutzerName->setText(m_session->currentUserName());
@@ -302,7 +302,7 @@ bool TMain::login()
 void TMain::writeLog(const QString &text) const
 {
     try {
-        m_session->eventLog().WriteEventLog(text);
+        m_session->eventLog().writeEventLog(text);
     } catch (const Error &) {
     }
 }
@@ -320,7 +320,7 @@ void TMain::applyRights()
     const LoginUser user = m_session->isServiceLogin()
                                ? LoginUser::service()
                                : LoginUser::fromSlot(m_session->user()->slot(),
-                                                     m_users->LoadUserSlot(m_session->user()->slot()));
+                                                     m_users->loadUserSlot(m_session->user()->slot()));
     const auto has = [&user](Right r) { return user.has(r); };
     const auto hideUnless = [this](bool allowed, std::initializer_list<const char *> names) {
         if (allowed)
@@ -379,7 +379,7 @@ bool TMain::PollRegistrationLock()
 {
     // Only another workstation's open form locks: this one's own form is modal anyway,
     // and when it closes the button is usable at once, not at the next tick.
-    const bool locked = m_session->registrationLock().RegistrationLocked();
+    const bool locked = m_session->registrationLock().registrationLocked();
     btnBeginn->setEnabled(!locked);
     pnSperre->setVisible(locked);
     if (locked)

@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(b.dialog.sqlText(), (QStringList{"Select Vorgang", "From Besucher.dbf", "", ""}));
     }
 
-    // The Part's worked example, entered as a user does.
+    // A whole report built step by step, entered as a user does.
     void workedExample()
     {
         Builder b;

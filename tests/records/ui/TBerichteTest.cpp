@@ -526,7 +526,7 @@ private slots:
         shell::UserRights rights{shell::Right::BerichteLesen};
         rights.set(shell::Right::BerichteErstellen, mayCreate);
         const shell::UserSlot user{QStringLiteral("anna"), QStringLiteral("pw"), rights};
-        windows.main->users().StoreUserSlot(0, user);
+        windows.main->users().storeUserSlot(0, user);
         windows.main->session().setUser(shell::LoginUser::fromSlot(0, user));
         windows.main->applyRights();
         windows.main->findChild<QAction *>(QStringLiteral("Berichte1"))->trigger();

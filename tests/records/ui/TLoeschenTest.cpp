@@ -254,7 +254,7 @@ private slots:
         app::AppWindows windows(inst.startFolder(), systemClock());
         const shell::UserSlot user{QStringLiteral("anna"), QStringLiteral("pw"),
                                    shell::UserRights{shell::Right::Service}};
-        windows.main->users().StoreUserSlot(0, user);
+        windows.main->users().storeUserSlot(0, user);
         windows.main->session().setUser(shell::LoginUser::fromSlot(0, user));
         windows.main->applyRights();
         for (const char *menu : {"Dateneditieren1", "Datenlschen1"}) {

@@ -223,8 +223,8 @@ int purge(shell::Session &session, int count)
 int toggle(shell::Session &session, int count)
 {
     for (int i = 0; i < count; ++i) {
-        session.registrationLock().SetRegistrationLock();
-        session.registrationLock().ClearRegistrationLock();
+        session.registrationLock().setRegistrationLock();
+        session.registrationLock().clearRegistrationLock();
     }
     return 0;
 }
@@ -244,7 +244,7 @@ int countUp(shell::Session &session, int count)
 int writeLog(shell::Session &session, int count, const QString &name)
 {
     for (int i = 0; i < count; ++i)
-        session.eventLog().WriteEventLog(QStringLiteral("%1 %2").arg(name).arg(i));
+        session.eventLog().writeEventLog(QStringLiteral("%1 %2").arg(name).arg(i));
     return 0;
 }
 

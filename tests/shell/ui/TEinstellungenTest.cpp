@@ -51,7 +51,7 @@ class TEinstellungenTest : public QObject {
             return dialog.findChild<W *>(QString::fromLatin1(name));
         }
         QString userDat() const { return UsersFile::pathIn(inst.startFolder()); }
-        UserSlot onDisk(int slot) const { return UsersFile::read(userDat()).LoadUserSlot(slot); }
+        UserSlot onDisk(int slot) const { return UsersFile::read(userDat()).loadUserSlot(slot); }
         void clickSlot(int slot)
         {
             auto *grid = w<QTableView>("GridNutzer");
@@ -88,8 +88,8 @@ class TEinstellungenTest : public QObject {
     {
         const QString path = UsersFile::pathIn(startFolder);
         UsersFile users = UsersFile::read(path);
-        users.StoreUserSlot(0, anna());
-        users.StoreUserSlot(3, bernd());
+        users.storeUserSlot(0, anna());
+        users.storeUserSlot(3, bernd());
         users.write(path);
         return true;
     }
@@ -309,7 +309,7 @@ private slots:
         QVERIFY(d.w("btnUebernehmen")->isEnabled());
         if (!blockFile)
             QCOMPARE(fileBytes(d.userDat()), before);
-        compareSlot(d.users.LoadUserSlot(0), anna());
+        compareSlot(d.users.loadUserSlot(0), anna());
         QCOMPARE(d.shownName(0), QStringLiteral("Anna"));
     }
 };

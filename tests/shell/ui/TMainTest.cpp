@@ -96,7 +96,7 @@ void addUser(const test::TestInstallation &inst, int slot, const QString &name,
 {
     const QString path = UsersFile::pathIn(inst.startFolder());
     UsersFile users = UsersFile::read(path);
-    users.StoreUserSlot(slot, {name, password, rights});
+    users.storeUserSlot(slot, {name, password, rights});
     users.write(path);
 }
 
@@ -382,7 +382,7 @@ private slots:
         // Another workstation opens its visit form: it owns the flag while it runs.
         IniFile other(QDir(inst.databaseFolder()).filePath("Global.ini"));
         RegistrationLock otherForm(inst.databaseFolder());
-        otherForm.SetRegistrationLock();
+        otherForm.setRegistrationLock();
         other.writeBool("Global", "Locked", true);
         w->TimerTimer();
         QVERIFY(panel->isVisible()); // also for a user who cannot register
