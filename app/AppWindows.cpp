@@ -49,7 +49,7 @@ void AppWindows::addShellWindows()
     besuchsziele = add<shell::TBesuchsziele>(main->session().folders().database);
     main->setWindows({start, info});
     // "Besuchs&ziele", for every user.
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besuchsziele1")))
+    if (QAction *menu = main->destinationsAction())
         QObject::connect(menu, &QAction::triggered, besuchsziele, &QDialog::exec);
     // The printers in the order in which printing counts Printer1 and Printer2.
     einstellungen = add<shell::TEinstellungen>(main->session(), main->users(),
@@ -58,10 +58,10 @@ void AppWindows::addShellWindows()
         main->applyRights();
         dialog.move(main->settingsDialogPosition(dialog.size()));
     });
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Einstellung1")))
+    if (QAction *menu = main->settingsAction())
         QObject::connect(menu, &QAction::triggered, einstellungen,
                          [dialog = einstellungen] { dialog->Einstellung1Click(); });
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Nutzer1")))
+    if (QAction *menu = main->usersAction())
         QObject::connect(menu, &QAction::triggered, einstellungen,
                          [dialog = einstellungen] { dialog->Nutzer1Click(); });
 }
@@ -98,10 +98,10 @@ void AppWindows::connectLayouts()
     besucher->setPrintAction(layouts::VisitFormPrinting::action(
         session.folders().start, session.folders().database, besucher));
     badgeDesign = add<layouts::TBadgeDesign>(session.folders().start, session.folders().database);
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besucherausweis1")))
+    if (QAction *menu = main->badgeDesignerAction())
         QObject::connect(menu, &QAction::triggered, badgeDesign, [w = badgeDesign] { w->Besucherausweis1Click(); });
     sheetDesign = add<layouts::TQuittungDesign>(session.folders().start, session.folders().database);
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Besucherschein1")))
+    if (QAction *menu = main->sheetDesignerAction())
         QObject::connect(menu, &QAction::triggered, sheetDesign, [w = sheetDesign] { w->Besucherschein1Click(); });
 }
 
@@ -114,7 +114,7 @@ void AppWindows::addRecordsWindows(const Clock &clock)
                                     session.options().seitenBreitePruefen, session.options().immerDauerAusgeben,
                                     &session.eventLog()},
         berichtErstellen);
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Berichte1")))
+    if (QAction *menu = main->reportsAction())
         QObject::connect(menu, &QAction::triggered, berichte, [w = berichte] { w->open(); });
     main->setTickListener([w = berichte](const QString &date, const QString &time) {
         w->setCurrentDateTime(date, time);
@@ -122,9 +122,9 @@ void AppWindows::addRecordsWindows(const Clock &clock)
     editieren = add<records::TEditieren>(session.folders().database, session.eventLog(), kalender, clock);
     loeschen = add<records::TLoeschen>(session.folders().database, kalender, &session.eventLog());
     // Both menus only for the right "Daten löschen / editieren".
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Dateneditieren1")))
+    if (QAction *menu = main->editRecordsAction())
         QObject::connect(menu, &QAction::triggered, editieren, &QDialog::exec);
-    if (QAction *menu = main->findChild<QAction *>(QStringLiteral("Datenlschen1")))
+    if (QAction *menu = main->deleteRecordsAction())
         QObject::connect(menu, &QAction::triggered, loeschen, &QDialog::exec);
     main->setRightsListener([w = berichte](const shell::LoginUser &user) {
         if (user.has(shell::Right::BerichteErstellen))

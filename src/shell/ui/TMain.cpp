@@ -181,10 +181,10 @@ void TMain::createMenus()
     bar->setObjectName(QStringLiteral("MainMenu1"));
     Datei1 = bar->addMenu(QStringLiteral("&Datei"));
     Datei1->setObjectName(QStringLiteral("Datei1"));
-    item(Datei1, "Einstellung1", QStringLiteral("&Einstellungen"));
+    Einstellung1 = item(Datei1, "Einstellung1", QStringLiteral("&Einstellungen"));
     item(Datei1, "N4", QString());
-    item(Datei1, "Dateneditieren1", QStringLiteral("Daten e&ditieren"));
-    item(Datei1, "Datenlschen1", QStringLiteral("&Daten löschen"));
+    Dateneditieren1 = item(Datei1, "Dateneditieren1", QStringLiteral("Daten e&ditieren"));
+    Datenlschen1 = item(Datei1, "Datenlschen1", QStringLiteral("&Daten löschen"));
     item(Datei1, "N3", QString());
     connect(item(Datei1, "Beenden1", QStringLiteral("&Beenden")), &QAction::triggered, this,
             &QWidget::close);
@@ -196,15 +196,15 @@ void TMain::createMenus()
     };
     connect(topItem("Besucherstamm1", QStringLiteral("Besucher&stamm")), &QAction::triggered, this,
             &TMain::Besucherstammbearbeiten1Click);
-    topItem("Besuchsziele1", QStringLiteral("Besuchs&ziele"));
-    topItem("Nutzer1", QStringLiteral("&Nutzer"));
-    topItem("Berichte1", QStringLiteral("&Berichte"));
+    Besuchsziele1 = topItem("Besuchsziele1", QStringLiteral("Besuchs&ziele"));
+    Nutzer1 = topItem("Nutzer1", QStringLiteral("&Nutzer"));
+    Berichte1 = topItem("Berichte1", QStringLiteral("&Berichte"));
 
     Designer1 = bar->addMenu(QStringLiteral("De&signer"));
     Designer1->setObjectName(QStringLiteral("Designer1"));
     Designer1->menuAction()->setObjectName(QStringLiteral("Designer1Action"));
-    item(Designer1, "Besucherausweis1", QStringLiteral("Besucher&ausweis"));
-    item(Designer1, "Besucherschein1", QStringLiteral("Besucher&schein"));
+    Besucherausweis1 = item(Designer1, "Besucherausweis1", QStringLiteral("Besucher&ausweis"));
+    Besucherschein1 = item(Designer1, "Besucherschein1", QStringLiteral("Besucher&schein"));
 
     Hilfe1 = bar->addMenu(QStringLiteral("&Hilfe"));
     Hilfe1->setObjectName(QStringLiteral("Hilfe1"));

@@ -98,6 +98,17 @@ public:
     void Button1Click();
     void Button2Click();
 
+    // The menu items that open the other windows, for the composition root to wire: a
+    // renamed item is a compile error, not a menu that silently does nothing.
+    QAction *settingsAction() const { return Einstellung1; }
+    QAction *usersAction() const { return Nutzer1; }
+    QAction *destinationsAction() const { return Besuchsziele1; }
+    QAction *reportsAction() const { return Berichte1; }
+    QAction *editRecordsAction() const { return Dateneditieren1; }
+    QAction *deleteRecordsAction() const { return Datenlschen1; }
+    QAction *badgeDesignerAction() const { return Besucherausweis1; }
+    QAction *sheetDesignerAction() const { return Besucherschein1; }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -112,6 +123,9 @@ private:
     void endProgram(int code);
     // A line in the event log; a log that cannot be written does not stop the login.
     void writeLog(const QString &text) const;
+
+    QAction *Einstellung1 = nullptr, *Nutzer1 = nullptr, *Besuchsziele1 = nullptr, *Berichte1 = nullptr;
+    QAction *Dateneditieren1 = nullptr, *Datenlschen1 = nullptr, *Besucherausweis1 = nullptr, *Besucherschein1 = nullptr;
 
     const Clock &m_clock;
     std::unique_ptr<Session> m_session;
