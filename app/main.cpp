@@ -23,6 +23,14 @@ int main(int argc, char **argv)
             std::printf("lobrix %s\n", LOBRIX_VERSION);
             return 0;
         }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Aufruf: lobrix [STARTORDNER]\n"
+                        "Besucherverwaltung Lobrix: startet im Startordner (Vorgabe: der aktuelle Ordner).\n\n"
+                        "  -h, --help   diese Hilfe\n"
+                        "  --version    die Version\n\n"
+                        "Einrichten und Verwalten ohne Fenster: lobrix-admin --help\n");
+            return 0;
+        }
     }
     shell::LobrixApplication app(argc, argv);
 

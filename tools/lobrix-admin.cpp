@@ -26,7 +26,10 @@
 #include "shell/UsersFile.h"
 #include "common/IniFile.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -37,6 +40,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -59,6 +63,14 @@ QTextStream &err()
     static QTextStream s(stderr);
     return s;
 }
+
+// One call of a command, as its parser read it: the positional arguments and the options.
+struct Call {
+    const QCommandLineParser &parser;
+    QStringList args; // positional
+    bool isSet(const char *option) const { return parser.isSet(QString::fromLatin1(option)); }
+    QString value(const char *option) const { return parser.value(QString::fromLatin1(option)); }
+};
 
 int usage()
 {
@@ -87,33 +99,25 @@ QString installedManual()
     return {};
 }
 
-int runInit(const QStringList &args)
+int runInit(const Call &c)
 {
-    if (args.size() < 2)
-        return usage();
+    const QStringList &args = c.args;
+    if (args.size() != 2)
+        return 2; // the caller names the right call
     setup::Installation::Options options;
-    bool join = false;
-    for (int i = 2; i < args.size(); ++i) {
-        if (args[i] == u"--badges" && i + 1 < args.size()) {
-            bool ok = false;
-            options.badges = args[++i].toInt(&ok);
-            if (!ok || options.badges < 1 || options.badges > 99999)
-                return usage();
-        } else if (args[i] == u"--demo") {
-            options.demo = true;
-        } else if (args[i] == u"--join") {
-            join = true;
-        } else if (args[i] == u"--group" && i + 1 < args.size()) {
-            options.group = args[++i];
-        } else if (args[i] == u"--users-from" && i + 1 < args.size()) {
-            options.usersFrom = args[++i];
-        } else {
-            return usage();
-        }
+    if (c.isSet("badges")) {
+        bool ok = false;
+        options.badges = c.value("badges").toInt(&ok);
+        if (!ok || options.badges < 1 || options.badges > 99999)
+            return 2; // the caller names the right call
     }
+    options.demo = c.isSet("demo");
+    const bool join = c.isSet("join");
+    options.group = c.value("group");
+    options.usersFrom = c.value("users-from");
     options.manual = installedManual();
     if (!options.usersFrom.isEmpty() && !join)
-        return usage();
+        return 2; // the caller names the right call
     if (join) {
         setup::Installation::join(args[0], args[1], options);
         out() << "Arbeitsplatz angelegt: Startordner " << QDir(args[0]).absolutePath()
@@ -128,10 +132,11 @@ int runInit(const QStringList &args)
     return 0;
 }
 
-int runSql(const QStringList &args)
+int runSql(const Call &c)
 {
+    const QStringList &args = c.args;
     if (args.size() != 2)
-        return usage();
+        return 2; // the caller names the right call
     if (data::parseDdl(args[1]).kind != data::DdlStatement::Kind::None) {
         data::SqlEngine(args[0]).execute(args[1]);
         return 0;
@@ -184,11 +189,12 @@ QString codePageName(CodePage cp)
     }
 }
 
-int runCheck(const QStringList &args)
+int runCheck(const Call &c)
 {
-    if (args.isEmpty() || args.size() > 2 || (args.size() == 2 && args[1] != u"--repair"))
-        return usage();
-    const bool repair = args.size() == 2;
+    const QStringList &args = c.args;
+    if (args.size() != 1)
+        return 2; // the caller names the right call
+    const bool repair = c.isSet("repair");
     const QDir folder(args[0]);
     if (!folder.exists()) {
         err() << "Ordner nicht gefunden: " << args[0] << "\n";
@@ -284,27 +290,22 @@ int runCheck(const QStringList &args)
 
 // A stored report as the reports window runs it: the folders from the start folder's
 // settings.ini, the placeholders for the given day, the read-only engine.
-int runReport(const QStringList &args)
+int runReport(const Call &c)
 {
-    if (args.size() < 2)
-        return usage();
+    const QStringList &args = c.args;
+    if (args.size() != 2)
+        return 2; // the caller names the right call
     QString date = CurrentDateText(systemClock());
-    QString csv;
-    for (int i = 2; i < args.size(); ++i) {
-        if (args[i] == u"--date" && i + 1 < args.size()) {
-            date = args[++i];
-            try {
-                DateFromText(date);
-            } catch (const Error &) {
-                err() << "Kein gültiges Datum (TT.MM.JJJJ): " << date << "\n";
-                return 2;
-            }
-        } else if (args[i] == u"--csv" && i + 1 < args.size()) {
-            csv = args[++i];
-        } else {
-            return usage();
+    if (c.isSet("date")) {
+        date = c.value("date");
+        try {
+            DateFromText(date);
+        } catch (const Error &) {
+            err() << "Kein gültiges Datum (TT.MM.JJJJ): " << date << "\n";
+            return 2;
         }
     }
+    const QString csv = c.value("csv");
     const shell::Session session(args[0], systemClock());
     const records::ReportFolder folder(session.folders().lists);
     if (!folder.names().contains(args[1]))
@@ -335,32 +336,21 @@ int runReport(const QStringList &args)
 
 // Deletes what lies more than DAYS days back, as "&Daten löschen" does, for a retention
 // period run from a daily timer; one event-log line says what went.
-int runPurge(const QStringList &args)
+int runPurge(const Call &c)
 {
-    if (args.size() < 3)
-        return usage();
-    int days = -1;
+    const QStringList &args = c.args;
+    if (args.size() != 1 || !c.isSet("older-than"))
+        return 2; // the caller names the right call
+    bool ok = false;
+    const int days = c.value("older-than").toInt(&ok);
+    if (!ok || days < 0)
+        return 2; // the caller names the right call
     records::DeletionTarget target = records::DeletionTarget::Visits;
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--older-than" && i + 1 < args.size()) {
-            bool ok = false;
-            days = args[++i].toInt(&ok);
-            if (!ok || days < 0)
-                return usage();
-        } else if (args[i] == u"--what" && i + 1 < args.size()) {
-            const QString what = args[++i];
-            if (what == u"visits")
-                target = records::DeletionTarget::Visits;
-            else if (what == u"preregistrations")
-                target = records::DeletionTarget::PreRegistrations;
-            else
-                return usage();
-        } else {
-            return usage();
-        }
-    }
-    if (days < 0)
-        return usage();
+    const QString wanted = c.value("what");
+    if (wanted == u"preregistrations")
+        target = records::DeletionTarget::PreRegistrations;
+    else if (!wanted.isEmpty() && wanted != u"visits")
+        return 2; // the caller names the right call
     const shell::Session session(args[0], systemClock());
     const QDate last = QDate::currentDate().addDays(-days - 1);
     const records::DeletionResult result =
@@ -380,10 +370,11 @@ int runPurge(const QStringList &args)
 }
 
 // The workstation's built-in service account on or off (settings.ini of START).
-int runServiceLogin(const QStringList &args)
+int runServiceLogin(const Call &c)
 {
+    const QStringList &args = c.args;
     if (args.size() != 2 || (args[1] != u"on" && args[1] != u"off"))
-        return usage();
+        return 2; // the caller names the right call
     const bool on = args[1] == u"on";
     const shell::Session session(args[0], systemClock());
     IniFile settings(QDir(session.folders().start).filePath(QString::fromLatin1(shell::keys::SettingsFile)));
@@ -444,20 +435,21 @@ QString rightsText(const shell::UserRights &rights)
 }
 
 // The users of a workstation from a script: list, add, passwd, remove.
-int runUser(const QStringList &args)
+int runUser(const Call &c)
 {
+    const QStringList &args = c.args;
     if (args.size() < 2)
-        return usage();
+        return 2; // the caller names the right call
     const QString action = args[1];
     if (!QStringList{QStringLiteral("list"), QStringLiteral("add"), QStringLiteral("passwd"), QStringLiteral("remove")}
              .contains(action))
-        return usage();
+        return 2; // the caller names the right call
     const shell::Session session(args[0], systemClock());
     const QString path = shell::UsersFile::pathIn(session.folders().start);
     shell::UsersFile users = shell::UsersFile::read(path);
     if (action == u"list") {
         if (args.size() != 2)
-            return usage();
+            return 2; // the caller names the right call
         for (int slot = 0; slot < shell::UsersFile::SlotCount; ++slot) {
             const shell::UserSlot user = users.loadUserSlot(slot);
             if (user.name.isEmpty())
@@ -468,7 +460,7 @@ int runUser(const QStringList &args)
         return 0;
     }
     if (args.size() < 3 || args[2].trimmed().isEmpty())
-        return usage();
+        return 2; // the caller names the right call
     const QString name = args[2];
     const int slot = users.slotOf(name);
     const auto logged = [&](const QString &what) {
@@ -476,23 +468,19 @@ int runUser(const QStringList &args)
             QStringLiteral("Benutzerverwaltung -> Benutzer %1 %2 (lobrix-admin)").arg(name, what));
     };
     if (action == u"add") {
+        if (args.size() != 3)
+            return 2; // the caller names the right call
         shell::UserRights rights;
-        for (int i = 3; i < args.size(); ++i) {
-            if (args[i] == u"--all") {
-                rights = shell::UserRights::all();
-            } else if (args[i] == u"--rights" && i + 1 < args.size()) {
-                for (const QString &part : args[++i].split(u',', Qt::SkipEmptyParts)) {
-                    const auto right = rightNamed(part);
-                    if (!right)
-                        throw Error(QStringLiteral("Das Recht '%1' gibt es nicht. Rechte: Erfassen, StammLesen, "
-                                                   "StammSchreiben, BerichteLesen, BerichteErstellen, Einstellungen, "
-                                                   "Rechte, Service.")
-                                        .arg(part));
-                    rights.set(*right, true);
-                }
-            } else {
-                return usage();
-            }
+        if (c.isSet("all"))
+            rights = shell::UserRights::all();
+        for (const QString &part : c.value("rights").split(u',', Qt::SkipEmptyParts)) {
+            const auto right = rightNamed(part);
+            if (!right)
+                throw Error(QStringLiteral("Das Recht '%1' gibt es nicht. Rechte: Erfassen, StammLesen, "
+                                           "StammSchreiben, BerichteLesen, BerichteErstellen, Einstellungen, "
+                                           "Rechte, Service.")
+                                .arg(part));
+            rights.set(*right, true);
         }
         if (slot >= 0)
             throw Error(QStringLiteral("Den Benutzer '%1' gibt es schon (Platz %2).").arg(name).arg(slot + 1));
@@ -509,7 +497,7 @@ int runUser(const QStringList &args)
         return 0;
     }
     if (args.size() != 3)
-        return usage();
+        return 2; // the caller names the right call
     if (slot < 0)
         throw Error(QStringLiteral("Den Benutzer '%1' gibt es nicht.").arg(name));
     if (action == u"passwd") {
@@ -529,42 +517,123 @@ int runUser(const QStringList &args)
         out() << "Benutzer " << name << " entfernt\n";
         return 0;
     }
-    return usage();
+    return 2; // the caller names the right call
 }
 
 } // namespace
 
+// The commands, each with its arguments, options and help.
+struct Command {
+    const char *name;
+    const char *arguments; // for the usage line
+    const char *description;
+    QList<QCommandLineOption> options;
+    int (*run)(const Call &);
+};
+
+QCommandLineOption option(const char *name, const char *description, const char *valueName = nullptr)
+{
+    return valueName ? QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description),
+                                          QString::fromUtf8(valueName))
+                     : QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description));
+}
+
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> all{
+        {"init", "STARTORDNER DATENBANKORDNER",
+         "Legt eine neue Installation an (Startordner und Datenbankordner) oder, mit --join, einen weiteren "
+         "Arbeitsplatz an einem bestehenden Datenbankordner.",
+         {option("badges", "Anzahl der Ausweise (1 bis 99999, Vorgabe 100).", "N"),
+          option("demo", "Eine Demo-Installation mit Beispieldaten und dem Benutzer demo."),
+          option("group", "Die Gruppe, die den Datenbankordner teilt (Vorgabe: die eigene).", "GRUPPE"),
+          option("join", "Nur einen Startordner am bestehenden Datenbankordner anlegen."),
+          option("users-from", "Mit --join: die Benutzer dieses Startordners übernehmen.", "STARTORDNER")},
+         runInit},
+        {"sql", "DATENBANKORDNER SQL", "Führt eine SQL-Anweisung über den Tabellen des Datenbankordners aus.", {},
+         runSql},
+        {"check", "DATENBANKORDNER",
+         "Prüft Tabellen, Rechte, temporäre Dateien und die Registrierungssperre; Status 1 bei Schäden.",
+         {option("repair", "Repariert, was sich reparieren lässt.")},
+         runCheck},
+        {"report", "STARTORDNER BERICHT", "Führt einen gespeicherten Bericht aus und gibt ihn aus.",
+         {option("date", "Der Tag der Datumsplatzhalter (Vorgabe: heute).", "TT.MM.JJJJ"),
+          option("csv", "Schreibt den Bericht als CSV-Datei.", "DATEI")},
+         runReport},
+        {"purge", "STARTORDNER", "Löscht, was weiter zurückliegt als die Aufbewahrungsfrist, und verdichtet.",
+         {option("older-than", "Die Aufbewahrungsfrist in Tagen.", "TAGE"),
+          option("what", "visits (Vorgabe) oder preregistrations.", "WAS")},
+         runPurge},
+        {"user", "STARTORDNER list|add NAME|passwd NAME|remove NAME",
+         "Verwaltet die Benutzer eines Arbeitsplatzes; das Passwort kommt vom Terminal oder der Standardeingabe.",
+         {option("rights", "Mit add: die Rechte, durch Kommas getrennt.", "LISTE"),
+          option("all", "Mit add: alle Rechte.")},
+         runUser},
+        {"service-login", "STARTORDNER on|off", "Schaltet den eingebauten Servicezugang des Arbeitsplatzes ein oder aus.",
+         {}, runServiceLogin},
+    };
+    return all;
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lobrix-admin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LOBRIX_VERSION));
+    // The parser's own words ("Aufruf:", "Optionen:") in German.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtGerman);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();
-    if (command == u"--version") {
+    if (command == u"--version" || command == u"-v") {
         out() << "lobrix-admin " << LOBRIX_VERSION << "\n";
         out().flush();
         return 0;
     }
-    try {
-        int rc = 2;
-        if (command == u"init")
-            rc = runInit(args);
-        else if (command == u"sql")
-            rc = runSql(args);
-        else if (command == u"check")
-            rc = runCheck(args);
-        else if (command == u"report")
-            rc = runReport(args);
-        else if (command == u"purge")
-            rc = runPurge(args);
-        else if (command == u"user")
-            rc = runUser(args);
-        else if (command == u"service-login")
-            rc = runServiceLogin(args);
-        else
-            return usage();
+    if (command == u"--help" || command == u"-h") {
+        out() << "Einrichten, Abfragen und Prüfen einer Lobrix-Installation.\n\n";
+        for (const Command &c : commands())
+            out() << "  lobrix-admin " << c.name << " " << c.arguments << "\n";
+        out() << "\nHilfe zu einem Befehl: lobrix-admin BEFEHL --help\n";
         out().flush();
+        return 0;
+    }
+    const auto found = std::find_if(commands().begin(), commands().end(),
+                                    [&](const Command &c) { return command == QLatin1String(c.name); });
+    if (found == commands().end())
+        return usage();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(found->description));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help = parser.addHelpOption();
+    parser.addOptions(found->options);
+    parser.addPositionalArgument(QString::fromUtf8(found->arguments), QString());
+    if (!parser.parse(QStringList{QStringLiteral("lobrix-admin %1").arg(command)} + args)) {
+        err() << parser.errorText() << "\n"
+              << "Aufruf: lobrix-admin " << found->name << " " << found->arguments << " (mehr mit --help)\n";
+        err().flush();
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        // The parser's first line names the program file; ours names the command as typed.
+        QString text = parser.helpText();
+        text = QStringLiteral("Aufruf: lobrix-admin %1 [Optionen] %2").arg(command, QString::fromUtf8(found->arguments)) +
+               text.mid(text.indexOf(u'\n'));
+        out() << text;
+        out().flush();
+        return 0;
+    }
+    try {
+        const int rc = found->run(Call{parser, parser.positionalArguments()});
+        out().flush();
+        if (rc == 2) {
+            err() << "Aufruf: lobrix-admin " << found->name << " " << found->arguments << " (mehr mit --help)\n";
+            err().flush();
+        }
         return rc;
     } catch (const Error &e) {
         out().flush();

@@ -384,6 +384,9 @@ private slots:
         QTest::newRow("bad badge count") << QStringList{"init", "/tmp/a", "/tmp/b", "--badges", "x"};
         QTest::newRow("sql without statement") << QStringList{"sql", "/tmp"};
         QTest::newRow("check with unknown option") << QStringList{"check", "/tmp", "--fix"};
+        QTest::newRow("purge without a period") << QStringList{"purge", "/tmp"};
+        QTest::newRow("option without its value") << QStringList{"report", "/tmp", "X", "--csv"};
+        QTest::newRow("user without an action") << QStringList{"user", "/tmp"};
     }
     void usageErrors()
     {
@@ -391,6 +394,52 @@ private slots:
         const Run r = admin(args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains(QStringLiteral("lobrix-admin")));
+    }
+
+    // Help goes to standard output with status 0: the overview and each command's own.
+    void helpForEveryCommand_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("starts");
+        QTest::newRow("overview") << QStringList{"--help"} << "Einrichten, Abfragen und Prüfen";
+        for (const char *command : {"init", "sql", "check", "report", "purge", "user", "service-login"})
+            QTest::newRow(command) << QStringList{QString::fromLatin1(command), "--help"}
+                                   << QStringLiteral("Aufruf: lobrix-admin %1 [Optionen]").arg(QString::fromLatin1(command));
+    }
+    void helpForEveryCommand()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, starts);
+        const Run r = admin(args);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.startsWith(starts), qPrintable(r.out));
+        QCOMPARE(r.err, QString());
+        if (args.size() == 2) // the command's options are listed
+            QVERIFY2(r.out.contains(QStringLiteral("Optionen:")), qPrintable(r.out));
+    }
+
+    // The program itself answers --help and --version without a display.
+    void programHelpWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("starts");
+        QTest::newRow("help") << "--help" << "Aufruf: lobrix";
+        QTest::newRow("version") << "--version" << "lobrix ";
+    }
+    void programHelpWithoutADisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, starts);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(LOBRIX_APP_EXE), {option});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).startsWith(starts));
     }
 
     void sqlOnTheLegacyInstallation_data()
