@@ -214,23 +214,41 @@ private slots:
         DesignDocument doc(Layout{});
         DesignHistory history;
         QVERIFY(!history.undo(doc));
-        history.record(doc);
+        QVERIFY(!history.isModified());
+        history.record(doc, QStringLiteral("Textfeld hinzufügen"));
         doc.addLabel(QPoint(1, 2), QStringLiteral("Arial"));
-        history.record(doc);
+        history.record(doc, QStringLiteral("Verschieben"));
         doc.move({ItemKind::Label, 1}, QPoint(30, 40));
+        QVERIFY(history.isModified());
+        QCOMPARE(history.undoText(), QStringLiteral("Verschieben"));
         QVERIFY(history.undo(doc));
         QCOMPARE(doc.label(1)->left, 1);
+        QCOMPARE(history.undoText(), QStringLiteral("Textfeld hinzufügen"));
+        QCOMPARE(history.redoText(), QStringLiteral("Verschieben"));
         QVERIFY(history.undo(doc));
         QVERIFY(!doc.label(1));
+        QVERIFY(!history.isModified()); // back where it was opened
         QVERIFY(history.redo(doc));
         QVERIFY(history.redo(doc));
         QCOMPARE(doc.label(1)->left, 30);
         QVERIFY(!history.redo(doc));
-        // A new edit after undo drops what could have been redone.
+        QCOMPARE(history.redoText(), QString());
+        // Saved here: undo leaves the saved state, redo comes back to it.
+        history.markSaved();
+        QVERIFY(!history.isModified());
         QVERIFY(history.undo(doc));
-        history.record(doc);
+        QVERIFY(history.isModified());
+        QVERIFY(history.redo(doc));
+        QVERIFY(!history.isModified());
+        // A new edit after undo drops what could have been redone, and the saved state
+        // that lay there can no longer come back.
+        QVERIFY(history.undo(doc));
+        history.record(doc, QStringLiteral("Löschen"));
         doc.remove({{ItemKind::Label, 1}});
         QVERIFY(!history.canRedo());
+        QVERIFY(history.isModified());
+        QVERIFY(history.undo(doc));
+        QVERIFY(history.isModified());
     }
 
     void badgeTypeFileName_data()

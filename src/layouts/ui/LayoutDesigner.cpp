@@ -216,10 +216,10 @@ void LayoutDesigner::refresh()
     m_canvas->update();
 }
 
-// One edit of the document, undoable.
-void LayoutDesigner::edit(const std::function<void()> &change)
+// One edit of the document, undoable under its description.
+void LayoutDesigner::edit(const QString &description, const std::function<void()> &change)
 {
-    m_history.record(m_document);
+    m_history.record(m_document, description);
     change();
     edited();
     refresh();
@@ -340,7 +340,7 @@ void LayoutDesigner::commitEditor()
     m_editing = 0;
     edText->hide();
     if (const LayoutLabel *l = m_document.label(slot); l && l->caption != text)
-        edit([&] { m_document.setCaption(slot, text); });
+        edit(QStringLiteral("Text ändern"), [&] { m_document.setCaption(slot, text); });
 }
 
 void LayoutDesigner::openEditor(int slot)
@@ -394,7 +394,7 @@ void LayoutDesigner::canvasMove(QMouseEvent *event)
     const QPoint topLeft = event->position().toPoint() - m_pressOffset;
     const QPoint position = storedPosition(topLeft);
     if (!m_dragMoved) {
-        m_history.record(m_document); // the whole drag is one edit
+        m_history.record(m_document, QStringLiteral("Verschieben")); // the whole drag is one edit
         m_dragMoved = true;
     }
     m_document.move(*m_drag, position);
@@ -455,7 +455,7 @@ void LayoutDesigner::addItemAt(const QPoint &canvasPoint)
     }
     if (kind == ItemKind::Label) {
         int slot = 0;
-        edit([&] { slot = m_document.addLabel(position, newTextFace()); });
+        edit(QStringLiteral("Textfeld hinzufügen"), [&] { slot = m_document.addLabel(position, newTextFace()); });
         select({ItemKind::Label, slot});
         return;
     }
@@ -465,7 +465,7 @@ void LayoutDesigner::addItemAt(const QPoint &canvasPoint)
     const QSize natural = QImageReader(file).size();
     const QSize stored = natural.isValid() ? QSize(storedEdge(natural.width()), storedEdge(natural.height())) : natural;
     int slot = 0;
-    edit([&] { slot = m_document.addPicture(position, stored, QFileInfo(file).fileName()); });
+    edit(QStringLiteral("Bild hinzufügen"), [&] { slot = m_document.addPicture(position, stored, QFileInfo(file).fileName()); });
     select({ItemKind::Picture, slot});
 }
 
@@ -476,7 +476,7 @@ void LayoutDesigner::replacePicture(int slot)
         return;
     const QSize natural = QImageReader(file).size();
     const QSize stored = natural.isValid() ? QSize(storedEdge(natural.width()), storedEdge(natural.height())) : natural;
-    edit([&] { m_document.replacePicture(slot, stored, QFileInfo(file).fileName()); });
+    edit(QStringLiteral("Bild ersetzen"), [&] { m_document.replacePicture(slot, stored, QFileInfo(file).fileName()); });
     select({ItemKind::Picture, slot});
 }
 
@@ -485,7 +485,7 @@ void LayoutDesigner::removeSelected()
     if (m_selection.isEmpty())
         return;
     const QList<ItemRef> gone = m_selection;
-    edit([&] { m_document.remove(gone); });
+    edit(QStringLiteral("Löschen"), [&] { m_document.remove(gone); });
     deselect(false);
 }
 
@@ -494,7 +494,7 @@ void LayoutDesigner::bindSelected(int index)
     if (m_selection.isEmpty())
         return;
     const QList<ItemRef> items = m_selection;
-    edit([&] { m_document.bind(items, index); });
+    edit(QStringLiteral("Datenverknüpfung"), [&] { m_document.bind(items, index); });
 }
 
 void LayoutDesigner::resizeSelected(bool heightChanged)
@@ -506,7 +506,7 @@ void LayoutDesigner::resizeSelected(bool heightChanged)
     if (pictures.isEmpty())
         return;
     QSize set;
-    edit([&] {
+    edit(QStringLiteral("Bildgröße ändern"), [&] {
         // The fields hold shown sizes; the document keeps them as stored sizes.
         for (int slot : pictures) {
             set = m_document.resizePicture(slot, edHoehe->value(), edBreite->value(), heightChanged,
@@ -526,7 +526,7 @@ void LayoutDesigner::setOrientation(bool portrait)
         return;
     const QPoint before = m_geometry.offset();
     m_geometry.portrait = portrait;
-    edit([&] { turnDocument(portrait, before); });
+    edit(QStringLiteral("Karte drehen"), [&] { turnDocument(portrait, before); });
 }
 
 void LayoutDesigner::btnFontClick()
@@ -545,7 +545,7 @@ void LayoutDesigner::btnFontClick()
             continue;
         const LabelFont font{f->family(), f->pointSize() > 0 ? storedFontSize(f->pointSize()) : l->fontSize, f->bold(),
                              f->italic(), f->underline(), f->strikeOut()};
-        edit([&] { m_document.setFont(item.slot, font); });
+        edit(QStringLiteral("Schrift ändern"), [&] { m_document.setFont(item.slot, font); });
     }
 }
 
@@ -560,7 +560,7 @@ void LayoutDesigner::btnColorClick()
         if (!l)
             continue;
         if (const std::optional<QColor> c = choose(this, l->color()))
-            edit([&] { m_document.setColor(item.slot, LayoutLabel::colorToLayout(*c)); });
+            edit(QStringLiteral("Farbe ändern"), [&] { m_document.setColor(item.slot, LayoutLabel::colorToLayout(*c)); });
     }
 }
 

@@ -94,7 +94,10 @@ protected:
     virtual bool keepsDeleteKey(const QWidget *focus) const;
 
     // --- shared steps ---
-    void edit(const std::function<void()> &change);
+    void edit(const QString &description, const std::function<void()> &change);
+    // The document was saved as it is now; whether it differs from the saved (or opened) one.
+    void documentSaved() { m_history.markSaved(); }
+    bool documentModified() const { return m_history.isModified(); }
     void loadDocument(const Layout &layout);
     void refresh();
     void select(const ItemRef &item);

@@ -125,6 +125,7 @@ void TBadgeDesign::btnSpeichernClick()
         return;
     }
     m_layoutFile = target;
+    documentSaved();
     setWindowTitle(kCaption + QStringLiteral(" - ") + QDir::toNativeSeparators(chosen));
     accept();
 }

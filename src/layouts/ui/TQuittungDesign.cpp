@@ -255,7 +255,7 @@ void TQuittungDesign::positionChanged()
     const QPoint typed(edLeft->value(), edTop->value());
     const QPoint position = storedPosition(m_geometry.toCanvas(typed));
     const QList<ItemRef> items = m_selection;
-    edit([&] {
+    edit(QStringLiteral("Verschieben"), [&] {
         for (const ItemRef &item : items)
             m_document.move(item, position);
     });
@@ -324,6 +324,7 @@ void TQuittungDesign::btnSpeichernClick()
         writeCanvas();
         LayoutFile::CopyLayout(workingCopy(), m_layoutFile, slotCount(LayoutFamily::VisitorSheet));
         saved = true;
+        documentSaved();
     } catch (const Error &e) {
         ui::MessageBoxes::error(this, e.message());
     }

@@ -235,11 +235,12 @@ bool TBesucher::openArrival()
     prepareConfirmation(*o, false);
     setModePanel();
 
-    mandatory.setFilling(true);
-    cbxAusweis->clear();
-    cbxAusweis->addItems(o->badgeEntries);
-    cbxAusweis->setCurrentIndex(o->selectedBadge);
-    mandatory.setFilling(false);
+    {
+        const ui::MandatoryGroup::Filling filling(mandatory);
+        cbxAusweis->clear();
+        cbxAusweis->addItems(o->badgeEntries);
+        cbxAusweis->setCurrentIndex(o->selectedBadge);
+    }
     cbxAusweis->setEnabled(true);
     lbVorgang->setText(o->visitNumber);
 
@@ -288,18 +289,20 @@ bool TBesucher::openDeparture()
     pnAWNManuell->hide();
     cbxAusweis->show();
     cbxAusweis->setEnabled(true);
-    mandatory.setFilling(true);
-    cbxAusweis->clear();
-    cbxAusweis->addItems(m_departure->entryTexts(cbxAusweis->width(), [this](const QString &text) {
-        return cbxAusweis->fontMetrics().horizontalAdvance(text);
-    }));
-    cbxAusweis->setCurrentIndex(-1);
-    mandatory.setFilling(false);
+    {
+        const ui::MandatoryGroup::Filling filling(mandatory);
+        cbxAusweis->clear();
+        cbxAusweis->addItems(m_departure->entryTexts(cbxAusweis->width(), [this](const QString &text) {
+            return cbxAusweis->fontMetrics().horizontalAdvance(text);
+        }));
+        cbxAusweis->setCurrentIndex(-1);
+    }
 
     if (o->loaded) {
-        mandatory.setFilling(true);
-        cbxAusweis->setCurrentIndex(0);
-        mandatory.setFilling(false);
+        {
+            const ui::MandatoryGroup::Filling filling(mandatory);
+            cbxAusweis->setCurrentIndex(0);
+        }
         m_loaded = std::make_unique<Loaded>(Loaded{*o->loaded});
         showLoadedVisit();
     } else {
@@ -383,7 +386,7 @@ void TBesucher::prepareConfirmation(const FormOpening &opening, bool departure)
 
 void TBesucher::fillLists(const FormOpening &opening)
 {
-    mandatory.setFilling(true);
+    const ui::MandatoryGroup::Filling filling(mandatory);
     cbxAusweisTyp->clear();
     cbxAusweisTyp->addItems(opening.badgeLayouts);
     cbxAusweisTyp->setCurrentIndex(opening.badgeLayouts.isEmpty() ? -1 : 0);
@@ -394,7 +397,6 @@ void TBesucher::fillLists(const FormOpening &opening)
     cbxLand->addItems(opening.countries);
     cbxLand->setCurrentIndex(-1);
     cbxLand->clearEditText();
-    mandatory.setFilling(false);
 }
 
 void TBesucher::setModePanel()
