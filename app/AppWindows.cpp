@@ -1,5 +1,7 @@
 #include "app/AppWindows.h"
 
+#include "shell/Startup.h"
+
 #include "layouts/LayoutFile.h"
 #include "layouts/ui/TBadgeDesign.h"
 #include "layouts/ui/TQuittungDesign.h"
@@ -32,7 +34,8 @@ template <typename W, typename... Args> W *AppWindows::add(Args &&...args)
 
 AppWindows::AppWindows(const QString &startFolder, const Clock &clock)
 {
-    m_main = std::make_unique<shell::TMain>(startFolder, clock);
+    m_startup = std::make_unique<shell::Startup>(startFolder, clock);
+    m_main = std::make_unique<shell::TMain>(*m_startup, clock);
     main = m_main.get();
     addRegistrationWindows(clock);
     addShellWindows();

@@ -34,6 +34,7 @@ namespace lobrix::shell {
 class TBesuchsziele;
 class TEinstellungen;
 class TInfo;
+class Startup;
 class TMain;
 class TStart;
 }
@@ -71,6 +72,7 @@ private:
 
     // The other windows are children of the main window, which owns them.
     template <typename W, typename... Args> W *add(Args &&...args);
+    std::unique_ptr<shell::Startup> m_startup; // before the main window, which uses it
     std::unique_ptr<shell::TMain> m_main;
 };
 

@@ -1,12 +1,11 @@
 #include "shell/ui/TMain.h"
 
 #include "common/Clock.h"
-#include "common/TextFile.h"
 #include "common/Error.h"
 #include "data/DatabaseMaintenance.h"
-#include "data/StructureUpdate.h"
 #include "common/TimeText.h"
 #include "shell/LoginCheck.h"
+#include "shell/Startup.h"
 #include "shell/Session.h"
 #include "shell/SettingsKeys.h"
 #include "shell/UsersFile.h"
@@ -58,14 +57,24 @@ QIcon visitorIcon(const QColor &arrow, bool arriving)
 
 } // namespace
 
-TMain::TMain(const QString &startFolder, const Clock &clock, QWidget *parent)
-    : QMainWindow(parent), m_clock(clock)
+TMain::TMain(Startup &startup, const Clock &clock, QWidget *parent)
+    : QMainWindow(parent), m_clock(clock), m_startup(startup), m_session(&startup.session())
 {
     setObjectName(QStringLiteral("TMain"));
     m_quit = [](int code) { QCoreApplication::exit(code); };
     createControls();
     createMenus();
-    FormCreate(startFolder);
+    FormCreate();
+}
+
+Session &TMain::session()
+{
+    return *m_session;
+}
+
+UsersFile &TMain::users()
+{
+    return m_startup.users();
 }
 
 TMain::~TMain() = default;
@@ -218,24 +227,15 @@ void TMain::createMenus()
             });
 }
 
-void TMain::FormCreate(const QString &startFolder)
+void TMain::FormCreate()
 {
-    m_session = std::make_unique<Session>(startFolder, m_clock);
-    // What writes interrupted by a crash left behind.
-    TextFile::removeStaleTemporaryFiles(m_session->folders().start);
-    if (!m_session->folders().database.isEmpty())
-        TextFile::removeStaleTemporaryFiles(m_session->folders().database);
     IniFile &settings = m_session->settings();
     m_showClock = keys::read(settings, keys::settings::UhrzeitDatum);
     pbxUhr->readSettings(settings);
-    try {
-        m_users = std::make_unique<UsersFile>(UsersFile::read(UsersFile::pathIn(m_session->folders().start)));
-    } catch (const Error &) {
+    if (m_startup.usersMissing()) {
         Timer->stop();
         ui::MessageBoxes::error(this, QString::fromUtf8(UsersFile::NotFoundMessage));
         m_creationFailed = true;
-        // Never written: it lets the other windows be built before the program ends.
-        m_users = std::make_unique<UsersFile>(UsersFile::createEmpty());
     }
 }
 
@@ -254,10 +254,7 @@ void TMain::showEvent(QShowEvent *event)
 void TMain::FormShow()
 {
     m_startedUp = true;
-    if (!keys::read(m_session->settings(), keys::settings::NoDBCheck) && m_loginAttempts == 0)
-        data::StructureUpdate::run(m_session->folders().database, [this](const QString &message) {
-            ui::MessageBoxes::show(this, message);
-        });
+    m_startup.updateStructure([this](const QString &message) { ui::MessageBoxes::show(this, message); });
     if (!login())
         return;
     applyRights();
@@ -268,43 +265,33 @@ void TMain::FormShow()
 
 bool TMain::login()
 {
-    LoginCheck check(*m_users, keys::read(m_session->settings(), keys::settings::ServiceLogin));
-    for (;;) {
-        ++m_loginAttempts;
-        if (!m_windows.start) {
-            endProgram(1);
-            return false;
-        }
+    if (!m_windows.start) {
+        endProgram(1);
+        return false;
+    }
+    const auto ask = [this]() -> std::optional<Startup::Credentials> {
         m_windows.start->reset();
-        if (m_windows.start->exec() != QDialog::Accepted) {
-            endProgram(0);
-            return false;
-        }
-        const LoginCheck::Outcome outcome =
-            check.checkLogin(m_windows.start->typedName(), m_windows.start->typedPassword());
-        if (outcome.user) {
-            m_session->setUser(*outcome.user);
-            lbNutzerName->setText(m_session->currentUserName());
-            lbNutzerName->adjustSize();
-            writeLog(LoginCheck::loginLogText(*outcome.user));
-            return true;
-        }
-        if (outcome.giveUp) {
-            writeLog(LoginCheck::lastFailureLogText());
-            ui::MessageBoxes::error(this, outcome.message, QString::fromUtf8(LoginCheck::FailedCaption));
-            endProgram(0);
-            return false;
-        }
-        ui::MessageBoxes::show(this, outcome.message);
+        if (m_windows.start->exec() != QDialog::Accepted)
+            return std::nullopt;
+        return Startup::Credentials{m_windows.start->typedName(), m_windows.start->typedPassword()};
+    };
+    const auto tell = [this](const QString &message, bool last) {
+        if (last)
+            ui::MessageBoxes::error(this, message, QString::fromUtf8(LoginCheck::FailedCaption));
+        else
+            ui::MessageBoxes::show(this, message);
+    };
+    switch (m_startup.login(ask, tell)) {
+    case Startup::LoginResult::LoggedIn:
+        lbNutzerName->setText(m_session->currentUserName());
+        lbNutzerName->adjustSize();
+        return true;
+    case Startup::LoginResult::Cancelled:
+    case Startup::LoginResult::Failed:
+        break;
     }
-}
-
-void TMain::writeLog(const QString &text) const
-{
-    try {
-        m_session->eventLog().writeEventLog(text);
-    } catch (const Error &) {
-    }
+    endProgram(0);
+    return false;
 }
 
 void TMain::endProgram(int code)
@@ -320,7 +307,7 @@ void TMain::applyRights()
     const LoginUser user = m_session->isServiceLogin()
                                ? LoginUser::service()
                                : LoginUser::fromSlot(m_session->user()->slot(),
-                                                     m_users->loadUserSlot(m_session->user()->slot()));
+                                                     m_startup.users().loadUserSlot(m_session->user()->slot()));
     const auto has = [&user](Right r) { return user.has(r); };
     const auto hideUnless = [this](bool allowed, std::initializer_list<const char *> names) {
         if (allowed)

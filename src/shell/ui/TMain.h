@@ -27,21 +27,23 @@ class Session;
 class TInfo;
 class TStart;
 class LoginUser;
+class Startup;
 class UsersFile;
 
 class TMain : public QMainWindow {
     Q_OBJECT
 public:
-    // Creates the window for the start folder (FormCreate). When the users file cannot be
-    // read the error has been shown and creationFailed() is true: the program ends.
-    TMain(const QString &startFolder, const Clock &clock, QWidget *parent = nullptr);
+    // Creates the window for the start (FormCreate); `startup` outlives it. When the users
+    // file cannot be read the error has been shown and creationFailed() is true: the
+    // program ends.
+    TMain(Startup &startup, const Clock &clock, QWidget *parent = nullptr);
     ~TMain() override;
 
     bool creationFailed() const { return m_creationFailed; }
-    Session &session() { return *m_session; }
+    Session &session();
     // The working copy of user.dat read at start: the login reads it, the settings dialog
     // edits it.
-    UsersFile &users() { return *m_users; }
+    UsersFile &users();
 
     // The windows the main window opens; set once after they are created.
     struct Windows {
@@ -115,21 +117,19 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void FormCreate(const QString &startFolder);
+    void FormCreate();
     void createControls();
     void createMenus();
     QAction *item(QMenu *menu, const char *name, const QString &caption);
     bool login();
     void endProgram(int code);
-    // A line in the event log; a log that cannot be written does not stop the login.
-    void writeLog(const QString &text) const;
 
     QAction *Einstellung1 = nullptr, *Nutzer1 = nullptr, *Besuchsziele1 = nullptr, *Berichte1 = nullptr;
     QAction *Dateneditieren1 = nullptr, *Datenlschen1 = nullptr, *Besucherausweis1 = nullptr, *Besucherschein1 = nullptr;
 
     const Clock &m_clock;
-    std::unique_ptr<Session> m_session;
-    std::unique_ptr<UsersFile> m_users;
+    Startup &m_startup;
+    Session *m_session = nullptr; // the startup's
     Windows m_windows;
     std::function<void(int)> m_quit;
     std::function<void()> m_openArrival;
@@ -140,7 +140,6 @@ private:
     bool m_creationFailed = false;
     bool m_startedUp = false;
     bool m_ended = false;
-    int m_loginAttempts = 0;
     bool m_showClock = false;
 
     QWidget *m_client = nullptr;
