@@ -9,6 +9,7 @@
 #include "registration/VisitData.h"
 #include "registration/VisitFormService.h"
 
+#include <algorithm>
 #include <QString>
 
 #include <array>
@@ -22,6 +23,17 @@ namespace lobrix::registration {
 
 class MasterDataService : public VisitFormService {
 public:
+    // The master-data picker's list: every record, ordered by the column chosen. Only a
+    // plain field name is taken (anything else orders by Name), so the choice can never
+    // change the statement.
+    static QString listStatement(const QString &sortColumn)
+    {
+        const bool plain = !sortColumn.isEmpty() && std::all_of(sortColumn.cbegin(), sortColumn.cend(), [](QChar c) {
+            return (c.isLetterOrNumber() && c.unicode() < 128) || c == u'_';
+        });
+        return QStringLiteral("Select *\nFrom Stamm.dbf\nOrder by ") + (plain ? sortColumn : QStringLiteral("Name"));
+    }
+
     // The eleven visitor fields of a selected record, as they were loaded.
     struct Identity {
         std::array<QString, 11> values;

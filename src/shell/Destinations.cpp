@@ -42,7 +42,7 @@ QStringList linesOf(const QByteArray &bytes)
 QStringList Destinations::list() const
 {
     data::SqlEngine sql(m_folder, data::SqlEngine::Access::ReadOnly);
-    data::SqlQuery query = sql.query(QStringLiteral("Select *\nFrom Ziele.dbf\nOrder By Name"));
+    data::SqlQuery query = sql.query(listStatement());
     const int name = query.columnIndex(data::columns::Name);
     QStringList out;
     while (query.next())

@@ -11,6 +11,9 @@ class Destinations {
 public:
     explicit Destinations(QString databaseFolder) : m_folder(std::move(databaseFolder)) {}
 
+    // Every destination in name order, as the destinations window lists them.
+    static QString listStatement() { return QStringLiteral("Select *\nFrom Ziele.dbf\nOrder By Name"); }
+
     // "Select *", "From Ziele.dbf", "Order By Name".
     QStringList list() const;
 

@@ -47,6 +47,22 @@ class MasterDataServiceTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The picker's sort choice reaches the statement only as a plain field name.
+    void listStatementTakesOnlyAFieldName_data()
+    {
+        QTest::addColumn<QString>("sort");
+        QTest::addColumn<QString>("ordered");
+        QTest::newRow("a field") << "Vorname" << "Vorname";
+        QTest::newRow("more than a name") << "Name; Delete From Stamm.dbf" << "Name";
+        QTest::newRow("a quote") << "Firma'" << "Name";
+        QTest::newRow("nothing") << "" << "Name";
+    }
+    void listStatementTakesOnlyAFieldName()
+    {
+        QFETCH(QString, sort);
+        QFETCH(QString, ordered);
+        QCOMPARE(MasterDataService::listStatement(sort), QStringLiteral("Select *\nFrom Stamm.dbf\nOrder by ") + ordered);
+    }
     // Names with the characters that broke a pasted filter are found, saved and deleted.
     void boundIdentity_data()
     {

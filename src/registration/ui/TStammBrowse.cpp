@@ -1,5 +1,7 @@
 #include "registration/ui/TStammBrowse.h"
 
+#include "registration/MasterDataService.h"
+
 #include "common/Error.h"
 #include "common/ui/Controls.h"
 #include "common/ui/EnterAsTab.h"
@@ -78,7 +80,7 @@ QString TStammBrowse::sortColumn() const
 
 QString TStammBrowse::statement() const
 {
-    return QStringLiteral("Select *\nFrom Stamm.dbf\nOrder by ") + sortColumn();
+    return MasterDataService::listStatement(sortColumn());
 }
 
 void TStammBrowse::presetSearch(const VisitData &current, const QString &manualBadge)

@@ -1,5 +1,7 @@
 #include "registration/ui/TVoranmeldung.h"
 
+#include "registration/PreRegistration.h"
+
 #include "common/Error.h"
 #include "common/IniFile.h"
 #include "common/TimeText.h"
@@ -256,9 +258,7 @@ TVoranmeldung::Look TVoranmeldung::lookOf(State state, bool today, bool selected
 
 QString TVoranmeldung::statement() const
 {
-    return QStringLiteral("Select *\nFrom Voranmel.dbf\n") +
-           (chkHeute->isChecked() ? QStringLiteral("Where Tag = ?") : QStringLiteral("Where Tag >= ?")) +
-           QStringLiteral("\nOrder by ") + QString::fromLatin1(kSorts[m_sort].order);
+    return PreRegistration::listStatement(chkHeute->isChecked(), QString::fromLatin1(kSorts[m_sort].order));
 }
 
 QString TVoranmeldung::searchColumn() const

@@ -74,7 +74,7 @@ void TBesuchsziele::BringToGrid()
     try {
         if (!m_sql)
             m_sql = std::make_unique<data::SqlEngine>(m_folder, data::SqlEngine::Access::ReadOnly);
-        m_model = std::make_unique<data::SqlResultModel>(*m_sql, QStringLiteral("Select *\nFrom Ziele.dbf\nOrder By Name"));
+        m_model = std::make_unique<data::SqlResultModel>(*m_sql, Destinations::listStatement());
         while (m_model->fetch(data::SqlResultModel::FetchBatch * 64)) {
         }
     } catch (const Error &e) {
