@@ -1,6 +1,7 @@
 // Readable report columns: the title table, the cell texts, the page count, the export.
 #include "TestRegistry.h"
 
+#include "records/ReportColumnWidths.h"
 #include "records/ReportColumns.h"
 #include "records/ReportExport.h"
 
@@ -185,6 +186,45 @@ private slots:
         QVERIFY2(lines.at(1).contains(QStringLiteral("HYPERLINK")), qPrintable(lines.at(1)));
         QVERIFY2(lines.at(2).trimmed() == QStringLiteral("'+2+3;'-4+5"), qPrintable(lines.at(2)));
         QVERIFY2(QString(lines.at(3)).remove(u'"').startsWith(QStringLiteral("'@SUM")), qPrintable(lines.at(3)));
+    }
+
+    // The widest text by a width function (7 per character here): texts that cannot be
+    // wider than the widest so far are not measured at all.
+    void columnMeasure()
+    {
+        int measured = 0;
+        ColumnMeasure m(2, [&](const QString &text) { ++measured; return 7 * int(text.size()); }, 9);
+        const int perCharacter = measured; // the 128 ASCII advances
+        m.add(0, "abc");
+        m.add(0, "abcdef");
+        m.add(0, "ab"); // ruled out by its bound
+        m.add(1, "\xC3\xA4\xC3\xB6"); // "äö": beyond ASCII bounded by the widest character
+        QCOMPARE(m.widest(0), 42);
+        QCOMPARE(m.widest(1), 14);
+        QCOMPARE(measured - perCharacter, 3);
+    }
+
+    // Which width each column gets: the title table's, the measured fit for a column whose
+    // title the table leaves as delivered, the fixed ones never fitted, the column file last.
+    void plannedWidths()
+    {
+        std::vector<ReportGridModel::Column> columns{{"NAME", "NAME"},   {"KFZ", "KFZ"},   {"TAG", "TAG"},
+                                                     {"NOTIZ", "NOTIZ"}, {"KURZ", "KURZ"}, {"ORT", "ORT"}};
+        const std::vector<int> widths = planColumnWidths(
+            columns,
+            [](const QString &delivered) -> std::optional<int> {
+                if (delivered == u"NOTIZ")
+                    return 300;
+                if (delivered == u"KURZ" || delivered == u"KFZ")
+                    return 10;
+                return std::nullopt;
+            },
+            {1, 1, 1, 1, 1, 1}, {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, 55});
+        // NAME is renamed by the table and keeps its 150; KFZ and TAG are fixed; NOTIZ fits
+        // its text, KURZ gets at least the candidate width; ORT is stored in the column file.
+        QCOMPARE(widths, (std::vector<int>{150, 70, 70, 300 + FitMargin, CandidateWidth + FitMargin, 55}));
+        QCOMPARE(columns[0].title, QStringLiteral("Name"));
+        QCOMPARE(columns[2].cell, ColumnAlign::Centre);
     }
 
     void exportTexts()

@@ -12,6 +12,7 @@
 #include "data/SqlResultModel.h"
 #include "data/SqlText.h"
 #include "layouts/ui/PrintConfirmation.h"
+#include "records/ReportColumnWidths.h"
 #include "records/ReportColumns.h"
 #include "records/ReportExport.h"
 #include "records/ReportFolder.h"
@@ -330,18 +331,7 @@ void TBerichte::measure()
     if (columns == 0)
         return;
     const QFontMetrics fm(Grid->font());
-    // The advances of single characters bound a text's width from above (kerning only
-    // narrows it), so most texts are ruled out without laying them out.
-    std::array<int, 128> ascii{};
-    for (int c = 0; c < 128; ++c)
-        ascii[size_t(c)] = fm.horizontalAdvance(QChar(c));
-    const int widest = std::max(1, fm.maxWidth());
-    const auto bound = [&](QByteArrayView bytes) {
-        int sum = 0;
-        for (const char b : bytes)
-            sum += (static_cast<unsigned char>(b) < 128) ? ascii[size_t(static_cast<unsigned char>(b))] : widest;
-        return sum;
-    };
+    ColumnMeasure widest(columns, [&fm](const QString &text) { return fm.horizontalAdvance(text); }, fm.maxWidth());
     Grid->hide();
     try {
         const QString statement = statementOf(m_lines);
@@ -353,24 +343,18 @@ void TBerichte::measure()
         }
         pgrBar->setRange(0, std::max(1, count));
         pgrBar->setValue(0);
-        std::vector<int> max(size_t(columns), 0);
         data::SqlQuery q = m_engine->query(statement);
         int row = 0;
         while (q.next()) {
-            for (int c = 0; c < columns; ++c) {
-                const QByteArrayView bytes = q.utf8(c);
-                int &widestSoFar = max[size_t(c)];
-                if (bytes.size() * widest <= widestSoFar || bound(bytes) <= widestSoFar)
-                    continue;
-                widestSoFar = std::max(widestSoFar, fm.horizontalAdvance(QString::fromUtf8(bytes)));
-            }
+            for (int c = 0; c < columns; ++c)
+                widest.add(c, q.utf8(c));
             if (++row % 4096 == 0) {
                 pgrBar->setValue(row);
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             }
         }
         for (int c = 0; c < columns; ++c)
-            m_measured.insert(m_result->columnName(c).toLower(), max[size_t(c)]);
+            m_measured.insert(m_result->columnName(c).toLower(), widest.widest(c));
     } catch (const Error &) {
         // Widths stay as the table gives them.
     }
@@ -384,38 +368,20 @@ void TBerichte::layoutColumns()
         return;
     std::vector<ReportGridModel::Column> columns = m_grid->columns();
     const int n = int(columns.size());
-    std::vector<int> widths(static_cast<size_t>(n));
-    std::vector<QString> delivered(static_cast<size_t>(n));
-    for (int c = 0; c < n; ++c) {
-        widths[size_t(c)] = c < AutoFitColumns ? CandidateWidth : Grid->columnWidth(c);
-        delivered[size_t(c)] = columns[size_t(c)].title;
-        if (const auto rule = titleRule(columns[size_t(c)].title)) {
-            if (rule->width)
-                widths[size_t(c)] = *rule->width;
-            if (rule->cell)
-                columns[size_t(c)].cell = *rule->cell;
-            if (rule->title)
-                columns[size_t(c)].titleAlign = *rule->title;
-            if (rule->newTitle)
-                columns[size_t(c)].title = *rule->newTitle;
-        }
-    }
     if (!m_measuredThisRun)
         measure();
-    for (int c = 0; c < std::min(n, AutoFitColumns); ++c) {
-        const QString &title = columns[size_t(c)].title;
-        if (isFixedWidthTitle(title) || title != delivered[size_t(c)])
-            continue;
-        // The field named by the title; a title that names none keeps its width.
-        const int field = m_result->columnIndex(delivered[size_t(c)]);
-        if (field < 0)
-            continue;
-        widths[size_t(c)] = std::max(CandidateWidth, m_measured.value(m_result->columnName(field).toLower())) + FitMargin;
-    }
-    const auto stored = m_folder->readColumnWidths(selectedName());
-    for (int c = 0; c < n && size_t(c) < stored.size(); ++c)
-        if (stored[size_t(c)])
-            widths[size_t(c)] = *stored[size_t(c)];
+    std::vector<int> current(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c)
+        current[size_t(c)] = Grid->columnWidth(c);
+    const std::vector<int> widths = planColumnWidths(
+        columns,
+        [this](const QString &delivered) -> std::optional<int> {
+            const int field = m_result->columnIndex(delivered);
+            if (field < 0)
+                return std::nullopt;
+            return m_measured.value(m_result->columnName(field).toLower());
+        },
+        current, m_folder->readColumnWidths(selectedName()));
     m_grid->setColumns(std::move(columns));
     for (int c = 0; c < n; ++c)
         Grid->setColumnWidth(c, widths[size_t(c)]);
