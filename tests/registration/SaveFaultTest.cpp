@@ -18,11 +18,6 @@ using namespace lobrix;
 
 namespace {
 
-QString worker()
-{
-    return lobrix::test::deskWorkerProgram();
-}
-
 // One arrival by a workstation process; with failAt > 0 its failAt-th file call fails.
 QStringList arrive(const DeskFixture &f, int failAt)
 {
@@ -33,7 +28,7 @@ QStringList arrive(const DeskFixture &f, int failAt)
         env.insert(QStringLiteral("LOBRIX_FAULT_AT"), QString::number(failAt));
     }
     p.setProcessEnvironment(env);
-    p.start(worker(), {QStringLiteral("once"), f.startFolder(), QStringLiteral("W")});
+    p.start(lobrix::test::deskWorkerProgram(), {QStringLiteral("once"), f.startFolder(), QStringLiteral("W")});
     if (!p.waitForFinished(60000))
         return {QStringLiteral("hung")};
     return QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
