@@ -1,5 +1,7 @@
 #include "layouts/ui/LayoutDesigner.h"
 
+#include "layouts/ui/DesignerTools.h"
+
 #include "common/Error.h"
 #include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
@@ -63,6 +65,7 @@ LayoutDesigner::LayoutDesigner(QString startFolder, QString databaseFolder, Layo
     : QDialog(parent), m_start(std::move(startFolder)), m_db(std::move(databaseFolder)), m_family(family)
 {
     setModal(true);
+    m_tool = std::make_unique<SelectTool>(*this);
     m_geometry.family = family;
     m_document = DesignDocument([family] {
         Layout l;
@@ -297,21 +300,29 @@ void LayoutDesigner::deselect(bool fromAddButton)
     refresh();
 }
 
-void LayoutDesigner::arm(Armed what)
+void LayoutDesigner::arm(ItemKind kind)
 {
     deselect(true);
     disarm();
-    m_armed = what;
-    QPushButton *b = what == Armed::Text ? btnTextfeld : btnBild;
+    setTool(std::make_unique<AddItemTool>(*this, kind));
+    QPushButton *b = kind == ItemKind::Label ? btnTextfeld : btnBild;
     b->setChecked(true);
     b->setText(kArmed);
     setButtonFont(b, 8);
     m_canvas->setCursor(Qt::DragMoveCursor);
 }
 
+void LayoutDesigner::setTool(std::unique_ptr<DesignerTool> tool)
+{
+    // A tool may hand over from inside its own handler (the add tool, once it added): the
+    // old one lives on until the next change of tools.
+    m_retired = std::move(m_tool);
+    m_tool = std::move(tool);
+}
+
 void LayoutDesigner::disarm()
 {
-    m_armed = Armed::None;
+    setTool(std::make_unique<SelectTool>(*this));
     btnTextfeld->setChecked(false);
     btnTextfeld->setText(kAddText);
     btnBild->setChecked(false);
@@ -323,12 +334,12 @@ void LayoutDesigner::disarm()
 
 void LayoutDesigner::btnTextfeldClick()
 {
-    arm(Armed::Text);
+    arm(ItemKind::Label);
 }
 
 void LayoutDesigner::btnBildClick()
 {
-    arm(Armed::Picture);
+    arm(ItemKind::Picture);
 }
 
 void LayoutDesigner::commitEditor()
@@ -363,57 +374,20 @@ void LayoutDesigner::openEditor(int slot)
 
 void LayoutDesigner::canvasPress(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint pos = event->position().toPoint();
-    const std::optional<ItemRef> hit = m_canvas->itemAt(pos);
-    m_pressOnItem = hit.has_value();
-    m_drag.reset();
-    if (hit) {
-        const bool wasSelected = m_selection.contains(*hit);
-        select(*hit);
-        if (dragsOnlySelected() && !wasSelected)
-            return; // this press only selects
-        m_drag = hit;
-        m_pressOffset = pos - m_canvas->itemRect(*hit).topLeft();
-        m_dragMoved = false;
-    } else {
-        // A click on the free canvas deselects; an armed add button stays armed for the
-        // release that adds the item.
-        commitEditor();
-        m_selection.clear();
-        showPanel();
-        refresh();
-    }
+    if (event->button() == Qt::LeftButton)
+        m_tool->press(event->position().toPoint());
 }
 
 void LayoutDesigner::canvasMove(QMouseEvent *event)
 {
-    if (!m_drag || !(event->buttons() & Qt::LeftButton))
-        return;
-    const QPoint topLeft = event->position().toPoint() - m_pressOffset;
-    const QPoint position = storedPosition(topLeft);
-    if (!m_dragMoved) {
-        m_history.record(m_document, QStringLiteral("Verschieben")); // the whole drag is one edit
-        m_dragMoved = true;
-    }
-    m_document.move(*m_drag, position);
-    refresh();
+    if (event->buttons() & Qt::LeftButton)
+        m_tool->move(event->position().toPoint());
 }
 
 void LayoutDesigner::canvasRelease(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const bool dragged = m_drag.has_value();
-    const std::optional<ItemRef> dropped = m_drag;
-    m_drag.reset();
-    if (dragged && m_dragMoved) {
-        edited();
-        select(*dropped); // its fields show where it went
-    }
-    if (!dragged && !m_pressOnItem && m_armed != Armed::None)
-        addItemAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        m_tool->release(event->position().toPoint());
 }
 
 void LayoutDesigner::canvasDoubleClick(QMouseEvent *event)
@@ -438,10 +412,8 @@ QString LayoutDesigner::chooseBitmap()
     return openFile(QStringLiteral("Bild auswählen"), LayoutLocations::imagesFolder(m_start), kBitmapFilter);
 }
 
-void LayoutDesigner::addItemAt(const QPoint &canvasPoint)
+void LayoutDesigner::addItemAt(ItemKind kind, const QPoint &canvasPoint)
 {
-    const Armed what = m_armed;
-    const ItemKind kind = what == Armed::Text ? ItemKind::Label : ItemKind::Picture;
     const QPoint position = storedPosition(canvasPoint);
     disarm();
     if (m_document.freeSlot(kind) == 0) {

@@ -14,6 +14,7 @@
 #include <QFont>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -25,6 +26,10 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QVBoxLayout;
+
+namespace lobrix::layouts {
+class DesignerTool;
+}
 
 namespace lobrix::layouts {
 
@@ -137,17 +142,20 @@ protected:
     QLineEdit *edText = nullptr;
 
 private:
-    enum class Armed { None, Text, Picture };
+    friend class SelectTool;
+    friend class AddItemTool;
 
     void buildControls();
     void afterHistoryStep();
-    void arm(Armed what);
+    // The add tool for texts or pictures in hand (the button shows it is armed).
+    void arm(ItemKind kind);
+    void setTool(std::unique_ptr<DesignerTool> tool);
     void openEditor(int slot);
     void removeSelected();
     void bindSelected(int index);
     void resizeSelected(bool heightChanged);
     void setOrientation(bool portrait);
-    void addItemAt(const QPoint &canvasPoint);
+    void addItemAt(ItemKind kind, const QPoint &canvasPoint);
     void replacePicture(int slot);
     QString chooseBitmap();
 
@@ -157,13 +165,9 @@ private:
     void canvasDoubleClick(QMouseEvent *event);
 
     QVBoxLayout *m_panelLayout = nullptr;
-    Armed m_armed = Armed::None;
-    // Dragging: the item, where in it the button went down, whether it moved yet.
-    std::optional<ItemRef> m_drag;
-    QPoint m_pressOffset;
-    bool m_dragMoved = false;
-    bool m_pressOnItem = false;
-    int m_editing = 0; // the text item under the inline editor
+    std::unique_ptr<DesignerTool> m_tool; // what the canvas's mouse does now
+    std::unique_ptr<DesignerTool> m_retired;
+    int m_editing = 0;                    // the text item under the inline editor
 };
 
 } // namespace lobrix::layouts
