@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace lobrix::registration {
 
@@ -29,5 +30,18 @@ struct VisitData {
 
     bool operator==(const VisitData &) const = default;
 };
+
+// What a picker's quick search starts with when it opens from the form: the form's name,
+// first name or company, by the column the list is sorted by; none for other columns.
+inline std::optional<QString> searchTextFor(const VisitData &visit, const QString &sortColumn)
+{
+    if (sortColumn == u"Name")
+        return visit.name;
+    if (sortColumn == u"Vorname")
+        return visit.vorname;
+    if (sortColumn == u"Firma")
+        return visit.firma;
+    return std::nullopt;
+}
 
 } // namespace lobrix::registration

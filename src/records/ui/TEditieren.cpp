@@ -227,14 +227,8 @@ TEditieren::TEditieren(const QString &databaseFolder, const shell::EventLog &log
     });
     connect(btnKalender1, &QToolButton::clicked, this, &TEditieren::btnKalender1Click);
     connect(btnKalender2, &QToolButton::clicked, this, &TEditieren::btnKalender2Click);
-    connect(btnKalender3, &QToolButton::clicked, this, [this] {
-        if (m_calendar)
-            m_calendar->PickDateInto(btnKalender3, edDatum);
-    });
-    connect(btnKalender4, &QToolButton::clicked, this, [this] {
-        if (m_calendar)
-            m_calendar->PickDateInto(btnKalender4, edDauer);
-    });
+    registration::TKalender::connectButton(btnKalender3, m_calendar, edDatum);
+    registration::TKalender::connectButton(btnKalender4, m_calendar, edDauer);
     connect(btnSpeichern, &QPushButton::clicked, this, &TEditieren::btnSpeichernClick);
     connect(btnLoeschen, &QPushButton::clicked, this, &TEditieren::btnLoeschenClick);
     connect(btnRepair, &QPushButton::clicked, this, &TEditieren::btnRepairClick);

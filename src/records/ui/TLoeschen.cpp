@@ -103,14 +103,8 @@ TLoeschen::TLoeschen(QString databaseFolder, registration::TKalender *calendar, 
     connect(rdZeitdaten, &QRadioButton::toggled, this, &TLoeschen::choiceChanged);
     connect(meDatumVon, &QLineEdit::textChanged, this, [this] { dateChanged(meDatumVon); });
     connect(meDatumBis, &QLineEdit::textChanged, this, [this] { dateChanged(meDatumBis); });
-    connect(btnVon, &QToolButton::clicked, this, [this] {
-        if (m_calendar)
-            m_calendar->PickDateInto(btnVon, meDatumVon);
-    });
-    connect(btnBis, &QToolButton::clicked, this, [this] {
-        if (m_calendar)
-            m_calendar->PickDateInto(btnBis, meDatumBis);
-    });
+    registration::TKalender::connectButton(btnVon, m_calendar, meDatumVon);
+    registration::TKalender::connectButton(btnBis, m_calendar, meDatumBis);
     connect(btnStart, &QPushButton::clicked, this, &TLoeschen::btnStartClick);
     connect(btnSchliessen, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
 }

@@ -1,5 +1,7 @@
 #include "registration/ui/TKalender.h"
 
+#include <QAbstractButton>
+
 #include "common/ui/Controls.h"
 
 #include "common/Clock.h"
@@ -139,6 +141,17 @@ bool TKalender::PickDateInto(const QWidget *button, QLineEdit *field)
 {
     const QWidget *window = button->window();
     return WritePickedDate(PickDate(window->pos() + button->mapTo(window, QPoint(0, 0))), field);
+}
+
+void TKalender::connectButton(QAbstractButton *button, TKalender *calendar, QLineEdit *field,
+                              std::function<void()> after)
+{
+    QObject::connect(button, &QAbstractButton::clicked, field, [button, calendar, field, after = std::move(after)] {
+        if (calendar)
+            calendar->PickDateInto(button, field);
+        if (after)
+            after();
+    });
 }
 
 bool TKalender::WritePickedDate(const PickedDate &picked, QLineEdit *field)

@@ -8,6 +8,9 @@
 #include <QDialog>
 #include <QList>
 
+#include <functional>
+
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,6 +39,10 @@ public:
     // the window's position; a picked date goes into field as DD.MM.YYYY, otherwise the field
     // keeps its text. Returns whether a date was written.
     bool PickDateInto(const QWidget *button, QLineEdit *field);
+    // Wires a window's calendar button to its date field: a click picks a date into the
+    // field (nothing without a calendar), then `after` runs (a list read again).
+    static void connectButton(QAbstractButton *button, TKalender *calendar, QLineEdit *field,
+                              std::function<void()> after = {});
     static bool WritePickedDate(const PickedDate &picked, QLineEdit *field);
 
     int displayedMonth() const { return m_month; }

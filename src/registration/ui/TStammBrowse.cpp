@@ -89,12 +89,8 @@ void TStammBrowse::presetSearch(const VisitData &current, const QString &manualB
     const QSignalBlocker quiet(edSuche); // applied when the picker shows
     if (sort == QLatin1String("Ausweis"))
         edSuche->setText(manualBadge);
-    else if (sort == QLatin1String("Name"))
-        edSuche->setText(current.name);
-    else if (sort == QLatin1String("Vorname"))
-        edSuche->setText(current.vorname);
-    else if (sort == QLatin1String("Firma"))
-        edSuche->setText(current.firma);
+    else if (const auto text = searchTextFor(current, sort))
+        edSuche->setText(*text);
 }
 
 std::optional<VisitData> TStammBrowse::pick(const VisitData &current, const QString &manualBadge)

@@ -270,13 +270,8 @@ std::optional<PreRegistration> TVoranmeldung::pick(const VisitData &current)
 {
     {
         const QSignalBlocker quiet(edSuche); // applied when the list shows
-        const QString sort = cbxSortierung->currentText();
-        if (sort == u"Name")
-            edSuche->setText(current.name);
-        else if (sort == u"Vorname")
-            edSuche->setText(current.vorname);
-        else if (sort == u"Firma")
-            edSuche->setText(current.firma);
+        if (const auto text = searchTextFor(current, cbxSortierung->currentText()))
+            edSuche->setText(*text);
     }
     exec();
     return m_taken;

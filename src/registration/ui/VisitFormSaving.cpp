@@ -55,6 +55,16 @@ private:
 
 } // namespace
 
+void VisitFormSaving::saveFailed(const QString &message, bool asError)
+{
+    // Nothing was stored (or the table refused): the clerk reads why and may save again.
+    if (asError)
+        f.showError(message);
+    else
+        ui::MessageBoxes::show(&f, message);
+    f.btnSpeichern->setEnabled(true);
+}
+
 void VisitFormSaving::saveArrival()
 {
     if (f.m_manualBadge && !f.m_manualEntry->confirmForSave())
@@ -74,8 +84,7 @@ void VisitFormSaving::saveArrival()
             f.print(PrintKind::VisitorSheet, true, visitNumber);
         });
     } catch (const Error &e) {
-        f.showError(e.message());
-        f.btnSpeichern->setEnabled(true);
+        saveFailed(e.message(), true);
         return;
     }
     using Status = ArrivalService::Result::Status;
@@ -103,8 +112,7 @@ void VisitFormSaving::saveArrival()
     }
     case Status::Refused:
     case Status::Busy:
-        ui::MessageBoxes::show(&f, r.message);
-        f.btnSpeichern->setEnabled(true);
+        saveFailed(r.message, false);
         return;
     }
 }
@@ -124,8 +132,7 @@ void VisitFormSaving::saveDeparture(const DepartureService::LoadedVisit &loaded)
                                                                       QMessageBox::Warning);
                                 });
     } catch (const Error &e) {
-        f.showError(e.message());
-        f.btnSpeichern->setEnabled(true);
+        saveFailed(e.message(), true);
         return;
     }
     using Status = DepartureService::Result::Status;
@@ -143,8 +150,7 @@ void VisitFormSaving::saveDeparture(const DepartureService::LoadedVisit &loaded)
         return; // the list is out of date: only cancelling is left
     case Status::Refused:
     case Status::Busy:
-        ui::MessageBoxes::show(&f, r.message);
-        f.btnSpeichern->setEnabled(true);
+        saveFailed(r.message, false);
         return;
     }
 }
@@ -169,13 +175,11 @@ void VisitFormSaving::saveMasterRecord()
     try {
         r = f.m_master->save(in, newRecord);
     } catch (const Error &e) {
-        f.showError(e.message());
-        f.btnSpeichern->setEnabled(true);
+        saveFailed(e.message(), true);
         return;
     }
     if (r.status == MasterDataService::Result::Status::Refused) {
-        ui::MessageBoxes::show(&f, r.message);
-        f.btnSpeichern->setEnabled(true);
+        saveFailed(r.message, false);
         return;
     }
     f.btnNeu->setEnabled(true);

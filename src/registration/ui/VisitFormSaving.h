@@ -19,6 +19,9 @@ public:
     void saveMasterRecord();
 
 private:
+    // A save that did not go through: the message, and the save button on again.
+    void saveFailed(const QString &message, bool asError);
+
     TBesucher &f;
 };
 
