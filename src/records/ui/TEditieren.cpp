@@ -5,7 +5,7 @@
 #include "common/TimeText.h"
 #include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
-#include "data/SqlEngine.h"
+#include "data/ui/QueryList.h"
 #include "data/SqlResultModel.h"
 #include "data/Tables.h"
 #include "records/VisitCorrection.h"
@@ -112,6 +112,7 @@ TEditieren::TEditieren(const QString &databaseFolder, const shell::EventLog &log
     btnKalender4 = calendarButton("btnKalender4", QStringLiteral("Tag des Besuchsendes aus Kalender auswählen"));
 
     DBGrid = ui::rowGrid(this, "DBGrid", QStringLiteral("Besuche"), 18);
+    m_query = std::make_unique<data::QueryList>(DBGrid, m_folder);
     DBGrid->setMinimumHeight(240);
 
     // The current visit.
@@ -270,32 +271,33 @@ void TEditieren::setButtonsEnabled(bool enabled)
         b->setEnabled(enabled);
 }
 
+data::SqlResultModel *TEditieren::listModel() const
+{
+    return m_query->model();
+}
+
 void TEditieren::closeList()
 {
-    DBGrid->setModel(nullptr);
-    m_list.reset();
-    m_engine.reset(); // no table of the folder stays open here: packing needs them all closed
+    m_query->release(); // no table of the folder stays open here: packing needs them all closed
 }
 
 void TEditieren::Relist()
 {
     closeList();
-    try {
-        m_engine = std::make_unique<data::SqlEngine>(m_folder, data::SqlEngine::Access::ReadOnly);
-        m_list = std::make_unique<data::SqlResultModel>(*m_engine, VisitCorrection::listStatement(),
-                                                        QVariantList{edDatumVon->text(), edDatumBis->text()});
-    } catch (const Error &e) {
-        closeList();
-        ui::MessageBoxes::error(this, e.message());
+    if (const auto problem = m_query->open(VisitCorrection::listStatement(),
+                                           QVariantList{edDatumVon->text(), edDatumBis->text()}, 0,
+                                           data::QueryList::Current::First)) {
+        if (!m_query->model())
+            closeList();
+        ui::MessageBoxes::error(this, *problem);
     }
     cbxSuche->clear();
-    if (m_list) {
-        DBGrid->setModel(m_list.get());
+    if (m_query->model()) {
         connect(DBGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { showCurrent(); });
         // The record number rides along unseen.
         DBGrid->setColumnHidden(0, true);
-        for (int c = 1; c < m_list->columnCount(); ++c)
-            cbxSuche->addItem(m_list->headerData(c, Qt::Horizontal).toString());
+        for (int c = 1; c < m_query->model()->columnCount(); ++c)
+            cbxSuche->addItem(m_query->model()->headerData(c, Qt::Horizontal).toString());
         cbxSuche->setCurrentIndex(0);
     }
     selectRow(0);
@@ -305,22 +307,22 @@ void TEditieren::Relist()
 
 int TEditieren::currentRow() const
 {
-    return m_list && DBGrid->currentIndex().isValid() ? DBGrid->currentIndex().row() : -1;
+    return m_query->model() && DBGrid->currentIndex().isValid() ? DBGrid->currentIndex().row() : -1;
 }
 
 void TEditieren::selectRow(int row)
 {
-    if (!m_list || row < 0 || row >= m_list->rowCount())
+    if (!m_query->model() || row < 0 || row >= m_query->model()->rowCount())
         return;
-    DBGrid->setCurrentIndex(m_list->index(row, 1)); // column 0 is hidden
+    DBGrid->setCurrentIndex(m_query->model()->index(row, 1)); // column 0 is hidden
     DBGrid->selectRow(row);
-    DBGrid->scrollTo(m_list->index(row, 1));
+    DBGrid->scrollTo(m_query->model()->index(row, 1));
 }
 
 QString TEditieren::column(int row, QLatin1String name) const
 {
-    const int c = m_list ? m_list->columnIndex(name) : -1;
-    return c < 0 ? QString() : m_list->text(row, c).trimmed();
+    const int c = m_query->model() ? m_query->model()->columnIndex(name) : -1;
+    return c < 0 ? QString() : m_query->model()->text(row, c).trimmed();
 }
 
 void TEditieren::showCurrent()
@@ -356,7 +358,7 @@ std::unique_ptr<ListedVisit> TEditieren::listedAt(int row) const
     auto listed = std::make_unique<ListedVisit>();
     listed->key = {column(row, columns::Vorgang), column(row, columns::Ausweis), column(row, columns::Tag), column(row, columns::Kommt)};
     bool ok = false;
-    const int recno = m_list->text(row, 0).toInt(&ok);
+    const int recno = m_query->model()->text(row, 0).toInt(&ok);
     listed->recno = ok ? recno : -1;
     for (const QString &name : VisitCorrection::checkedColumns()) {
         const QByteArray latin1 = name.toLatin1();
@@ -368,12 +370,12 @@ std::unique_ptr<ListedVisit> TEditieren::listedAt(int row) const
 void TEditieren::Search()
 {
     const QString text = edSuche->text();
-    if (text.isEmpty() || !m_list)
+    if (text.isEmpty() || !m_query->model())
         return;
     const int c = cbxSuche->currentIndex() + 1; // the hidden record number first
     if (c < 1)
         return;
-    const int row = m_list->findPrefix(c, text);
+    const int row = m_query->model()->findPrefix(c, text);
     if (row >= 0)
         selectRow(row);
 }
@@ -395,12 +397,12 @@ void TEditieren::btnKalender2Click()
 void TEditieren::relistAt(const QString &ausweis, const QString &tag, const QString &kommt)
 {
     Relist();
-    if (!m_list)
+    if (!m_query->model())
         return;
     for (int row = 0;; ++row) {
-        if (row >= m_list->rowCount() && !m_list->fetch(data::SqlResultModel::FetchBatch))
+        if (row >= m_query->model()->rowCount() && !m_query->model()->fetch(data::SqlResultModel::FetchBatch))
             break;
-        if (row >= m_list->rowCount())
+        if (row >= m_query->model()->rowCount())
             break;
         if (column(row, columns::Ausweis) == ausweis && column(row, columns::Tag) == tag && column(row, columns::Kommt) == kommt) {
             selectRow(row);

@@ -23,6 +23,7 @@ class Clock;
 }
 
 namespace lobrix::data {
+class QueryList;
 class SqlEngine;
 class SqlResultModel;
 }
@@ -50,7 +51,7 @@ public:
     static constexpr int TimerIntervalMs = 200;
     static constexpr int WarningTicks = 20;
 
-    data::SqlResultModel *listModel() const { return m_list.get(); }
+    data::SqlResultModel *listModel() const;
     int currentRow() const;
     void selectRow(int row);
 
@@ -82,8 +83,7 @@ private:
     QString m_folder;
     std::unique_ptr<VisitCorrection> m_correction;
     registration::TKalender *m_calendar;
-    std::unique_ptr<data::SqlEngine> m_engine;
-    std::unique_ptr<data::SqlResultModel> m_list;
+    std::unique_ptr<data::QueryList> m_query; // the visits of the range in DBGrid
     int m_counter = 0;
 
     QLineEdit *edSuche = nullptr;

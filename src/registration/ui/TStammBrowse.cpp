@@ -6,7 +6,7 @@
 #include "common/ui/Controls.h"
 #include "common/ui/EnterAsTab.h"
 #include "common/ui/MessageBoxes.h"
-#include "data/SqlEngine.h"
+#include "data/ui/QueryList.h"
 #include "data/SqlResultModel.h"
 #include "registration/VisitColumns.h"
 
@@ -42,6 +42,7 @@ TStammBrowse::TStammBrowse(QString databaseFolder, QWidget *parent)
     ui::setCaption(edSuche, lbSuche);
 
     grdStamm = ui::rowGrid(this, "grdStamm", QStringLiteral("Besucherstamm"), 20);
+    m_list = std::make_unique<data::QueryList>(grdStamm, m_folder);
 
     btnSpeichern = ui::button(this, "btnSpeichern", QStringLiteral("Ü&bernehmen"),
                               QStringLiteral("aus Auswahl übernehmen"));
@@ -117,24 +118,10 @@ void TStammBrowse::FormShow()
 
 void TStammBrowse::reopen()
 {
-    grdStamm->setModel(nullptr);
-    m_model.reset();
-    try {
-        if (!m_sql)
-            m_sql = std::make_unique<data::SqlEngine>(m_folder, data::SqlEngine::Access::ReadOnly);
-        m_model = std::make_unique<data::SqlResultModel>(*m_sql, statement());
-    } catch (const Error &e) {
-        ui::MessageBoxes::error(this, e.message());
-        return;
-    }
     // The master data are read whole (tens of thousands of rows at most): a keystroke in
     // the quick search then never waits for the engine to sort the table once more.
-    m_model->fetch(EagerRows);
-    grdStamm->setModel(m_model.get());
-    if (!m_model->error().isEmpty())
-        ui::MessageBoxes::error(this, m_model->error());
-    if (m_model->rowCount() > 0)
-        grdStamm->selectRow(0);
+    if (const auto problem = m_list->open(statement(), {}, EagerRows, data::QueryList::Current::First))
+        ui::MessageBoxes::error(this, *problem);
 }
 
 void TStammBrowse::cbxSortierungChange()
@@ -148,25 +135,15 @@ void TStammBrowse::cbxSortierungChange()
 
 void TStammBrowse::edSucheChange()
 {
-    const QString text = edSuche->text();
-    if (text.isEmpty() || !m_model)
-        return;
-    const int row = m_model->findPrefix(m_model->columnIndex(sortColumn()), text);
-    if (row < 0)
-        return;
-    grdStamm->selectRow(row);
-    grdStamm->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtCenter);
+    m_list->find(sortColumn(), edSuche->text());
 }
 
 std::optional<VisitData> TStammBrowse::currentRecord() const
 {
-    if (!m_model || m_model->rowCount() == 0)
+    const int row = m_list->currentRow();
+    if (row < 0)
         return std::nullopt;
-    const int row = std::max(0, grdStamm->currentIndex().row());
-    return VisitColumns::read([&](const QString &column) {
-        const int c = m_model->columnIndex(column);
-        return c < 0 ? QString() : m_model->text(row, c);
-    });
+    return VisitColumns::read([&](const QString &column) { return m_list->text(row, column); });
 }
 
 void TStammBrowse::btnSpeichernClick()
@@ -185,9 +162,7 @@ void TStammBrowse::done(int result)
 {
     // The record is read before the table is let go of.
     m_taken = m_takenOver ? currentRecord() : std::nullopt;
-    grdStamm->setModel(nullptr);
-    m_model.reset();
-    m_sql.reset();
+    m_list->release();
     QDialog::done(result);
 }
 

@@ -15,8 +15,7 @@ class QPushButton;
 class QTableView;
 
 namespace lobrix::data {
-class SqlEngine;
-class SqlResultModel;
+class QueryList;
 }
 
 namespace lobrix::registration {
@@ -62,8 +61,7 @@ private:
     QString m_folder;
     bool m_takenOver = false;
     std::optional<VisitData> m_taken;
-    std::unique_ptr<data::SqlEngine> m_sql;
-    std::unique_ptr<data::SqlResultModel> m_model;
+    std::unique_ptr<data::QueryList> m_list; // the master records in grdStamm
 
     QComboBox *cbxSortierung = nullptr;
     QLineEdit *edSuche = nullptr;

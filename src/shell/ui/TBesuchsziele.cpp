@@ -3,8 +3,8 @@
 #include "common/Error.h"
 #include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
-#include "data/SqlEngine.h"
-#include "data/SqlResultModel.h"
+#include "data/Tables.h"
+#include "data/ui/QueryList.h"
 #include "shell/Destinations.h"
 #include "shell/ui/TZielBearbeiten.h"
 
@@ -15,6 +15,8 @@
 #include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace lobrix::shell {
 
@@ -29,6 +31,7 @@ TBesuchsziele::TBesuchsziele(QString databaseFolder, QWidget *parent)
     resize(460, 420);
 
     Grid = ui::rowGrid(this, "Grid", QStringLiteral("Besuchsziele"), 16);
+    m_list = std::make_unique<data::QueryList>(Grid, m_folder);
     Grid->horizontalHeader()->hide();
     Grid->horizontalHeader()->setStretchLastSection(true);
 
@@ -68,34 +71,19 @@ void TBesuchsziele::showEvent(QShowEvent *event)
 
 void TBesuchsziele::BringToGrid()
 {
-    const int keep = std::max(0, Grid->currentIndex().row());
-    Grid->setModel(nullptr);
-    m_model.reset();
-    try {
-        if (!m_sql)
-            m_sql = std::make_unique<data::SqlEngine>(m_folder, data::SqlEngine::Access::ReadOnly);
-        m_model = std::make_unique<data::SqlResultModel>(*m_sql, Destinations::listStatement());
-        while (m_model->fetch(data::SqlResultModel::FetchBatch * 64)) {
-        }
-    } catch (const Error &e) {
-        ui::MessageBoxes::error(this, e.message());
-        return;
-    }
-    Grid->setModel(m_model.get());
-    if (m_model->rowCount() > 0)
-        Grid->selectRow(std::min(keep, m_model->rowCount() - 1));
+    // A few hundred destinations at most: read whole.
+    if (const auto problem = m_list->open(Destinations::listStatement(), {}, std::numeric_limits<int>::max()))
+        ui::MessageBoxes::error(this, *problem);
 }
 
 int TBesuchsziele::rowCount() const
 {
-    return m_model ? m_model->rowCount() : 0;
+    return m_list->rowCount();
 }
 
 QString TBesuchsziele::selectedText() const
 {
-    if (!m_model || m_model->rowCount() == 0 || Grid->currentIndex().row() < 0)
-        return {};
-    return m_model->text(Grid->currentIndex().row(), 0);
+    return m_list->text(Grid->currentIndex().row(), QString::fromLatin1(data::columns::Name));
 }
 
 void TBesuchsziele::btnNeuClick()
@@ -167,9 +155,7 @@ void TBesuchsziele::btnImportClick()
 void TBesuchsziele::done(int result)
 {
     // Nothing holds Ziele.dbf while the window is closed.
-    Grid->setModel(nullptr);
-    m_model.reset();
-    m_sql.reset();
+    m_list->release();
     QDialog::done(result);
 }
 

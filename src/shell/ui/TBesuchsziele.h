@@ -12,8 +12,7 @@ class QPushButton;
 class QTableView;
 
 namespace lobrix::data {
-class SqlEngine;
-class SqlResultModel;
+class QueryList;
 }
 
 namespace lobrix::shell {
@@ -50,8 +49,7 @@ protected:
 private:
     QString m_folder;
     std::unique_ptr<Destinations> m_destinations;
-    std::unique_ptr<data::SqlEngine> m_sql;
-    std::unique_ptr<data::SqlResultModel> m_model;
+    std::unique_ptr<data::QueryList> m_list; // the destinations in Grid
     FileChooser m_chooseFile;
     TZielBearbeiten *m_editor = nullptr;
 
