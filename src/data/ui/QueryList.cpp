@@ -4,13 +4,17 @@
 #include "data/SqlEngine.h"
 #include "data/SqlResultModel.h"
 
+#include <QAbstractProxyModel>
 #include <QTableView>
 
 #include <algorithm>
 
 namespace lobrix::data {
 
-QueryList::QueryList(QTableView *view, QString databaseFolder) : m_view(view), m_folder(std::move(databaseFolder)) {}
+QueryList::QueryList(QTableView *view, QString databaseFolder, std::unique_ptr<QAbstractProxyModel> presentation)
+    : m_view(view), m_folder(std::move(databaseFolder)), m_presentation(std::move(presentation))
+{
+}
 
 QueryList::~QueryList()
 {
@@ -20,8 +24,7 @@ QueryList::~QueryList()
 std::optional<QString> QueryList::open(const QString &sql, const QVariantList &params, int rows, Current current)
 {
     const int keep = current == Current::Kept ? std::max(0, m_view->currentIndex().row()) : 0;
-    m_view->setModel(nullptr);
-    m_model.reset();
+    detach(); // the engine stays: its tables are attached again only when they changed
     try {
         if (!m_engine)
             m_engine = std::make_unique<SqlEngine>(m_folder, SqlEngine::Access::ReadOnly);
@@ -31,7 +34,12 @@ std::optional<QString> QueryList::open(const QString &sql, const QVariantList &p
     }
     if (rows > 0)
         m_model->fetch(rows);
-    m_view->setModel(m_model.get());
+    if (m_presentation) {
+        m_presentation->setSourceModel(m_model.get());
+        m_view->setModel(m_presentation.get());
+    } else {
+        m_view->setModel(m_model.get());
+    }
     if (m_model->rowCount() > 0)
         m_view->selectRow(std::min(keep, m_model->rowCount() - 1));
     if (!m_model->error().isEmpty())
@@ -47,14 +55,21 @@ int QueryList::find(const QString &column, const QString &text)
     if (row < 0)
         return -1;
     m_view->selectRow(row);
-    m_view->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtCenter);
+    m_view->scrollTo(m_view->model()->index(row, 0), QAbstractItemView::PositionAtCenter);
     return row;
+}
+
+void QueryList::detach()
+{
+    m_view->setModel(nullptr);
+    if (m_presentation)
+        m_presentation->setSourceModel(nullptr);
+    m_model.reset();
 }
 
 void QueryList::release()
 {
-    m_view->setModel(nullptr);
-    m_model.reset();
+    detach();
     m_engine.reset();
 }
 

@@ -3,6 +3,7 @@
 // behind the view, read anew whenever the window shows, the quick search (find, select,
 // scroll), and the tables let go of when the window closes, so that a pack on another
 // workstation is not refused because a closed window still holds a table.
+#include <QAbstractProxyModel>
 #include <QString>
 #include <QVariantList>
 
@@ -19,7 +20,9 @@ class SqlResultModel;
 class QueryList {
 public:
     // `view` shows the rows of the database folder's statements; it outlives the list.
-    QueryList(QTableView *view, QString databaseFolder);
+    // A `presentation` (a proxy that renames or hides columns, rows unchanged) stands
+    // between the result and the view when given.
+    QueryList(QTableView *view, QString databaseFolder, std::unique_ptr<QAbstractProxyModel> presentation = {});
     ~QueryList();
     QueryList(const QueryList &) = delete;
     QueryList &operator=(const QueryList &) = delete;
@@ -45,10 +48,13 @@ public:
     QString text(int row, const QString &column) const;
 
 private:
+    void detach();
+
     QTableView *m_view;
     QString m_folder;
     std::unique_ptr<SqlEngine> m_engine;
     std::unique_ptr<SqlResultModel> m_model;
+    std::unique_ptr<QAbstractProxyModel> m_presentation;
 };
 
 } // namespace lobrix::data

@@ -8,7 +8,7 @@
 #include "common/ui/Controls.h"
 #include "common/ui/EnterAsTab.h"
 #include "common/ui/MessageBoxes.h"
-#include "data/SqlEngine.h"
+#include "data/ui/QueryList.h"
 #include "data/SqlResultModel.h"
 #include "data/Tables.h"
 #include "registration/VisitColumns.h"
@@ -200,6 +200,7 @@ TVoranmeldung::TVoranmeldung(const shell::Session &session, QWidget *parent)
                             QRect(kMargin, 36, 360, 22));
 
     Grid = ui::rowGrid(this, "Grid", QStringLiteral("vorangemeldete Besucher"), 20);
+    m_list = std::make_unique<data::QueryList>(Grid, m_database, std::make_unique<GridColumns>());
     Grid->setItemDelegate(new RowPainter(CurrentDateText(session.clock()), Grid));
 
     btnSpeichern = ui::button(this, "btnSpeichern", QStringLiteral("Ü&bernehmen"),
@@ -304,41 +305,33 @@ void TVoranmeldung::FormShow()
     FormResize();
 }
 
+data::SqlResultModel *TVoranmeldung::resultModel() const
+{
+    return m_list->model();
+}
+
 void TVoranmeldung::reopen()
 {
-    Grid->setModel(nullptr);
-    m_view.reset();
-    m_model.reset();
-    try {
-        if (!m_sql)
-            m_sql = std::make_unique<data::SqlEngine>(m_database, data::SqlEngine::Access::ReadOnly);
-        m_model = std::make_unique<data::SqlResultModel>(*m_sql, statement(),
-                                                         QVariantList{CurrentDateText(m_session.clock())});
-    } catch (const Error &e) {
-        ui::MessageBoxes::error(this, e.message());
-        return;
-    }
     // The list is read whole (pre-registrations of today and later): a keystroke in the
     // quick search never waits for the engine to sort it once more.
-    m_model->fetch(EagerRows);
-    auto *columns = new GridColumns;
-    columns->setSourceModel(m_model.get());
-    m_view.reset(columns);
-    Grid->setModel(columns);
+    const auto problem = m_list->open(statement(), QVariantList{CurrentDateText(m_session.clock())}, EagerRows,
+                                      data::QueryList::Current::First);
+    if (problem && !resultModel())
+        return ui::MessageBoxes::error(this, *problem);
     arrangeColumns();
-    if (m_model->rowCount() > 0)
-        Grid->selectRow(0);
+    if (problem)
+        ui::MessageBoxes::error(this, *problem);
 }
 
 void TVoranmeldung::arrangeColumns()
 {
     QHeaderView *header = Grid->horizontalHeader();
-    const int count = m_model ? m_model->columnCount() : 0;
+    const int count = resultModel() ? resultModel()->columnCount() : 0;
     for (int c = 0; c < count; ++c)
         header->setSectionHidden(c, true);
     int visual = 0;
     for (const char *name : kColumns) {
-        const int c = m_model->columnIndex(QLatin1String(name));
+        const int c = resultModel()->columnIndex(QLatin1String(name));
         if (c < 0)
             continue;
         header->moveSection(header->visualIndex(c), visual++);
@@ -362,11 +355,11 @@ void TVoranmeldung::FormResize()
     btnSpeichern->setGeometry(w - 20 - kButtonWidth, buttonsTop, kButtonWidth, kButtonHeight);
     btnAbbrechen->setGeometry(btnSpeichern->x() - (20 + kButtonWidth), buttonsTop, kButtonWidth, kButtonHeight);
     lbUeberschrift->move(w - 20 - lbUeberschrift->width(), 8);
-    if (!m_model)
+    if (!resultModel())
         return;
     const int share = (Grid->width() - kDatumWidth - kUhrzeitWidth - 40) / (m_extended ? 7 : 5);
     for (const char *name : kColumns) {
-        const int c = m_model->columnIndex(QLatin1String(name));
+        const int c = resultModel()->columnIndex(QLatin1String(name));
         if (c < 0)
             continue;
         int width = 100; // the others keep their width
@@ -398,14 +391,7 @@ void TVoranmeldung::cbxSortierungChange()
 
 void TVoranmeldung::edSucheChange()
 {
-    const QString text = edSuche->text();
-    if (text.isEmpty() || !m_model)
-        return;
-    const int row = m_model->findPrefix(m_model->columnIndex(searchColumn()), text);
-    if (row < 0)
-        return; // a failing search is ignored
-    Grid->selectRow(row);
-    Grid->scrollTo(m_view->index(row, 0), QAbstractItemView::PositionAtCenter);
+    m_list->find(searchColumn(), edSuche->text()); // a failing search is ignored
 }
 
 void TVoranmeldung::chkHeuteClick()
@@ -416,12 +402,12 @@ void TVoranmeldung::chkHeuteClick()
 
 std::optional<PreRegistration> TVoranmeldung::currentRow() const
 {
-    if (!m_model || m_model->rowCount() == 0)
+    if (!resultModel() || resultModel()->rowCount() == 0)
         return std::nullopt;
     const int row = std::max(0, Grid->currentIndex().row());
     const auto value = [&](const QString &column) {
-        const int c = m_model->columnIndex(column);
-        return c < 0 ? QString() : m_model->text(row, c);
+        const int c = resultModel()->columnIndex(column);
+        return c < 0 ? QString() : resultModel()->text(row, c);
     };
     PreRegistration out;
     out.visit = VisitColumns::read(value);
@@ -469,10 +455,7 @@ void TVoranmeldung::done(int result)
     // The row is read before the table is let go of, so that nothing holds Voranmel.dbf.
     m_taken = m_takenOver ? currentRow() : std::nullopt;
     FormClose();
-    Grid->setModel(nullptr);
-    m_view.reset();
-    m_model.reset();
-    m_sql.reset();
+    m_list->release();
     QDialog::done(result);
 }
 

@@ -20,6 +20,7 @@ class QPushButton;
 class QTableView;
 
 namespace lobrix::data {
+class QueryList;
 class SqlEngine;
 class SqlResultModel;
 }
@@ -92,9 +93,9 @@ private:
     bool m_takenOver = false;
     bool m_everShown = false;
     std::optional<PreRegistration> m_taken;
-    std::unique_ptr<data::SqlEngine> m_sql;
-    std::unique_ptr<data::SqlResultModel> m_model;
-    std::unique_ptr<QAbstractItemModel> m_view; // the grid's columns over m_model
+    // The pre-registrations in Grid, their columns named and ordered for the clerk.
+    std::unique_ptr<data::QueryList> m_list;
+    data::SqlResultModel *resultModel() const;
 
     QLabel *lbUeberschrift = nullptr;
     QComboBox *cbxSortierung = nullptr;
