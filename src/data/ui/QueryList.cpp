@@ -4,14 +4,13 @@
 #include "data/SqlEngine.h"
 #include "data/SqlResultModel.h"
 
-#include <QAbstractProxyModel>
 #include <QTableView>
 
 #include <algorithm>
 
 namespace lobrix::data {
 
-QueryList::QueryList(QTableView *view, QString databaseFolder, std::unique_ptr<QAbstractProxyModel> presentation)
+QueryList::QueryList(QTableView *view, QString databaseFolder, Presentation presentation)
     : m_view(view), m_folder(std::move(databaseFolder)), m_presentation(std::move(presentation))
 {
 }
@@ -26,21 +25,16 @@ std::optional<QString> QueryList::open(const QString &sql, const QVariantList &p
     const int keep = current == Current::Kept ? std::max(0, m_view->currentIndex().row()) : 0;
     detach(); // the engine stays: its tables are attached again only when they changed
     try {
-        if (!m_engine)
-            m_engine = std::make_unique<SqlEngine>(m_folder, SqlEngine::Access::ReadOnly);
-        m_model = std::make_unique<SqlResultModel>(*m_engine, sql, params);
+        m_model = std::make_unique<SqlResultModel>(engine(), sql, params);
     } catch (const Error &e) {
         return e.message();
     }
     if (rows > 0)
         m_model->fetch(rows);
-    if (m_presentation) {
-        m_presentation->setSourceModel(m_model.get());
-        m_view->setModel(m_presentation.get());
-    } else {
-        m_view->setModel(m_model.get());
-    }
-    if (m_model->rowCount() > 0)
+    if (m_presentation)
+        m_shown = m_presentation(*m_model);
+    m_view->setModel(shown());
+    if (current != Current::None && m_model->rowCount() > 0)
         m_view->selectRow(std::min(keep, m_model->rowCount() - 1));
     if (!m_model->error().isEmpty())
         return m_model->error();
@@ -62,9 +56,20 @@ int QueryList::find(const QString &column, const QString &text)
 void QueryList::detach()
 {
     m_view->setModel(nullptr);
-    if (m_presentation)
-        m_presentation->setSourceModel(nullptr);
+    m_shown.reset();
     m_model.reset();
+}
+
+QAbstractItemModel *QueryList::shown() const
+{
+    return m_shown ? m_shown.get() : static_cast<QAbstractItemModel *>(m_model.get());
+}
+
+SqlEngine &QueryList::engine()
+{
+    if (!m_engine)
+        m_engine = std::make_unique<SqlEngine>(m_folder, SqlEngine::Access::ReadOnly);
+    return *m_engine;
 }
 
 void QueryList::release()

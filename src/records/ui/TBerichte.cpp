@@ -9,6 +9,7 @@
 #include "common/ui/Controls.h"
 #include "common/ui/MessageBoxes.h"
 #include "data/SqlEngine.h"
+#include "data/ui/QueryList.h"
 #include "data/SqlResultModel.h"
 #include "data/SqlText.h"
 #include "layouts/ui/PrintConfirmation.h"
@@ -133,6 +134,9 @@ TBerichte::TBerichte(Options options, TBerichtErstellen *builder, QWidget *paren
     btnExportieren->setEnabled(false);
 
     Grid = ui::rowGrid(this, "Grid", QStringLiteral("Bericht"), 16);
+    m_list = std::make_unique<data::QueryList>(Grid, m_options.databaseFolder, [this](data::SqlResultModel &result) {
+        return std::make_unique<ReportGridModel>(result, m_options.immerDauerAusgeben);
+    });
     Grid->setFont(QFont(QStringLiteral("Arial"), 8));
     QFont titles(QStringLiteral("Arial"), 8);
     titles.setBold(true);
@@ -192,7 +196,6 @@ TBerichte::TBerichte(Options options, TBerichtErstellen *builder, QWidget *paren
     connect(btnExportieren, &QPushButton::clicked, this, &TBerichte::btnExportierenClick);
     connect(btnSchliessen, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
 
-    m_engine = std::make_unique<data::SqlEngine>(m_options.databaseFolder, data::SqlEngine::Access::ReadOnly);
     BuildList();
 }
 
@@ -264,11 +267,14 @@ void TBerichte::BuildList()
     ListBox->clearSelection();
 }
 
+ReportGridModel *TBerichte::gridModel() const
+{
+    return m_list->model() ? static_cast<ReportGridModel *>(m_list->shown()) : nullptr;
+}
+
 void TBerichte::closeReport()
 {
-    Grid->setModel(nullptr);
-    m_grid.reset();
-    m_result.reset();
+    m_list->release(); // a closed report holds no table of the folder
     m_lines.clear();
     m_measured.clear();
     m_measuredThisRun = false;
@@ -289,34 +295,30 @@ void TBerichte::RunSelected()
     }
     closeReport();
     m_lines = substituteDates(lines, m_date);
-    try {
-        m_result = std::make_unique<data::SqlResultModel>(*m_engine, statementOf(m_lines));
+    const auto problem = m_list->open(statementOf(m_lines), {}, 0, data::QueryList::Current::None);
+    if (data::SqlResultModel *result = m_list->model()) {
         // A bound reached while the grid reads on: said once, after the view's fetch.
-        connect(m_result.get(), &data::SqlResultModel::readStopped, this, [this](const QString &message) {
+        connect(result, &data::SqlResultModel::readStopped, this, [this](const QString &message) {
             QTimer::singleShot(0, this, [this, message] { ui::MessageBoxes::error(this, message); });
         });
-        if (!m_result->error().isEmpty())
-            QTimer::singleShot(0, this, [this, message = m_result->error()] { ui::MessageBoxes::error(this, message); });
-        m_grid = std::make_unique<ReportGridModel>(*m_result, m_options.immerDauerAusgeben);
+        if (problem)
+            QTimer::singleShot(0, this, [this, message = *problem] { ui::MessageBoxes::error(this, message); });
         std::vector<ReportGridModel::Column> columns;
-        for (int c = 0; c < m_result->columnCount(); ++c) {
-            const QString delivered = data::dbaseColumnName(m_result->columnName(c));
+        for (int c = 0; c < result->columnCount(); ++c) {
+            const QString delivered = data::dbaseColumnName(result->columnName(c));
             columns.push_back({delivered, delivered, ColumnAlign::Left, ColumnAlign::Left});
         }
-        m_grid->setColumns(std::move(columns));
-        Grid->setModel(m_grid.get());
-    } catch (const Error &) {
-        m_result.reset();
-        m_grid.reset();
+        gridModel()->setColumns(std::move(columns));
+    } else {
         ui::MessageBoxes::show(this, kSqlFailed);
     }
     lbKeinBericht->hide();
     Grid->show();
     btnDrucken->setEnabled(true);
-    btnExportieren->setEnabled(m_grid != nullptr);
+    btnExportieren->setEnabled(gridModel() != nullptr);
     layoutColumns();
-    if (m_grid) {
-        for (const auto &c : m_grid->columns())
+    if (gridModel()) {
+        for (const auto &c : gridModel()->columns())
             cbxSuche->addItem(c.title);
         cbxSuche->setCurrentIndex(cbxSuche->count() > 0 ? 0 : -1);
     }
@@ -327,7 +329,7 @@ void TBerichte::measure()
 {
     m_measuredThisRun = true;
     m_measured.clear();
-    const int columns = std::min(int(m_grid->columns().size()), AutoFitColumns);
+    const int columns = std::min(int(gridModel()->columns().size()), AutoFitColumns);
     if (columns == 0)
         return;
     const QFontMetrics fm(Grid->font());
@@ -337,13 +339,13 @@ void TBerichte::measure()
         const QString statement = statementOf(m_lines);
         int count = 0;
         {
-            data::SqlQuery q = m_engine->query(QStringLiteral("Select count(*) From (%1)").arg(statement));
+            data::SqlQuery q = m_list->engine().query(QStringLiteral("Select count(*) From (%1)").arg(statement));
             if (q.next())
                 count = q.text(0).toInt();
         }
         pgrBar->setRange(0, std::max(1, count));
         pgrBar->setValue(0);
-        data::SqlQuery q = m_engine->query(statement);
+        data::SqlQuery q = m_list->engine().query(statement);
         int row = 0;
         while (q.next()) {
             for (int c = 0; c < columns; ++c)
@@ -354,7 +356,7 @@ void TBerichte::measure()
             }
         }
         for (int c = 0; c < columns; ++c)
-            m_measured.insert(m_result->columnName(c).toLower(), widest.widest(c));
+            m_measured.insert(m_list->model()->columnName(c).toLower(), widest.widest(c));
     } catch (const Error &) {
         // Widths stay as the table gives them.
     }
@@ -364,9 +366,9 @@ void TBerichte::measure()
 
 void TBerichte::layoutColumns()
 {
-    if (!m_grid)
+    if (!gridModel())
         return;
-    std::vector<ReportGridModel::Column> columns = m_grid->columns();
+    std::vector<ReportGridModel::Column> columns = gridModel()->columns();
     const int n = int(columns.size());
     if (!m_measuredThisRun)
         measure();
@@ -376,13 +378,13 @@ void TBerichte::layoutColumns()
     const std::vector<int> widths = planColumnWidths(
         columns,
         [this](const QString &delivered) -> std::optional<int> {
-            const int field = m_result->columnIndex(delivered);
+            const int field = m_list->model()->columnIndex(delivered);
             if (field < 0)
                 return std::nullopt;
-            return m_measured.value(m_result->columnName(field).toLower());
+            return m_measured.value(m_list->model()->columnName(field).toLower());
         },
         current, m_folder->readColumnWidths(selectedName()));
-    m_grid->setColumns(std::move(columns));
+    gridModel()->setColumns(std::move(columns));
     for (int c = 0; c < n; ++c)
         Grid->setColumnWidth(c, widths[size_t(c)]);
 }
@@ -390,18 +392,18 @@ void TBerichte::layoutColumns()
 std::vector<int> TBerichte::columnWidths() const
 {
     std::vector<int> widths;
-    if (m_grid)
-        for (int c = 0; c < int(m_grid->columns().size()); ++c)
+    if (gridModel())
+        for (int c = 0; c < int(gridModel()->columns().size()); ++c)
             widths.push_back(Grid->columnWidth(c));
     return widths;
 }
 
 void TBerichte::saveColumnWidths()
 {
-    if (selectedEntry() < 0 || !m_grid)
+    if (selectedEntry() < 0 || !gridModel())
         return;
     QStringList names;
-    for (const auto &c : m_grid->columns())
+    for (const auto &c : gridModel()->columns())
         names << c.fieldName;
     try {
         m_folder->writeColumnFile(selectedName(), columnWidths(), names);
@@ -413,16 +415,16 @@ void TBerichte::saveColumnWidths()
 void TBerichte::Search()
 {
     const QString text = edSuche->text();
-    if (text.isEmpty() || !m_result)
+    if (text.isEmpty() || !m_list->model())
         return;
-    const int column = m_result->columnIndex(cbxSuche->currentText());
+    const int column = m_list->model()->columnIndex(cbxSuche->currentText());
     if (column < 0)
         return;
-    const int row = m_result->findPrefix(column, text);
+    const int row = m_list->model()->findPrefix(column, text);
     if (row < 0)
         return;
     Grid->selectRow(row);
-    Grid->scrollTo(m_grid->index(row, 0));
+    Grid->scrollTo(gridModel()->index(row, 0));
 }
 
 void TBerichte::btnNeuClick()
@@ -535,7 +537,7 @@ void TBerichte::btnDruckenClick()
         return;
     }
     ReportPrinter::orient(printer, widths);
-    if (!m_grid) {
+    if (!gridModel()) {
         // A statement the engine refused: there is nothing to print.
         return;
     }
@@ -543,7 +545,7 @@ void TBerichte::btnDruckenClick()
     printer.setDocName(QStringLiteral("Lobrix Bericht '%1'").arg(job.reportName));
     const auto preview = [this, &job](QPainter &painter) {
         if (auto *target = dynamic_cast<QPrinter *>(painter.device()))
-            ReportPrinter::print(painter, *target, job, *m_grid);
+            ReportPrinter::print(painter, *target, job, *gridModel());
     };
     if (!layouts::PrintConfirmation::confirm(this, printer, preview))
         return;
@@ -553,9 +555,9 @@ void TBerichte::btnDruckenClick()
         ui::MessageBoxes::error(this, QStringLiteral("Der Drucker '%1' kann nicht drucken.").arg(printer.printerName()));
         return;
     }
-    pgrBar->setRange(0, std::max(1, m_result->rowCount()));
-    ReportPrinter::print(painter, printer, job, *m_grid, [this](int done) {
-        pgrBar->setMaximum(std::max(pgrBar->maximum(), m_result->rowCount()));
+    pgrBar->setRange(0, std::max(1, m_list->model()->rowCount()));
+    ReportPrinter::print(painter, printer, job, *gridModel(), [this](int done) {
+        pgrBar->setMaximum(std::max(pgrBar->maximum(), m_list->model()->rowCount()));
         pgrBar->setValue(done);
         if (done % 500 == 0)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -566,7 +568,7 @@ void TBerichte::btnDruckenClick()
 
 void TBerichte::btnExportierenClick()
 {
-    if (!m_grid)
+    if (!gridModel())
         return;
     const QString path = m_chooseFile ? m_chooseFile(this)
                                       : QFileDialog::getSaveFileName(this, QStringLiteral("Bericht exportieren"),
@@ -575,7 +577,7 @@ void TBerichte::btnExportierenClick()
     if (path.isEmpty())
         return;
     try {
-        const ReportTable table = runLines(*m_engine, m_lines, m_options.immerDauerAusgeben);
+        const ReportTable table = runLines(m_list->engine(), m_lines, m_options.immerDauerAusgeben);
         TextFile::writeBytes(path, csvText(table));
         if (m_options.log)
             m_options.log->writeEventLog(exportLogText(selectedName(), int(table.rows.size()), path));

@@ -20,6 +20,7 @@ class QPushButton;
 class QTableView;
 
 namespace lobrix::data {
+class QueryList;
 class SqlEngine;
 class SqlResultModel;
 }
@@ -63,7 +64,7 @@ public:
     int selectedEntry() const;
     void selectEntry(int index);
     QString selectedName() const;
-    ReportGridModel *gridModel() const { return m_grid.get(); }
+    ReportGridModel *gridModel() const;
     // The lines that ran, placeholders replaced.
     const QStringList &queryLines() const { return m_lines; }
 
@@ -100,9 +101,8 @@ private:
     QString m_date;
     QString m_time;
     QStringList m_lines;
-    std::unique_ptr<data::SqlEngine> m_engine;
-    std::unique_ptr<data::SqlResultModel> m_result;
-    std::unique_ptr<ReportGridModel> m_grid;
+    // The report's result in Grid, shown through a ReportGridModel.
+    std::unique_ptr<data::QueryList> m_list;
     // Per run: the widest text of each measured field (lower-case name).
     QHash<QString, int> m_measured;
     bool m_measuredThisRun = false;

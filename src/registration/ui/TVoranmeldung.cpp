@@ -200,7 +200,11 @@ TVoranmeldung::TVoranmeldung(const shell::Session &session, QWidget *parent)
                             QRect(kMargin, 36, 360, 22));
 
     Grid = ui::rowGrid(this, "Grid", QStringLiteral("vorangemeldete Besucher"), 20);
-    m_list = std::make_unique<data::QueryList>(Grid, m_database, std::make_unique<GridColumns>());
+    m_list = std::make_unique<data::QueryList>(Grid, m_database, [](data::SqlResultModel &result) {
+        auto columns = std::make_unique<GridColumns>();
+        columns->setSourceModel(&result);
+        return columns;
+    });
     Grid->setItemDelegate(new RowPainter(CurrentDateText(session.clock()), Grid));
 
     btnSpeichern = ui::button(this, "btnSpeichern", QStringLiteral("Ü&bernehmen"),
