@@ -618,6 +618,31 @@ private slots:
         QCOMPARE(data::DbfTable::open(visits, data::DbfTable::Mode::ReadOnly)->recordCount(), 0);
     }
 
+    // A table near the format's 2 GB (a sparse file: its records are holes) is named with
+    // a warning before saves are refused; far from it, nothing is said.
+    void checkWarnsNearTheSizeLimit()
+    {
+        test::TestInstallation inst(1);
+        const QString path = QDir(inst.databaseFolder()).filePath(QStringLiteral("Besucher.dbf"));
+        QVERIFY2(!admin({"check", inst.databaseFolder()}).out.contains(QStringLiteral("WARNUNG")), "a new table warned");
+        {
+            auto t = data::DbfTable::open(path);
+            const qint64 records = data::DbfTable::MaxFileBytes * 95 / 100 / t->recordSize();
+            const qint64 size = t->headerLength() + records * t->recordSize() + 1;
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(size));
+            QVERIFY(file.seek(size - 1) && file.putChar('\x1A'));
+            const quint32 count = quint32(records); // little endian
+            QVERIFY(file.seek(4) && file.write(reinterpret_cast<const char *>(&count), 4) == 4);
+        }
+        const Run r = admin({"check", inst.databaseFolder()});
+        QVERIFY2(r.out.contains(QStringLiteral("Besucher.dbf: ")) &&
+                     r.out.contains(QStringLiteral("WARNUNG: 95 % der Grenze von 2 GB")) &&
+                     r.out.contains(QStringLiteral("lobrix-admin purge")),
+                 qPrintable(r.out));
+        QCOMPARE(r.exitCode, 0); // a warning, no damage
+    }
+
     void checkFindsAndRepairsDamage()
     {
         test::TestInstallation inst(20);

@@ -2,6 +2,7 @@
 // rule, the question, the status line while it deletes, the badges of deleted visits and
 // the buttons afterwards; and both record windows opened from the program's menu.
 #include "../ReportFixtures.h"
+#include "PaintedTexts.h"
 #include "TestFiles.h"
 #include "TestInstallation.h"
 #include "TestRegistry.h"
@@ -31,28 +32,6 @@ using namespace lobrix;
 using namespace lobrix::records;
 using namespace lobrix::test;
 
-namespace {
-
-// The texts the status line showed when it was painted.
-class PaintedTexts : public QObject {
-public:
-    explicit PaintedTexts(QLabel *label) : m_label(label) { label->installEventFilter(this); }
-    QStringList texts;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == m_label && event->type() == QEvent::Paint &&
-            (texts.isEmpty() || texts.last() != m_label->text()))
-            texts << m_label->text();
-        return false;
-    }
-
-private:
-    QLabel *m_label;
-};
-
-} // namespace
 
 class TLoeschenTest : public QObject {
     Q_OBJECT

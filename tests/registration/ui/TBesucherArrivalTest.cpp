@@ -1,9 +1,11 @@
 // The visit form in arrival mode, driven through its controls on a fresh installation:
 // what it shows when it opens, what the clerk can and cannot save, and what a save leaves
 // in the tables, the event log and Global.ini.
+#include "PaintedTexts.h"
 #include "TestRegistry.h"
 #include "VisitFormFixture.h"
 #include "common/TextFile.h"
+#include "data/DbfTable.h"
 #include "shell/UsersFile.h"
 
 #include <QApplication>
@@ -12,7 +14,12 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace lobrix;
 using namespace lobrix::registration;
@@ -82,6 +89,7 @@ private slots:
     void preRegistrationAndInformationFields();
     void progressWhileThePoolIsRead();
     void badgeTakenMeanwhile();
+    void saveWaitsForAPack();
     void destinationFromTheListOnly();
     void validityMustBeRealDatesInOrder_data();
     void validityMustBeRealDatesInOrder();
@@ -648,6 +656,32 @@ void TBesucherArrivalTest::badgeTakenMeanwhile()
     QVERIFY(!f.form->isVisible());
     QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("AUSWEIS"), QStringLiteral("2"));
     QCOMPARE(f.desk.badge(1).value("KOMMT"), QStringLiteral("08:14"));
+}
+
+// Another workstation packs the visit table while the clerk saves: the form says
+// "Moment bitte ..." and the save goes through once the pack is done, instead of failing.
+void TBesucherArrivalTest::saveWaitsForAPack()
+{
+    VisitFormFixture f(3);
+    f.openArrival();
+    f.type("edName", QStringLiteral("Wartet"));
+    auto *hint = f.form->findChild<QLabel *>(QStringLiteral("pnHinweis"));
+    QVERIFY(hint);
+    const test::PaintedTexts painted(hint);
+    std::atomic<bool> holding{false};
+    std::thread packer([&] {
+        auto exclusive = data::DbfTable::open(f.desk.dbFile(QStringLiteral("Besucher.dbf")), data::DbfTable::Mode::Exclusive);
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    });
+    while (!holding)
+        std::this_thread::yield();
+    f.click("btnSpeichern");
+    packer.join();
+    QVERIFY2(painted.texts.contains(QStringLiteral("Moment bitte ...")), qPrintable(painted.texts.join(u'|')));
+    QVERIFY(f.messageTexts().isEmpty());
+    QVERIFY(!f.form->isVisible());
+    QCOMPARE(f.desk.rows("Besucher.dbf").value(0).value("NAME"), QStringLiteral("Wartet"));
 }
 
 void TBesucherArrivalTest::validityMustBeRealDatesInOrder_data()
