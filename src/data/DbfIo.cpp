@@ -45,6 +45,13 @@ bool writeAt(int fd, const void *buffer, qint64 size, qint64 offset)
     return true;
 }
 
+bool namesOpenFile(int fd, const QByteArray &path)
+{
+    struct stat open {}, named {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 qint64 fileSize(int fd)
 {
     struct stat st {};

@@ -13,6 +13,9 @@ namespace lobrix::data::io {
 qint64 readAt(int fd, void *buffer, qint64 size, qint64 offset);
 // Writes all `size` bytes at `offset`; false with errno set on failure.
 bool writeAt(int fd, const void *buffer, qint64 size, qint64 offset);
+// True when `path` (not followed if it is a link) names the very file open as `fd`: a
+// rename may have put another file in its place since it was opened.
+bool namesOpenFile(int fd, const QByteArray &path);
 // Size of the open file, or -1 with errno set.
 qint64 fileSize(int fd);
 // A short German text for an errno value, for messages that name the table.

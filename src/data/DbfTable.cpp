@@ -461,15 +461,6 @@ std::function<void()> &openedHook()
     return hook;
 }
 
-// True when `path` names the very file open as `fd` (a pack renames a new file over it).
-bool sameFile(int fd, const QByteArray &path)
-{
-    struct stat open {}, named {};
-    if (::fstat(fd, &open) != 0 || ::lstat(path.constData(), &named) != 0)
-        return false;
-    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-}
-
 } // namespace
 
 DbfTable::WaitNotice::WaitNotice(std::function<void()> notice)
@@ -545,7 +536,7 @@ std::unique_ptr<DbfTable> DbfTable::open(const QString &path, Mode mode)
         case DbfLocks::Result::Failed:
             throw d->ioError(QStringLiteral("gesperrt"), errno);
         }
-        if (sameFile(d->fd, native))
+        if (io::namesOpenFile(d->fd, native)) // a pack renames a new file over the table
             break;
         if (attempt >= 100)
             throw Error(QStringLiteral("Die Tabelle '%1' wird fortwährend ersetzt und kann nicht geöffnet werden.")

@@ -88,10 +88,7 @@ int FolderLock::openLockFile(const QString &databaseFolder, bool create)
 
 bool FolderLock::namesLockFile(int fd, const QString &databaseFolder)
 {
-    struct stat open {}, named {};
-    const QByteArray path = QFile::encodeName(lockFilePath(databaseFolder));
-    return ::fstat(fd, &open) == 0 && ::lstat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
-           open.st_ino == named.st_ino;
+    return io::namesOpenFile(fd, QFile::encodeName(lockFilePath(databaseFolder)));
 }
 
 FolderLock::Guard FolderLock::tryAcquire(int timeoutMs) const

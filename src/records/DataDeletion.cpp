@@ -1,5 +1,6 @@
 #include "records/DataDeletion.h"
 
+#include "records/PresentBadges.h"
 #include "records/TablePacking.h"
 
 #include "common/Error.h"
@@ -147,19 +148,7 @@ int DataDeletion::freeBadges(const data::DbfTable &visits, const std::vector<Bad
     QHash<int, QList<const BadgeOfVisit *>> byNumber;
     for (const BadgeOfVisit &b : deleted)
         byNumber[b.number] << &b;
-    QSet<int> held; // numbers that a present visit still holds
-    {
-        data::RecordFilter present;
-        present.textEquals(visits.fields().at(visits.fieldIndexOrThrow(data::columns::Geht)), visits.codePage(),
-                           QString());
-        const int ausweis = visits.fieldIndexOrThrow(data::columns::Ausweis);
-        data::forEachRecord(visits, present, [&](int, const char *record) {
-            bool isNumber = false;
-            const int number = trimmed(visits, record, ausweis).toInt(&isNumber);
-            if (isNumber && byNumber.contains(number))
-                held.insert(number);
-        });
-    }
+    const PresentBadges held = PresentBadges::of(visits);
     auto pool = data::openTable(m_folder, data::tables::Ausweis);
     const int poolNumber = pool->fieldIndexOrThrow(data::columns::Ausweis);
     const int poolKommt = pool->fieldIndexOrThrow(data::columns::Kommt);
@@ -175,7 +164,7 @@ int DataDeletion::freeBadges(const data::DbfTable &visits, const std::vector<Bad
             return;
         seen.insert(number);
         const auto visitsOfBadge = byNumber.constFind(number);
-        if (visitsOfBadge == byNumber.constEnd() || held.contains(number))
+        if (visitsOfBadge == byNumber.constEnd() || held.numbers.contains(number))
             return;
         const QString rowKommt = trimmed(*pool, record, poolKommt);
         const QString rowTag = trimmed(*pool, record, poolTag);

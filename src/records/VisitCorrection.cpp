@@ -5,6 +5,7 @@
 #include "data/RecordFilter.h"
 #include "data/TableScan.h"
 #include "data/Tables.h"
+#include "records/PresentBadges.h"
 #include "records/TablePacking.h"
 #include "registration/BadgePool.h"
 #include "registration/VisitSaveLock.h"
@@ -73,25 +74,6 @@ RecordFilter badgeFilter(const DbfTable &pool, const QString &ausweis, bool *isN
     const double number = ausweis.trimmed().toDouble(isNumber);
     filter.number(pool.fields().at(pool.fieldIndexOrThrow(columns::Ausweis)), RecordFilter::Op::Eq, number);
     return filter;
-}
-
-// True when a present visit of Besucher.dbf holds the badge number.
-bool presentVisitHolds(const QString &folder, const QString &ausweis)
-{
-    bool isNumber = false;
-    const qint64 number = ausweis.trimmed().toLongLong(&isNumber);
-    if (!isNumber)
-        return false;
-    auto visits = data::openTable(folder, data::tables::Besucher, DbfTable::Mode::ReadOnly);
-    RecordFilter present;
-    textCondition(present, *visits, columns::Geht, QString());
-    const int field = visits->fieldIndexOrThrow(columns::Ausweis);
-    bool held = false;
-    data::forEachRecord(*visits, present, [&](int, const char *record) {
-        bool ok = false;
-        held = held || (visits->text(record, field).trimmed().toLongLong(&ok) == number && ok);
-    });
-    return held;
 }
 
 VisitCorrection::Result refused(const QString &message)
@@ -258,7 +240,8 @@ bool VisitCorrection::freeBadgeOf(const QString &ausweis, const QString &kommt, 
     if (pool->text(row.constData(), poolKommt).trimmed() != kommt.trimmed() ||
         pool->text(row.constData(), poolTag).trimmed() != tag.trimmed())
         return false;
-    if (!wasPresent && presentVisitHolds(m_folder, ausweis))
+    if (!wasPresent &&
+        PresentBadges::of(*data::openTable(m_folder, data::tables::Besucher, DbfTable::Mode::ReadOnly)).holds(ausweis))
         return false;
     pool->update(badge, {{poolKommt, QString::fromLatin1(kFree)}, {poolTag, QString()}});
     pool->sync();
@@ -320,36 +303,17 @@ VisitCorrection::Result VisitCorrection::releaseBadges() const
     if (!saveLock.acquired())
         return SaveLockScope::busy();
     // The numbers present visitors hold, read once.
-    QSet<QString> heldTexts;
-    QSet<qint64> heldNumbers;
-    {
-        auto visits = data::openTable(m_folder, data::tables::Besucher);
-        RecordFilter present;
-        textCondition(present, *visits, columns::Geht, QString());
-        const int ausweis = visits->fieldIndexOrThrow(columns::Ausweis);
-        data::forEachRecord(*visits, present, [&](int, const char *record) {
-            const QString text = visits->text(record, ausweis).trimmed();
-            heldTexts.insert(text);
-            bool ok = false;
-            const qint64 number = text.toLongLong(&ok);
-            if (ok)
-                heldNumbers.insert(number);
-        });
-    }
+    const PresentBadges held = PresentBadges::of(*data::openTable(m_folder, data::tables::Besucher));
     auto pool = data::openTable(m_folder, data::tables::Ausweis);
     const int number = pool->fieldIndexOrThrow(columns::Ausweis);
     const int kommt = pool->fieldIndexOrThrow(columns::Kommt);
     const int tag = pool->fieldIndexOrThrow(columns::Tag);
     std::vector<int> release;
     data::forEachRecord(*pool, [&](int recno, const char *record) {
-        const QString text = pool->text(record, number).trimmed();
-        bool ok = false;
-        const qint64 n = text.toLongLong(&ok);
-        // "0042" at a visit holds badge 42 as well.
-        const bool held = heldTexts.contains(text) || (ok && heldNumbers.contains(n));
+        const bool holder = held.holds(pool->text(record, number));
         const bool free = pool->text(record, kommt).trimmed() == QLatin1String(kFree) &&
                           pool->text(record, tag).trimmed().isEmpty();
-        if (!held && !free)
+        if (!holder && !free)
             release.push_back(recno);
     });
     for (int recno : release)
