@@ -10,26 +10,10 @@
 namespace lobrix::records {
 namespace {
 
-// A spreadsheet program takes a cell that begins with one of these for a formula and runs
-// it (CSV injection); an apostrophe in front makes it text, as the OWASP guidance says.
-QString neutralised(const QString &value)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    return !value.isEmpty() && formulaStarts.contains(value.front()) ? u'\'' + value : value;
-}
-
-} // namespace
-
-QString exportedCell(const QString &value)
-{
-    return neutralised(value);
-}
-
-namespace {
 
 QString csvField(const QString &raw)
 {
-    const QString value = neutralised(raw);
+    const QString value = exportedCell(raw);
     if (!value.contains(u';') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
         return value;
     return u'"' + QString(value).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
@@ -38,11 +22,19 @@ QString csvField(const QString &raw)
 QString tabField(const QString &raw)
 {
     // One record per line, one field per TAB, whatever the values hold.
-    QString value = neutralised(raw);
+    QString value = exportedCell(raw);
     return value.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
 }
 
 } // namespace
+
+QString exportedCell(const QString &value)
+{
+    // A spreadsheet program takes a cell that begins with one of these for a formula and
+    // runs it (CSV injection); an apostrophe in front makes it text, as the OWASP guidance says.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return !value.isEmpty() && formulaStarts.contains(value.front()) ? u'\'' + value : value;
+}
 
 QString reportTitle(const QString &deliveredName)
 {
